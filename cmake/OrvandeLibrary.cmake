@@ -1,0 +1,27 @@
+# One library target per source folder: orvande_<folder>, built from every .cpp in it.
+function(orvande_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(orvande_${name} STATIC ${sources})
+    target_include_directories(orvande_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(orvande_${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(orvande_${name} INTERFACE)
+    target_include_directories(orvande_${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(orvande_${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One GoogleTest executable per test folder, built from every .cpp in it.
+function(orvande_test_folder name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${name} ${sources})
+  target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} orvande_test_common GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "ORVANDE_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORVANDE_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()

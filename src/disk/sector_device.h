@@ -1,0 +1,38 @@
+#pragma once
+// The reference-counted sector reader every byte of a disk, volume or image passes through.
+// AddRef/Release may be called from any thread; reads of one device are made by one thread at a time.
+#include <atomic>
+#include <cstdint>
+
+namespace orvande {
+
+class DeviceNode;
+
+class SectorDevice {
+ public:
+  SectorDevice() = default;
+  SectorDevice(const SectorDevice&) = delete;
+  SectorDevice& operator=(const SectorDevice&) = delete;
+
+  virtual ~SectorDevice() = default;
+  virtual uint32_t AddRef() { return refCount_.fetch_add(1, std::memory_order_relaxed) + 1; }
+  virtual uint32_t Release() {
+    uint32_t left = refCount_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0) delete this;
+    return left;
+  }
+  virtual bool Open(bool quiet) = 0;
+  virtual void Close() = 0;
+  // Reads `count` units of (1 << unitShift) bytes from `first` into `buffer`. Returns the units
+  // delivered; 0 means nothing usable was read and *result says why.
+  virtual uint32_t ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
+                               uint32_t count, int unitShift, bool fillBadSectors) = 0;
+  virtual DeviceNode* GetNode() = 0;
+  // A 512-byte block that replaces sector 0, or null.
+  virtual const uint8_t* GetStoredBootSector() = 0;
+
+ private:
+  std::atomic<uint32_t> refCount_{1};
+};
+
+}  // namespace orvande
