@@ -1,0 +1,43 @@
+#pragma once
+// Paths, folders and file attributes of the local file system. Paths are UTF-8 with '/' as the
+// separator. Functions returning uint32_t give 0 on success or a Windows-numbered error code.
+// Safe to use from any thread.
+#include <cstdint>
+#include <string>
+
+namespace orvande::platform {
+
+// True when something of that name exists (a dangling symbolic link counts: its name is taken).
+bool PathExists(const std::string& path);
+// True when the path names a folder (following symbolic links).
+bool IsDirectory(const std::string& path);
+// Creates one folder (mode 0755 before the umask); its parent must exist.
+uint32_t MakeDirectory(const std::string& path);
+// Deletes a file (not a folder).
+uint32_t RemoveFile(const std::string& path);
+// Deletes a folder with everything in it, or a single file. Symbolic links inside are removed,
+// never followed. A missing path is not an error.
+uint32_t RemoveTree(const std::string& path);
+
+// Sets the modification time (100-ns intervals since 1601-01-01 UTC); the access time stays.
+uint32_t SetFileModifiedTime(const std::string& path, uint64_t fileTime);
+// The modification time of a file as such a count.
+uint32_t GetFileModifiedTime(const std::string& path, uint64_t* fileTime);
+
+// Bytes an unprivileged user may still write on the file system holding the path.
+uint32_t FreeSpaceBytes(const std::string& path, uint64_t* bytes);
+
+// The device number (st_dev) of the file system holding the path, or of its nearest existing
+// ancestor when the path does not exist yet.
+uint32_t DeviceIdOfPath(const std::string& path, uint64_t* deviceId);
+// The device number a block device node stands for (st_rdev); 50 for anything else.
+uint32_t BlockDeviceId(const std::string& path, uint64_t* deviceId);
+uint32_t DeviceMajor(uint64_t deviceId);
+uint32_t DeviceMinor(uint64_t deviceId);
+
+// The folder holding the running executable, without a final '/'; empty when unknown.
+std::string ExecutableDirectory();
+// The current working folder; empty when unknown.
+std::string CurrentDirectory();
+
+}  // namespace orvande::platform
