@@ -1,0 +1,113 @@
+#pragma once
+// Test doubles of the user-interface ports. Each records what it is told and is thread-safe,
+// so a worker thread may call it while the test thread inspects it.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ports.h"
+#include "support/prompter.h"
+
+namespace orvande::test {
+
+struct SentMessage {
+  uint32_t message = 0;
+  uintptr_t wParam = 0;
+  uintptr_t lParam = 0;
+  bool operator==(const SentMessage&) const = default;
+};
+
+// Records every message sent, in order.
+class RecordingNotifySink : public NotifySink {
+ public:
+  void Send(uint32_t message, uintptr_t wParam, uintptr_t lParam) override;
+
+  std::vector<SentMessage> Messages() const;
+  // How many messages with that number were sent.
+  size_t Count(uint32_t message) const;
+  // The messages with that number, in order.
+  std::vector<SentMessage> Of(uint32_t message) const;
+  void Clear();
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<SentMessage> messages_;
+};
+
+// Keeps the progress bar's state and counts the calls.
+class RecordingProgressBar : public ProgressBar {
+ public:
+  void SetRange(uint32_t low, uint32_t high) override;
+  void SetPosition(uint32_t position) override;
+  void SetStep(uint32_t step) override;
+  void Step() override;
+  void Advance(uint32_t delta) override;
+
+  uint32_t Low() const;
+  uint32_t High() const;
+  uint32_t Position() const;
+  uint32_t StepSize() const;
+  // Every position the bar took, in order (SetPosition, Step and Advance each add one).
+  std::vector<uint32_t> Positions() const;
+  size_t SetRangeCalls() const;
+
+ private:
+  mutable std::mutex mutex_;
+  uint32_t low_ = 0;
+  uint32_t high_ = 100;
+  uint32_t position_ = 0;
+  uint32_t step_ = 10;
+  size_t rangeCalls_ = 0;
+  std::vector<uint32_t> positions_;
+};
+
+struct PromptRecord {
+  std::string text;
+  std::string caption;
+  MessageIcon icon = MessageIcon::kInformation;
+  MessageButtons buttons = MessageButtons::kOk;
+};
+
+// Answers ShowMessage from a queue of scripted answers; once the queue is empty it answers the
+// fallback (kOk for an OK box, otherwise kNo unless changed). Records every box and every log.
+class ScriptedPrompter : public Prompter {
+ public:
+  ScriptedPrompter() = default;
+  explicit ScriptedPrompter(std::vector<MessageAnswer> answers);
+
+  MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                            MessageButtons buttons) override;
+  void ShowOperationLog(std::string_view text) override;
+
+  void QueueAnswer(MessageAnswer answer);
+  void SetFallback(MessageAnswer answer);
+
+  std::vector<PromptRecord> Prompts() const;
+  // The texts of the message boxes, in order.
+  std::vector<std::string> Texts() const;
+  std::vector<std::string> OperationLogs() const;
+  // Answers still queued.
+  size_t PendingAnswers() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<MessageAnswer> answers_;
+  MessageAnswer fallback_ = MessageAnswer::kNo;
+  std::vector<PromptRecord> prompts_;
+  std::vector<std::string> logs_;
+};
+
+// Makes a prompter the active one for a scope and restores the default afterwards.
+class ScopedActivePrompter {
+ public:
+  explicit ScopedActivePrompter(Prompter& prompter) { SetActivePrompter(&prompter); }
+  ~ScopedActivePrompter() { SetActivePrompter(nullptr); }
+  ScopedActivePrompter(const ScopedActivePrompter&) = delete;
+  ScopedActivePrompter& operator=(const ScopedActivePrompter&) = delete;
+};
+
+}  // namespace orvande::test
