@@ -1,0 +1,48 @@
+#include "disk/open_failure.h"
+
+#include <cstdio>
+
+#include "disk/io_driver.h"
+#include "platform/error_numbers.h"
+#include "support/prompter.h"
+#include "support/result_codes.h"
+
+namespace orvande {
+namespace {
+
+void ShowError(const std::string& text) {
+  ActivePrompter().ShowMessage(text, kCaptionError, MessageIcon::kError, MessageButtons::kOk);
+}
+
+// A code the system has no text for still has to tell the user something.
+std::string SystemTextOrNumber(uint32_t code) {
+  std::string text = platform::SystemErrorText(code);
+  if (!text.empty()) return text;
+  char number[32];
+  std::snprintf(number, sizeof number, "Error 0x%08X", static_cast<unsigned>(code));
+  return number;
+}
+
+}  // namespace
+
+std::string DiskOpenFailureText(uint32_t code) {
+  if (code == kErrAccessDenied || IsSuccess(code)) return kTextDiskAccessFailed;
+  return SystemTextOrNumber(code);
+}
+
+std::string DriverErrorText(uint32_t code) {
+  if (code >= kFirstDriverErrorCode) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Error in Orvande I/O virtual driver: 0x%x",
+                  static_cast<unsigned>(code));
+    return text;
+  }
+  return SystemTextOrNumber(code);
+}
+
+void ShowImageOpenFailure() { ShowError(kTextImageAccessFailed); }
+void ShowDiskOpenFailure(uint32_t code) { ShowError(DiskOpenFailureText(code)); }
+void ShowDriverOpenFailure() { ShowError(kTextDriverOpenFailed); }
+void ShowDriverError(uint32_t code) { ShowError(DriverErrorText(code)); }
+
+}  // namespace orvande
