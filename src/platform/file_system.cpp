@@ -50,7 +50,8 @@ bool IsDirectory(const std::string& path) {
 
 uint32_t MakeDirectory(const std::string& path) {
   if (path.empty()) return kErrPathNotFound;
-  return mkdir(path.c_str(), kNewFolderMode) == 0 ? 0 : LastError();
+  if (mkdir(path.c_str(), kNewFolderMode) == 0) return 0;
+  return errno == ENOENT ? kErrPathNotFound : LastError();
 }
 
 uint32_t RemoveFile(const std::string& path) {

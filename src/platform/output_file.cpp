@@ -42,7 +42,8 @@ uint32_t OutputFile::Open(const std::string& path, int extraFlags) {
   do {
     fd = open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC | extraFlags, kNewFileMode);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return LastError();
+  // Creating names its folder: a missing name here means a missing folder.
+  if (fd < 0) return errno == ENOENT ? kErrPathNotFound : LastError();
   fd_ = fd;
   path_ = path;
   return 0;
