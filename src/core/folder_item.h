@@ -34,6 +34,8 @@ class FolderItem {
 
   void AddRef();
   void Release();
+  // The current count, for tests and diagnostics.
+  uint32_t RefCount() const { return refs_.load(std::memory_order_relaxed); }
 
   uint32_t Id() const { return id_; }
   uint8_t Deleted() const { return deleted_; }
@@ -114,8 +116,8 @@ class FolderItem {
  private:
   ~FolderItem();  // through Release only
   uint32_t MovedImage(bool deleted, const FolderTree& tree) const;
-  void CopySubtree(TreeNode from, TreeNode toParent, std::string_view text, InsertPlace place,
-                   FolderTree& tree, ItemStore& store, TreeNode* made);
+  void CopySubtree(TreeNode from, TreeNode toParent, std::string_view text, FolderTree& tree,
+                   ItemStore& store, TreeNode* made);
 
   std::atomic<uint32_t> refs_{1};
   uint32_t id_;

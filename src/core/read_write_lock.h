@@ -12,6 +12,13 @@ namespace orvande {
 
 class ReadWriteLock {
  public:
+  // The counters at one moment, for tests and diagnostics.
+  struct State {
+    int32_t active = 0;  // active readers, or -1 while a writer holds the lock
+    int32_t waitingReaders = 0;
+    int32_t waitingWriters = 0;
+  };
+
   explicit ReadWriteLock(bool readersFirst);
   ReadWriteLock(const ReadWriteLock&) = delete;
   ReadWriteLock& operator=(const ReadWriteLock&) = delete;
@@ -22,9 +29,10 @@ class ReadWriteLock {
   void Unlock();
 
   bool ReadersFirst() const { return readersFirst_; }
+  State Snapshot() const;
 
  private:
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::counting_semaphore<0x7FFFFFFF> readers_{0};
   std::counting_semaphore<0x7FFFFFFF> writers_{0};
   int32_t waitingReaders_ = 0;
