@@ -1,0 +1,53 @@
+#pragma once
+// The "Lost&Found" folder of one tree build and the files the type search puts in it, plus the
+// image search that the FAT sweep runs on every cluster. Used by the analysis worker only.
+#include <cstdint>
+
+#include "core/file_type_plugin.h"
+#include "core/folder_tree.h"
+
+namespace orvande {
+
+class FolderItem;
+class FoundFileResult;
+class OperationLog;
+class VolumeAnalyzer;
+struct BuildTreeContext;
+
+inline constexpr uint32_t kLostAndFoundId = 0xFFFFFFFE;
+inline constexpr uint32_t kImagesFolderId = 0xFFFFFFFD;
+
+struct LostAndFound {
+  TreeNode lostAndFoundNode = kNoNode;
+  FolderItem* lostAndFoundFolder = nullptr;  // not owned: the store holds it
+  TreeNode imagesNode = kNoNode;
+  FolderItem* imagesFolder = nullptr;
+  uint32_t imageCounter = 0;
+};
+
+// Files a found file: makes "Lost&Found" (and for type 0 "Images") on first use and adds
+// "Image_%d.jpg". Returns 0 or kStatusTreeInsertFailed.
+uint32_t AddFoundFile(LostAndFound& lostAndFound, FoundFileResult& result, uint32_t id,
+                      const BuildTreeContext& context, TreeNode volumeRootNode);
+
+// The search for lost images over swept clusters.
+class ImageSearch {
+ public:
+  // Turns the search on when the plug-in can recognise JPEG images; logs the plug-in warning
+  // (string 61276) when it is missing or of another version and a log is given.
+  void Prepare(FindFileTypePlugin& plugin, OperationLog* log);
+  bool IsOn() const { return on_; }
+  // Looks at one swept cluster that starts at volume sector `firstSector`; when a file starts
+  // there, takes an id from `nextId` (post-incremented) and files it.
+  void OnCluster(VolumeAnalyzer& analyzer, const uint8_t* cluster, uint32_t clusterSize,
+                 uint32_t firstSector, uint32_t& nextId, const BuildTreeContext& context,
+                 TreeNode volumeRootNode);
+
+ private:
+  FindFileTypePlugin* plugin_ = nullptr;
+  ProcessorSet processors_;
+  LostAndFound lostAndFound_;
+  bool on_ = false;
+};
+
+}  // namespace orvande
