@@ -1,0 +1,53 @@
+#pragma once
+// One recovery job: what the views chose and where the job reports. Made by the view, then owned
+// by the job's thread; only that thread uses it (the flags it points to are shared atomically).
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/folder_tree.h"
+#include "core/stop_flag.h"
+
+namespace orvande {
+
+class DeviceNode;
+class FolderTree;
+class ItemStore;
+class NotifySink;
+class ProgressBar;
+class ReadWriteLock;
+
+// One selected item in list-view order: a folder node of the files tree, or a file of the shown
+// folder named by its id and name (ids alone are not unique inside a folder).
+struct RecoverySelectionEntry {
+  TreeNode folderNode = kNoNode;  // kNoNode for a file entry
+  uint32_t fileId = 0;
+  std::string fileName;
+
+  bool IsFolder() const { return folderNode != kNoNode; }
+
+  static RecoverySelectionEntry Folder(TreeNode node) { return {node, 0, {}}; }
+  static RecoverySelectionEntry File(uint32_t id, std::string name) {
+    return {kNoNode, id, std::move(name)};
+  }
+};
+
+struct RecoveryContext {
+  const StopFlag* stop = nullptr;  // the frame's stop byte, polled before every file and folder
+  StopFlag* running = nullptr;     // set by the view before the job starts, cleared at its end
+  ProgressBar* progressBar = nullptr;
+  NotifySink* notifySink = nullptr;  // receives the recovering-file message
+  DeviceNode* deviceNode = nullptr;  // the job makes its own analyzer from it
+  ItemStore* itemStore = nullptr;
+  FolderTree* folderTree = nullptr;
+  bool recoverStreams = false;   // bRecoverAlternativeStreams
+  bool recoverAllFiles = false;  // bRecoverAllFiles: when clear, only deleted files of a folder
+  std::string destination;       // ends with a '/'
+  uint32_t shownFolderId = 0;    // the folder whose file list the selection was made in
+  std::vector<RecoverySelectionEntry> selection;
+  char replacementCharacter = '?';  // '?' until a symbol is chosen for all later names
+  ReadWriteLock* storeLock = nullptr;  // read side held while a folder's files are walked
+};
+
+}  // namespace orvande

@@ -1,0 +1,267 @@
+#include "core/volume_analyzer.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "core/default_boot_sector.h"
+#include "core/ports.h"
+#include "core/recovery_context.h"
+#include "core/sector_run_list.h"
+#include "disk/sector_device.h"
+#include "platform/output_file.h"
+#include "support/operation_log.h"
+#include "support/result_codes.h"
+#include "support/string_table.h"
+
+namespace orvande {
+namespace {
+
+// Recovered files are read and written in pieces of this size; one sector per call is far
+// too slow for large files.
+constexpr uint32_t kRunBatchBytes = 1u << 20;
+
+// Sizes above this get a progress range of size >> 4 so that it fits the bar's 32 bits.
+constexpr uint64_t kLargeFileThreshold = 0x0FFFFFFF;
+constexpr uint32_t kLargeFileProgressShift = 4;
+
+}  // namespace
+
+VolumeAnalyzer::~VolumeAnalyzer() {
+  if (device_ != nullptr) {
+    device_->Close();
+    device_->Release();
+  }
+}
+
+bool VolumeAnalyzer::Open(SectorDevice* device, bool /*quiet*/, OperationLog* /*log*/) {
+  if (device == nullptr) return false;
+  if (device != device_) {
+    // A second Open on another device must not keep the first one alive.
+    if (device_ != nullptr) {
+      device_->Close();
+      device_->Release();
+    }
+    device->AddRef();
+    device_ = device;
+  }
+  SetGeometry(512, 8);
+  return true;
+}
+
+void VolumeAnalyzer::SetGeometry(uint32_t bytesPerSector, uint32_t sectorsPerCluster) {
+  bytesPerSector_ = bytesPerSector;
+  sectorsPerCluster_ = sectorsPerCluster;
+  bytesPerCluster_ = bytesPerSector * sectorsPerCluster;
+}
+
+uint32_t VolumeAnalyzer::SectorShift() const {
+  if (sectorShiftFor_ != bytesPerSector_) {
+    sectorShift_ = static_cast<uint32_t>(std::countr_zero(bytesPerSector_));
+    sectorShiftFor_ = bytesPerSector_;
+  }
+  return sectorShift_;
+}
+
+uint32_t VolumeAnalyzer::ClusterShift() const {
+  if (clusterShiftFor_ != bytesPerCluster_) {
+    clusterShift_ = static_cast<uint32_t>(std::countr_zero(bytesPerCluster_));
+    clusterShiftFor_ = bytesPerCluster_;
+  }
+  return clusterShift_;
+}
+
+uint32_t VolumeAnalyzer::ReadVolumeSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
+                                           uint32_t* result, uint32_t count, bool fillBadSectors,
+                                           bool keepSectorZero) {
+  uint32_t localResult = 0;
+  if (result == nullptr) result = &localResult;
+  if (device_ == nullptr || count == 0) {
+    *result = kStatusNoDevice;
+    return 0;
+  }
+  uint32_t delivered = device_->ReadSectors(first, buffer, bufferSize, result, count,
+                                            static_cast<int>(SectorShift()), fillBadSectors);
+  if (!keepSectorZero && first == 0 && buffer != nullptr) {
+    if (const uint8_t* stored = device_->GetStoredBootSector()) {
+      // The stored block is only 512 bytes long, whatever the sector size.
+      size_t copy = std::min<size_t>({bytesPerSector_, bufferSize, kBootSectorSize});
+      std::memcpy(buffer, stored, copy);
+    }
+  }
+  return delivered;
+}
+
+bool VolumeAnalyzer::ReadVolumeCluster(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
+                                       uint32_t* result, bool fillBadSectors,
+                                       bool keepSectorZero) {
+  if (result != nullptr) *result = kSuccess;
+  return ReadVolumeSectors(first, buffer, bufferSize, result, sectorsPerCluster_, fillBadSectors,
+                           keepSectorZero) == sectorsPerCluster_;
+}
+
+namespace {
+
+// Copies sectors of a run list into an output file, `size` bytes in all. Reading goes in large
+// batches; the outcome (bytes written, where a failure stops the file, the result) is the same
+// as reading and writing one sector at a time, stopping after the sector in which the size ends.
+class RunWriter {
+ public:
+  RunWriter(VolumeAnalyzer& analyzer, platform::OutputFile& file, const std::string& path,
+            uint64_t size, RecoveryContext& context, OperationLog* log)
+      : analyzer_(analyzer),
+        file_(file),
+        path_(path),
+        remaining_(size),
+        bytesPerSector_(analyzer.BytesPerSector()),
+        context_(context),
+        log_(log) {
+    shift_ = size > kLargeFileThreshold ? kLargeFileProgressShift : 0;
+  }
+
+  bool AllocateBuffer() {
+    uint32_t batch = std::max<uint32_t>(1, kRunBatchBytes / std::max<uint32_t>(1, bytesPerSector_));
+    try {
+      buffer_.resize(static_cast<size_t>(batch) * bytesPerSector_);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    batchSectors_ = batch;
+    return true;
+  }
+
+  void StartProgress() {
+    if (context_.progressBar == nullptr) return;
+    context_.progressBar->SetRange(0, static_cast<uint32_t>(remaining_ >> shift_));
+    context_.progressBar->SetPosition(0);
+  }
+
+  void ReportWriteError(uint32_t error) {
+    if (log_ == nullptr) return;
+    log_->AddFormat(OperationLog::kError, strings::kCantWriteFileFormat, path_.c_str());
+    log_->AddPlatformError(error);
+  }
+
+  // Returns ok: false only after a read or write failure.
+  bool Run(const SectorRunList& runs) {
+    bool firstRun = true;
+    for (const SectorRun& run : runs.Runs()) {
+      // Once a run is used up, the next one is started only while bytes remain.
+      if (!firstRun && remaining_ == 0) break;
+      firstRun = false;
+      uint64_t sector = run.first;
+      const uint64_t last = run.last;
+      while (sector <= last) {
+        uint64_t inRun = last - sector + 1;
+        // The sector in which the size ends is the last one read (with size 0 that is the first).
+        uint64_t untilEnd = remaining_ / bytesPerSector_ + 1;
+        uint32_t count = static_cast<uint32_t>(std::min<uint64_t>({inRun, untilEnd, batchSectors_}));
+        Outcome outcome = CopyBatch(sector, count);
+        if (outcome == Outcome::kFailed) return false;
+        if (outcome == Outcome::kFinished) return true;
+        sector += count;
+      }
+    }
+    return true;
+  }
+
+ private:
+  enum class Outcome { kMore, kFinished, kFailed };
+
+  Outcome CopyBatch(uint64_t first, uint32_t count) {
+    if (StopRequested(context_.stop)) return Outcome::kFinished;
+    uint32_t readResult = kSuccess;
+    uint32_t bytes = count * bytesPerSector_;
+    uint32_t got = analyzer_.ReadVolumeSectors(first, buffer_.data(), bytes, &readResult, count, true,
+                                               true);
+    if (got == count) return WriteSectors(0, count);
+    // Read again one sector at a time so that the file ends exactly before the failing sector.
+    for (uint32_t i = 0; i < count; ++i) {
+      if (i > 0 && StopRequested(context_.stop)) return Outcome::kFinished;
+      uint8_t* at = buffer_.data() + static_cast<size_t>(i) * bytesPerSector_;
+      if (analyzer_.ReadVolumeSectors(first + i, at, bytesPerSector_, &readResult, 1, true, true) != 1)
+        return Outcome::kFailed;
+      Outcome outcome = WriteSectors(i, 1);
+      if (outcome != Outcome::kMore) return outcome;
+    }
+    return Outcome::kMore;
+  }
+
+  // Writes the buffer's sectors [index, index + count), stopping early at a stop request seen
+  // between sectors and cutting the last one to the bytes that remain.
+  Outcome WriteSectors(uint32_t index, uint32_t count) {
+    uint32_t whole = 0;  // sectors written in full
+    bool finished = false;
+    uint64_t bytes = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+      if (i > 0 && StopRequested(context_.stop)) {
+        finished = true;
+        break;
+      }
+      if (remaining_ - bytes < bytesPerSector_) {
+        bytes = remaining_;
+        finished = true;
+        break;
+      }
+      bytes += bytesPerSector_;
+      ++whole;
+    }
+    if (bytes > 0 && !WriteBytes(buffer_.data() + static_cast<size_t>(index) * bytesPerSector_,
+                                 static_cast<size_t>(bytes)))
+      return Outcome::kFailed;
+    remaining_ -= bytes;
+    if (whole > 0 && context_.progressBar != nullptr)
+      context_.progressBar->Advance(whole * (bytesPerSector_ >> shift_));
+    return finished ? Outcome::kFinished : Outcome::kMore;
+  }
+
+  bool WriteBytes(const uint8_t* data, size_t size) {
+    uint32_t error = file_.Write(data, size);
+    if (error == kSuccess) return true;
+    ReportWriteError(error);
+    return false;
+  }
+
+  VolumeAnalyzer& analyzer_;
+  platform::OutputFile& file_;
+  const std::string& path_;
+  uint64_t remaining_;
+  const uint32_t bytesPerSector_;
+  RecoveryContext& context_;
+  OperationLog* log_;
+  uint32_t shift_ = 0;
+  uint32_t batchSectors_ = 1;
+  std::vector<uint8_t> buffer_;
+};
+
+}  // namespace
+
+bool VolumeAnalyzer::WriteRunsToFile(const std::string& path, uint64_t size,
+                                     const SectorRunList& runs, RecoveryContext& context,
+                                     OperationLog* log) {
+  if (path.empty()) return false;
+  // A sector size of 0 would make every sector count meaningless; no analyzer sets one.
+  if (BytesPerSector() == 0) return false;
+  platform::OutputFile file;
+  if (uint32_t error = file.CreateOrReplace(path); error != kSuccess) {
+    if (log != nullptr) {
+      log->AddFormat(OperationLog::kError, strings::kCantCreateFileFormat, path.c_str());
+      log->AddPlatformError(error);
+    }
+    return false;
+  }
+  RunWriter writer(*this, file, path, size, context, log);
+  if (!writer.AllocateBuffer()) return false;
+  writer.StartProgress();
+  bool ok = writer.Run(runs);
+  // A write the system deferred can still fail here; the file is then not whole.
+  if (uint32_t error = file.Close(); error != kSuccess && ok) {
+    writer.ReportWriteError(error);
+    ok = false;
+  }
+  return ok;
+}
+
+}  // namespace orvande

@@ -1,0 +1,107 @@
+#pragma once
+// The base of the per-file-system analyzers. It holds the device and the volume geometry and
+// supplies the one sector reader every analyzer uses, so that a device's stored boot sector
+// replaces sector 0 everywhere, plus the shared writer for data given as sector runs.
+// An instance is used by one thread at a time; it keeps no locks.
+#include <cstdint>
+#include <string>
+
+#include "core/folder_tree.h"
+#include "core/stop_flag.h"
+
+namespace orvande {
+
+class ItemLocation;
+class ItemStore;
+class NotifySink;
+class OperationLog;
+class ProgressBar;
+class ReadWriteLock;
+class SectorDevice;
+class SectorRunList;
+class VolumeAnalyzer;
+struct RecoveryContext;
+
+// What BuildTree works with, gathered so that the scan's helpers can pass it on in one piece.
+struct BuildTreeContext {
+  const StopFlag* stop = nullptr;  // set by another thread to ask for a stop
+  NotifySink* notifySink = nullptr;
+  ItemStore& itemStore;
+  FolderTree& folderTree;
+  const ShownNode* shownNode = nullptr;  // the node the file list shows; read at each use
+  ReadWriteLock& storeLock;
+  ProgressBar* progressBar = nullptr;
+  VolumeAnalyzer* reader = nullptr;  // the reader instance, or null
+};
+
+class VolumeAnalyzer {
+ public:
+  VolumeAnalyzer() = default;
+  VolumeAnalyzer(const VolumeAnalyzer&) = delete;
+  VolumeAnalyzer& operator=(const VolumeAnalyzer&) = delete;
+
+  // Closes and releases the device when one is held.
+  virtual ~VolumeAnalyzer();
+
+  // The base part stores the device with a reference of its own and sets the geometry to 512
+  // bytes per sector and 8 sectors per cluster; false only for a null device. A file system's
+  // Open calls it first, then reads and checks its boot sector.
+  virtual bool Open(SectorDevice* device, bool quiet, OperationLog* log);
+
+  // Fills the item store and the files tree. 0 when done or stopped, else a status code of
+  // support/result_codes.h (kStatusTreeInsertFailed, kErrOutOfMemory, ...).
+  virtual uint32_t BuildTree(const BuildTreeContext& context, OperationLog* log) = 0;
+
+  // Writes `size` bytes of the file's data to a new file at path. The location is not const:
+  // an analyzer may correct it in place when it learns more about the file.
+  virtual bool RecoverFile(ItemLocation& location, uint64_t size, const std::string& path,
+                           bool recoverStreams, RecoveryContext& context, OperationLog* log) = 0;
+
+  // One of the kProbability codes of core/file_record.h.
+  virtual uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
+                                          OperationLog* log) = 0;
+
+  // The volume's sector count as its boot sector states it.
+  virtual uint64_t GetTotalSectors() const = 0;
+
+  // Writes `size` bytes read from the runs to a new file at path (an existing one is replaced).
+  // A stop request ends the writing and counts as success; runs shorter than size leave a
+  // shorter file and count as success too. Sector read and file write failures end the file
+  // where it stands (the partial file stays) and return false.
+  virtual bool WriteRunsToFile(const std::string& path, uint64_t size, const SectorRunList& runs,
+                               RecoveryContext& context, OperationLog* log);
+
+  // Stores both values; bytes per cluster becomes their product (callers pass checked values).
+  void SetGeometry(uint32_t bytesPerSector, uint32_t sectorsPerCluster);
+  uint32_t BytesPerSector() const { return bytesPerSector_; }
+  uint32_t SectorsPerCluster() const { return sectorsPerCluster_; }
+  uint32_t BytesPerCluster() const { return bytesPerCluster_; }
+  // Base-2 logarithms: the number of trailing zero bits of the current value.
+  uint32_t SectorShift() const;
+  uint32_t ClusterShift() const;
+
+  // Reads `count` sectors of BytesPerSector() from `first`. Unless keepSectorZero, a read that
+  // starts at sector 0 gets the device's stored boot sector over the start of the buffer.
+  // Returns the sectors delivered; without a device or for count 0, 0 with kStatusNoDevice.
+  // result may be null.
+  uint32_t ReadVolumeSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
+                             uint32_t count, bool fillBadSectors, bool keepSectorZero);
+  // Reads one cluster (SectorsPerCluster() sectors) from `first`; true only when all came back.
+  bool ReadVolumeCluster(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
+                         bool fillBadSectors, bool keepSectorZero);
+
+  SectorDevice* Device() const { return device_; }
+
+ private:
+  SectorDevice* device_ = nullptr;  // one reference held
+  uint32_t bytesPerSector_ = 512;
+  uint32_t bytesPerCluster_ = 4096;
+  uint32_t sectorsPerCluster_ = 8;
+  // The shifts are cached for the values they were computed from.
+  mutable uint32_t sectorShift_ = 9;
+  mutable uint32_t clusterShift_ = 12;
+  mutable uint32_t sectorShiftFor_ = 512;
+  mutable uint32_t clusterShiftFor_ = 4096;
+};
+
+}  // namespace orvande
