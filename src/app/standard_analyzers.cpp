@@ -1,0 +1,19 @@
+#include "app/standard_analyzers.h"
+
+#include <mutex>
+
+#include "core/analyzer_factory.h"
+#include "disk/device_node.h"
+
+namespace orvande {
+
+void RegisterStandardAnalyzers() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // One line per file system, each with the maker its analyzer's folder offers:
+    //   RegisterAnalyzer(kFsFat, &MakeFatAnalyzer);    (fat/fat_analyzer.h)
+    //   RegisterAnalyzer(kFsNtfs, &MakeNtfsAnalyzer);  (ntfs/ntfs_analyzer.h)
+  });
+}
+
+}  // namespace orvande
