@@ -69,7 +69,9 @@ uint32_t ErrorFromErrno(int errnoValue) {
   return kUnmappedErrnoBase | static_cast<uint32_t>(errnoValue);
 }
 
-uint32_t LastError() { return ErrorFromErrno(errno); }
+uint32_t LastError() {
+  return ErrorFromErrno(errno);
+}
 
 int ErrnoFromError(uint32_t code) {
   for (const ErrnoMapping& m : kMappings) {

@@ -120,8 +120,12 @@ uint32_t BlockDeviceId(const std::string& path, uint64_t* deviceId) {
   return 0;
 }
 
-uint32_t DeviceMajor(uint64_t deviceId) { return major(static_cast<dev_t>(deviceId)); }
-uint32_t DeviceMinor(uint64_t deviceId) { return minor(static_cast<dev_t>(deviceId)); }
+uint32_t DeviceMajor(uint64_t deviceId) {
+  return major(static_cast<dev_t>(deviceId));
+}
+uint32_t DeviceMinor(uint64_t deviceId) {
+  return minor(static_cast<dev_t>(deviceId));
+}
 
 std::string ExecutableDirectory() {
   std::vector<char> buffer(PATH_MAX + 1);

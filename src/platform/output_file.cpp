@@ -17,7 +17,9 @@ constexpr size_t kMaxChunk = size_t{1} << 30;
 
 }  // namespace
 
-OutputFile::~OutputFile() { Close(); }
+OutputFile::~OutputFile() {
+  Close();
+}
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
@@ -31,9 +33,13 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
   return *this;
 }
 
-uint32_t OutputFile::CreateOrReplace(const std::string& path) { return Open(path, O_TRUNC); }
+uint32_t OutputFile::CreateOrReplace(const std::string& path) {
+  return Open(path, O_TRUNC);
+}
 
-uint32_t OutputFile::CreateNew(const std::string& path) { return Open(path, O_EXCL); }
+uint32_t OutputFile::CreateNew(const std::string& path) {
+  return Open(path, O_EXCL);
+}
 
 uint32_t OutputFile::Open(const std::string& path, int extraFlags) {
   Close();

@@ -8,7 +8,9 @@
 
 namespace orvande::platform {
 
-SharedLibrary::~SharedLibrary() { Close(); }
+SharedLibrary::~SharedLibrary() {
+  Close();
+}
 
 uint32_t SharedLibrary::Open(const std::string& path) {
   Close();

@@ -24,7 +24,9 @@ void AppendDumpLine(std::string& out, size_t offset, const uint8_t* bytes, size_
 
 }  // namespace
 
-DebugLog::~DebugLog() { Disable(); }
+DebugLog::~DebugLog() {
+  Disable();
+}
 
 bool DebugLog::Enable(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -38,7 +38,9 @@ std::string FormatTimeSpanOrUnknown(bool known, uint64_t seconds) {
   return known ? FormatTimeSpan(seconds) : std::string(strings::kUnknownTimeSpan);
 }
 
-std::string FormatOsVersion() { return PlatformOsVersionText(); }
+std::string FormatOsVersion() {
+  return PlatformOsVersionText();
+}
 
 std::string SystemErrorMessage(uint32_t code) {
   std::string text = PlatformErrorText(code);

@@ -11,13 +11,13 @@ const char* LoadString(uint32_t id);
 
 namespace strings {
 
-inline constexpr uint32_t kIdSectorsViewTitle = 170;          // "Sectors View"
-inline constexpr uint32_t kIdFileExists = 61204;               // %s path
+inline constexpr uint32_t kIdSectorsViewTitle = 170;  // "Sectors View"
+inline constexpr uint32_t kIdFileExists = 61204;      // %s path
 inline constexpr uint32_t kIdSameDiskWarning = 61205;
 inline constexpr uint32_t kIdEmptyNewFileName = 61206;
 inline constexpr uint32_t kIdInvalidNewFileName = 61207;
 inline constexpr uint32_t kIdCreateMissingFolder = 61215;
-inline constexpr uint32_t kIdCantRecoverFile = 61216;          // %s name
+inline constexpr uint32_t kIdCantRecoverFile = 61216;  // %s name
 inline constexpr uint32_t kIdNoSupportedFileSystem = 61218;
 inline constexpr uint32_t kIdInvalidSymbol = 61231;
 inline constexpr uint32_t kIdCantRecoverStreams = 61232;
@@ -25,8 +25,8 @@ inline constexpr uint32_t kIdNotInVolume = 61235;
 inline constexpr uint32_t kIdProbabilityGood = 61237;
 inline constexpr uint32_t kIdProbabilityAverage = 61238;
 inline constexpr uint32_t kIdProbabilityPoor = 61239;
-inline constexpr uint32_t kIdCantCreateFolder = 61268;         // %s folder
-inline constexpr uint32_t kIdBadSectorAt = 61269;              // uint64_t sector
+inline constexpr uint32_t kIdCantCreateFolder = 61268;  // %s folder
+inline constexpr uint32_t kIdBadSectorAt = 61269;       // uint64_t sector
 inline constexpr uint32_t kIdFirstAnalyzingStep = 61270;
 inline constexpr uint32_t kIdDone = 61271;
 inline constexpr uint32_t kIdSecondAnalyzingStep = 61272;
@@ -81,18 +81,19 @@ inline constexpr const char kImageWriteErrorFormat[] = "Image writing error: 0x%
 inline constexpr const char kWritingImage[] = "Writing image...";
 
 // Recovery.
-inline constexpr const char kCantCreateFileFormat[] = "Can't create file \"%s\"";      // path
-inline constexpr const char kCantWriteFileFormat[] = "Can't write to file \"%s\".";   // path
-inline constexpr const char kLongFileNameFormat[] = "Long file name \"%s%s\\\"";       // parent, name
+inline constexpr const char kCantCreateFileFormat[] = "Can't create file \"%s\"";    // path
+inline constexpr const char kCantWriteFileFormat[] = "Can't write to file \"%s\".";  // path
+inline constexpr const char kLongFileNameFormat[] = "Long file name \"%s%s\\\"";     // parent, name
 inline constexpr const char kNoUniqueNameFormat[] = "Can't find unique file name for \"%s\". Skip.";
 inline constexpr const char kReplaceExistingFile[] = "Would you like to replace the existing file?";
 inline constexpr const char kConfirmReplaceCaption[] = "Confirm file replace";
-inline constexpr const char kCopyNameFormat[] = "[Copy %03d]%s";  // number, name
+inline constexpr const char kCopyNameFormat[] = "[Copy %03d]%s";           // number, name
 inline constexpr const char kRecoverFileFormat[] = "Recover file \"%s\"";  // name
 inline constexpr const char kChooseRecoveryPath[] = "Choose path for recovery";
 
 // Analysis.
-inline constexpr const char kInternalCantStartAnalyzing[] = "Internal error. Can't start analyzing.";
+inline constexpr const char kInternalCantStartAnalyzing[] =
+    "Internal error. Can't start analyzing.";
 inline constexpr const char kAnalyzing[] = "Analyzing...";
 inline constexpr const char kMftDoesNotExist[] = "MFT does not exist.";
 inline constexpr const char kInvalidData[] = "Invalid data.";

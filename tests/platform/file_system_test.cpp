@@ -98,8 +98,7 @@ TEST(FileTimeTest, LocalCalendarFollowsTheZoneAndRejectsDaysThatDoNotExist) {
   tzset();
   bool valid = false;
   // 2020-07-01 12:00 summer time is 10:00 UTC; 2020-01-01 12:00 winter time is 11:00 UTC.
-  EXPECT_EQ(LocalCalendarToFileTime(2020, 7, 1, 12, 0, 0, &valid),
-            UnixToFileTime(1593597600, 0));
+  EXPECT_EQ(LocalCalendarToFileTime(2020, 7, 1, 12, 0, 0, &valid), UnixToFileTime(1593597600, 0));
   EXPECT_TRUE(valid);
   EXPECT_EQ(LocalCalendarToFileTime(2020, 1, 1, 12, 0, 0, &valid), UnixToFileTime(1577876400, 0));
   CalendarTime c;

@@ -35,10 +35,12 @@ TEST(Utf16Test, LittleEndianBytesDecodeAndAnOddTailIsMarked) {
 
 TEST(Utf8Test, RoundTripsAndRejectsMalformedInput) {
   EXPECT_EQ(Utf8ToUtf16("a\u00E9\U0001F600"), u"a\u00E9\U0001F600");
-  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");   // overlong '/'
-  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");     // encoded surrogate
-  EXPECT_EQ(Utf8ToUtf16("\xE4\xB8"), u"\uFFFD");         // cut short
-  EXPECT_EQ(Utf8ToUtf16("\xE4" "A"), u"\uFFFDA");        // continuation missing
+  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong '/'
+  EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");    // encoded surrogate
+  EXPECT_EQ(Utf8ToUtf16("\xE4\xB8"), u"\uFFFD");        // cut short
+  EXPECT_EQ(Utf8ToUtf16("\xE4"
+                        "A"),
+            u"\uFFFDA");  // continuation missing
   std::string out;
   AppendUtf8(out, 0x110000);
   EXPECT_EQ(out, "\uFFFD");

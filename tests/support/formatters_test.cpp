@@ -39,10 +39,9 @@ TEST(FormatTest, LongTextsAreNotCut) {
 
 TEST(ShowSystemErrorTest, ShowsTheSystemTextInAnErrorBox) {
   doubles::RecordingPrompter prompter;
-  SetSystemHooks(SystemHooks{[](uint32_t code) {
-                               return code == 5 ? std::string("Permission denied") : std::string();
-                             },
-                             nullptr});
+  SetSystemHooks(SystemHooks{
+      [](uint32_t code) { return code == 5 ? std::string("Permission denied") : std::string(); },
+      nullptr});
   ShowSystemError(5);
   ShowSystemError(0x85670A02);
   SetSystemHooks(SystemHooks{});
@@ -63,9 +62,8 @@ TEST(StringTableTest, KnownIdsHaveTextsAndUnknownOnesAreEmpty) {
 TEST(DefaultPrompterTest, AnswersNoToQuestions) {
   SetActivePrompter(nullptr);
   ::testing::internal::CaptureStderr();
-  MessageAnswer answer =
-      ActivePrompter().ShowMessage("Continue?", "Orvande", MessageIcon::kQuestion,
-                                   MessageButtons::kYesNo);
+  MessageAnswer answer = ActivePrompter().ShowMessage(
+      "Continue?", "Orvande", MessageIcon::kQuestion, MessageButtons::kYesNo);
   std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(answer, MessageAnswer::kNo);
   EXPECT_NE(printed.find("Continue?"), std::string::npos);

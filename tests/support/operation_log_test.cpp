@@ -13,7 +13,9 @@ namespace {
 
 using doubles::RecordingPrompter;
 
-std::string FakeErrorText(uint32_t code) { return code == 23 ? "Data error" : std::string(); }
+std::string FakeErrorText(uint32_t code) {
+  return code == 23 ? "Data error" : std::string();
+}
 
 TEST(OperationLogTest, LevelsChooseThePrefixAndOnlyWarningsAndErrorsAreFlagged) {
   OperationLog log;
