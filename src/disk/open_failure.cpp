@@ -6,12 +6,14 @@
 #include "platform/error_numbers.h"
 #include "support/prompter.h"
 #include "support/result_codes.h"
+#include "support/string_table.h"
 
 namespace orvande {
 namespace {
 
 void ShowError(const std::string& text) {
-  ActivePrompter().ShowMessage(text, kCaptionError, MessageIcon::kError, MessageButtons::kOk);
+  ActivePrompter().ShowMessage(text, strings::kErrorCaption, MessageIcon::kError,
+                               MessageButtons::kOk);
 }
 
 // A code the system has no text for still has to tell the user something.
@@ -26,23 +28,22 @@ std::string SystemTextOrNumber(uint32_t code) {
 }  // namespace
 
 std::string DiskOpenFailureText(uint32_t code) {
-  if (code == kErrAccessDenied || IsSuccess(code)) return kTextDiskAccessFailed;
+  if (code == kErrAccessDenied || IsSuccess(code)) return strings::kNoDiskAccess;
   return SystemTextOrNumber(code);
 }
 
 std::string DriverErrorText(uint32_t code) {
   if (code >= kFirstDriverErrorCode) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Error in Orvande I/O virtual driver: 0x%x",
-                  static_cast<unsigned>(code));
+    char text[96];
+    std::snprintf(text, sizeof text, strings::kDriverErrorFormat, static_cast<unsigned>(code));
     return text;
   }
   return SystemTextOrNumber(code);
 }
 
-void ShowImageOpenFailure() { ShowError(kTextImageAccessFailed); }
+void ShowImageOpenFailure() { ShowError(strings::kNoImageAccess); }
 void ShowDiskOpenFailure(uint32_t code) { ShowError(DiskOpenFailureText(code)); }
-void ShowDriverOpenFailure() { ShowError(kTextDriverOpenFailed); }
+void ShowDriverOpenFailure() { ShowError(strings::kCantOpenDriver); }
 void ShowDriverError(uint32_t code) { ShowError(DriverErrorText(code)); }
 
 }  // namespace orvande

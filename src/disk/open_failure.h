@@ -6,15 +6,6 @@
 
 namespace orvande {
 
-inline constexpr const char* kTextImageAccessFailed =
-    "Orvande can not obtain required access to the image file.";
-inline constexpr const char* kTextDiskAccessFailed =
-    "Orvande can not obtain required access to the disk. Please make sure that you have "
-    "administrative rights on your computer or contact your system administrator.";
-inline constexpr const char* kTextDriverOpenFailed =
-    "Can't open Orvande I/O virtual driver(ZEVA.DOR).";
-inline constexpr const char* kCaptionError = "Error";
-
 void ShowImageOpenFailure();
 // A logical drive or raw disk that could not be opened: the platform's text for `code`, or the
 // administrative-rights text when the code is "access denied" or no failure at all.

@@ -1,0 +1,56 @@
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <utility>
+
+#include "cli/cli_prompter.h"
+#include "cli/command.h"
+#include "support/prompter.h"
+
+namespace orvande::cli {
+namespace {
+
+// Makes the terminal prompter the engine's for the run, and puts the default back afterwards.
+class ActivePrompterScope {
+ public:
+  explicit ActivePrompterScope(Prompter& prompter) { SetActivePrompter(&prompter); }
+  ~ActivePrompterScope() { SetActivePrompter(nullptr); }
+  ActivePrompterScope(const ActivePrompterScope&) = delete;
+  ActivePrompterScope& operator=(const ActivePrompterScope&) = delete;
+};
+
+}  // namespace
+
+const char* VersionText() { return "orvande-cli " ORVANDE_VERSION_TEXT; }
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+           bool interactive) {
+  CLI::App app("Finds and recovers deleted files on FAT and NTFS volumes and images.",
+               "orvande-cli");
+  app.set_version_flag("--version", VersionText());
+  app.require_subcommand(1);
+  app.fallthrough(false);
+
+  std::vector<std::unique_ptr<Command>> commands = MakeCommands();
+  std::vector<std::pair<CLI::App*, Command*>> registered;
+  for (const auto& command : commands) registered.emplace_back(command->Register(app), command.get());
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help and version are "errors" with exit code 0 in CLI11's terms.
+    int code = app.exit(e, out, err);
+    return code == 0 ? kExitOk : kExitUsage;
+  }
+
+  CliPrompter prompter(err, interactive ? &std::cin : nullptr);
+  ActivePrompterScope scope(prompter);
+  CommandContext context{out, err};
+  for (auto& [sub, command] : registered) {
+    if (sub->parsed()) return command->Run(context);
+  }
+  return kExitUsage;  // unreachable: exactly one subcommand is required
+}
+
+}  // namespace orvande::cli

@@ -1,0 +1,12 @@
+#include "cli/command.h"
+#include "cli/view_command.h"
+
+namespace orvande::cli {
+
+std::vector<std::unique_ptr<Command>> MakeCommands() {
+  std::vector<std::unique_ptr<Command>> commands;
+  commands.push_back(MakeViewCommand());
+  return commands;
+}
+
+}  // namespace orvande::cli

@@ -1,0 +1,20 @@
+#pragma once
+// Turns a SOURCE argument of the command line into the device-list node that reads it: a regular
+// file is a volume image, a block device is a volume. Every command that takes a SOURCE uses it.
+// Main thread only.
+#include <memory>
+#include <string>
+
+#include "disk/device_node.h"
+#include "disk/device_ref.h"
+
+namespace orvande::cli {
+
+// The node for `path`, or null with a one-line *problem for the user.
+std::unique_ptr<DeviceNode> MakeSourceNode(const std::string& path, std::string* problem);
+
+// A new, opened device of the node; empty when it cannot be opened (the engine has already shown
+// why through the active prompter) or memory runs out (*problem says so).
+DeviceRef OpenSourceDevice(DeviceNode& node, std::string* problem);
+
+}  // namespace orvande::cli
