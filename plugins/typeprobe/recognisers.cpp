@@ -76,9 +76,9 @@ bool RecognisePdf(const uint8_t* buffer, uint32_t length) {
 }
 
 bool RecogniseZip(const uint8_t* buffer, uint32_t length) {
-  // Local file header: signature, u16 version needed at 4, u16 flags at 6, u16 method at 8.
+  // Local file header: signature, u16 version needed at 4 (its low byte: version x 10).
   if (!StartsWith(buffer, length, "PK\x03\x04", 4)) return false;
-  return length < 6 || LeReader(buffer, length).U16(4) < 100;  // versions stay below 10.0
+  return length < 5 || buffer[4] < 100;
 }
 
 bool RecogniseCompoundFile(const uint8_t* buffer, uint32_t length) {
