@@ -4,6 +4,7 @@
 
 #include "core/analyzer_factory.h"
 #include "disk/device_node.h"
+#include "fat/fat_analyzer.h"
 
 namespace orvande {
 
@@ -11,7 +12,7 @@ void RegisterStandardAnalyzers() {
   static std::once_flag once;
   std::call_once(once, [] {
     // One line per file system, each with the maker its analyzer's folder offers:
-    //   RegisterAnalyzer(kFsFat, &MakeFatAnalyzer);    (fat/fat_analyzer.h)
+    RegisterAnalyzer(kFsFat, &MakeFatAnalyzer);
     //   RegisterAnalyzer(kFsNtfs, &MakeNtfsAnalyzer);  (ntfs/ntfs_analyzer.h)
   });
 }

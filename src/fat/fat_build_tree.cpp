@@ -1,0 +1,67 @@
+#include <new>
+#include <vector>
+
+#include "core/folder_item.h"
+#include "core/item_store.h"
+#include "core/ports.h"
+#include "fat/fat_analyzer.h"
+#include "fat/fat_directory_scan.h"
+#include "fat/fat_sweep.h"
+#include "platform/file_time.h"
+#include "support/result_codes.h"
+
+namespace orvande {
+namespace {
+
+constexpr char kVolumeRootName[] = ".";
+
+}  // namespace
+
+uint32_t FatAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* log) {
+  if (StopRequested(context.stop)) return kSuccess;
+  if (table_ == nullptr) return kStatusNoDevice;  // never opened
+  nextId_ = 1;
+  visited_.Clear();
+  FatDirectoryScan scan(*this, context);
+
+  // The first pass: the directory hierarchy from the root.
+  const uint64_t now = platform::NowFileTime();
+  FolderRef root(new FolderItem(nextId_++));
+  root->SetCreated(now);
+  root->SetModified(now);
+  root->SetDeleted(0);
+  context.itemStore.Insert(root->Id(), root.get());
+  FolderTree& tree = context.folderTree;
+  tree.SetRedraw(false);
+  const TreeNode rootNode = root->InsertAtTop(kVolumeRootName, false, tree, kNoNode);
+  tree.SetRedraw(true);
+  if (rootNode == kNoNode) return kStatusTreeInsertFailed;
+  tree.Select(rootNode);
+
+  if (const uint32_t rootSectors = RootDirSectors(); rootSectors != 0) {
+    std::vector<uint8_t> buffer;
+    std::unique_ptr<LongNameAccumulator> accumulator;
+    try {
+      buffer.resize(static_cast<size_t>(rootSectors) * BytesPerSector());
+      accumulator = std::make_unique<LongNameAccumulator>();
+    } catch (const std::bad_alloc&) {
+      return kErrOutOfMemory;
+    }
+    if (ReadVolumeSectors(FirstRootDirSector(), buffer.data(), static_cast<uint32_t>(buffer.size()),
+                          nullptr, rootSectors, false, true) == rootSectors) {
+      visited_.Add(FirstRootDirSector());
+      scan.ParseDirectoryBuffer(buffer, *accumulator, false, rootNode, root.get());
+    }
+  } else {
+    scan.ScanDirectoryChain(MaskCluster(RootCluster()), false, rootNode, root.get());
+  }
+  root.reset();
+  if (context.progressBar != nullptr) context.progressBar->SetPosition(0);
+  if (StopRequested(context.stop)) return kSuccess;
+
+  // The second pass: every data cluster.
+  FatSweep sweep(*this, context, scan, rootNode, log);
+  return sweep.Run();
+}
+
+}  // namespace orvande

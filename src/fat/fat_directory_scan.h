@@ -1,0 +1,86 @@
+#pragma once
+// The walk over FAT directories: directory chains, the parsing of directory data with long names
+// and deleted entries, and the items it adds to the store and the files tree. One per BuildTree;
+// used by the analysis worker only.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/folder_item.h"
+#include "core/folder_tree.h"
+#include "fat/fat_directory_entry.h"
+#include "fat/long_name_accumulator.h"
+
+namespace orvande {
+
+class FatAnalyzer;
+struct BuildTreeContext;
+
+class FatDirectoryScan {
+ public:
+  // Directory start clusters on the path; deeper directories are made but not scanned.
+  static constexpr size_t kMaxPathDepth = 1024;
+  // Directory chains scanned between two repaints of the files tree.
+  static constexpr uint32_t kChainsPerRepaint = 30;
+
+  FatDirectoryScan(FatAnalyzer& analyzer, const BuildTreeContext& context);
+  FatDirectoryScan(const FatDirectoryScan&) = delete;
+  FatDirectoryScan& operator=(const FatDirectoryScan&) = delete;
+  ~FatDirectoryScan();
+
+  // Parses the directory whose data starts at the cluster, following its chain, then the
+  // directories found in it. A directory already on the path, or below the depth limit, is not
+  // scanned (true). False only when no buffer could be had.
+  bool ScanDirectoryChain(uint32_t firstCluster, bool inheritedDeleted, TreeNode parentNode,
+                          FolderItem* parentFolder);
+  // Adds the items of one buffer of directory entries, then scans the directories found in it.
+  // False when an invalid entry ended the buffer or a stop was requested.
+  bool ParseDirectoryBuffer(std::span<const uint8_t> buffer, LongNameAccumulator& accumulator,
+                            bool inheritedDeleted, TreeNode parentNode, FolderItem* parentFolder);
+
+  bool StopRequested() const;
+  size_t PathDepth() const { return path_.size(); }
+
+ private:
+  struct PendingDirectory {
+    uint32_t firstCluster;
+    bool deleted;
+    TreeNode node;
+    FolderRef folder;
+  };
+  struct EntryItem {
+    DirEntry entry;
+    std::string name;
+    uint32_t firstCluster;
+    bool deleted;
+  };
+
+  void TakeLongNamePiece(DirEntry entry, bool entryDeleted, LongNameAccumulator& accumulator);
+  void AddFile(const EntryItem& item, TreeNode parentNode, FolderItem* parentFolder);
+  void AddDirectory(const EntryItem& item, TreeNode parentNode, FolderItem* parentFolder,
+                    std::vector<PendingDirectory>& pending);
+  bool IsOnTopOfPath(uint32_t cluster) const;
+  bool IsShown(TreeNode node) const;
+  LongNameAccumulator* AccumulatorAt(size_t depth);
+  void CountChainForRepaint();
+
+  FatAnalyzer& analyzer_;
+  const BuildTreeContext& context_;
+  std::vector<uint32_t> path_;
+  // One cluster buffer serves every level: a level parses its buffer whole before it descends,
+  // and reads its next cluster again afterwards.
+  std::vector<uint8_t> clusterBuffer_;
+  // One accumulator per depth, kept off the stack of the recursive walk.
+  std::vector<std::unique_ptr<LongNameAccumulator>> accumulators_;
+  bool expanded_ = false;
+  uint32_t repaintCounter_ = 0;
+  DosTimeConverter times_;
+};
+
+// The long name collected so far as UTF-8, up to its first 0 unit.
+std::string LongNameText(const LongNameAccumulator& accumulator);
+
+}  // namespace orvande

@@ -1,0 +1,53 @@
+#pragma once
+// The second pass of a FAT tree build: every data cluster is read once, handed to the image
+// search, and tested for directory data that no walk reached ("$$folder_%u"). Used by the
+// analysis worker only.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "core/folder_tree.h"
+
+namespace orvande {
+
+class FatAnalyzer;
+class FatDirectoryScan;
+class OperationLog;
+struct BuildTreeContext;
+
+class FatSweep {
+ public:
+  // Clusters are read ahead in blocks of about this size.
+  static constexpr uint32_t kReadAheadBytes = 2u << 20;
+  // The progress position moves every this many clusters.
+  static constexpr uint32_t kClustersPerProgressStep = 11;
+
+  FatSweep(FatAnalyzer& analyzer, const BuildTreeContext& context, FatDirectoryScan& scan,
+           TreeNode volumeRootNode, OperationLog* log);
+
+  // 0 (also after a stop or an unreadable cluster), kErrOutOfMemory or kStatusTreeInsertFailed.
+  uint32_t Run();
+
+ private:
+  // What one cluster brings: 0, or kStatusTreeInsertFailed which ends the sweep.
+  uint32_t OnCluster(uint32_t cluster, const uint8_t* data);
+  uint32_t AddLostDirectory(uint32_t cluster);
+  bool AllocateBuffer();
+
+  FatAnalyzer& analyzer_;
+  const BuildTreeContext& context_;
+  FatDirectoryScan& scan_;
+  TreeNode rootNode_;
+  OperationLog* log_;
+  std::vector<uint8_t> buffer_;
+  uint32_t blockClusters_ = 1;
+  uint64_t now_ = 0;
+  bool rootExpanded_ = false;
+};
+
+// True when the cluster's entries look like a directory: every entry up to the first all-zero one
+// is valid, only zero entries follow it, and at least one is a countable short entry.
+bool LooksLikeDirectory(std::span<const uint8_t> cluster, uint32_t clusterCount,
+                        uint32_t clusterMask);
+
+}  // namespace orvande
