@@ -17,10 +17,10 @@ namespace orvande {
 namespace {
 
 // Where the boot sector names its file system.
-constexpr size_t kNtfsOemIdOffset = 3;     // 4 bytes "NTFS"
-constexpr size_t kFat16TypeOffset = 54;    // 3 bytes "FAT" (FAT12/16 extended block)
-constexpr size_t kFat32TypeOffset = 82;    // 3 bytes "FAT" (FAT32 extended block)
-constexpr uint32_t kDetectUnitShift = 9;   // the boot sector is read as one 512-byte unit
+constexpr size_t kNtfsOemIdOffset = 3;    // 4 bytes "NTFS"
+constexpr size_t kFat16TypeOffset = 54;   // 3 bytes "FAT" (FAT12/16 extended block)
+constexpr size_t kFat32TypeOffset = 82;   // 3 bytes "FAT" (FAT32 extended block)
+constexpr uint32_t kDetectUnitShift = 9;  // the boot sector is read as one 512-byte unit
 
 class MakerTable {
  public:
@@ -89,7 +89,9 @@ std::unique_ptr<VolumeAnalyzer> MakeAnalyzer(int fsKind) {
 
 }  // namespace
 
-void RegisterAnalyzer(int fsKind, AnalyzerMaker maker) { Makers().Set(fsKind, maker); }
+void RegisterAnalyzer(int fsKind, AnalyzerMaker maker) {
+  Makers().Set(fsKind, maker);
+}
 
 int DetectFileSystem(SectorDevice* device) {
   if (device == nullptr) return kFsNone;

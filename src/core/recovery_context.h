@@ -46,7 +46,7 @@ struct RecoveryContext {
   std::string destination;       // ends with a '/'
   uint32_t shownFolderId = 0;    // the folder whose file list the selection was made in
   std::vector<RecoverySelectionEntry> selection;
-  char replacementCharacter = '?';  // '?' until a symbol is chosen for all later names
+  char replacementCharacter = '?';     // '?' until a symbol is chosen for all later names
   ReadWriteLock* storeLock = nullptr;  // read side held while a folder's files are walked
 };
 

@@ -95,8 +95,7 @@ uint32_t VolumeAnalyzer::ReadVolumeSectors(uint64_t first, uint8_t* buffer, uint
 }
 
 bool VolumeAnalyzer::ReadVolumeCluster(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
-                                       uint32_t* result, bool fillBadSectors,
-                                       bool keepSectorZero) {
+                                       uint32_t* result, bool fillBadSectors, bool keepSectorZero) {
   if (result != nullptr) *result = kSuccess;
   return ReadVolumeSectors(first, buffer, bufferSize, result, sectorsPerCluster_, fillBadSectors,
                            keepSectorZero) == sectorsPerCluster_;
@@ -157,7 +156,8 @@ class RunWriter {
         uint64_t inRun = last - sector + 1;
         // The sector in which the size ends is the last one read (with size 0 that is the first).
         uint64_t untilEnd = remaining_ / bytesPerSector_ + 1;
-        uint32_t count = static_cast<uint32_t>(std::min<uint64_t>({inRun, untilEnd, batchSectors_}));
+        uint32_t count =
+            static_cast<uint32_t>(std::min<uint64_t>({inRun, untilEnd, batchSectors_}));
         Outcome outcome = CopyBatch(sector, count);
         if (outcome == Outcome::kFailed) return false;
         if (outcome == Outcome::kFinished) return true;
@@ -174,14 +174,15 @@ class RunWriter {
     if (StopRequested(context_.stop)) return Outcome::kFinished;
     uint32_t readResult = kSuccess;
     uint32_t bytes = count * bytesPerSector_;
-    uint32_t got = analyzer_.ReadVolumeSectors(first, buffer_.data(), bytes, &readResult, count, true,
-                                               true);
+    uint32_t got =
+        analyzer_.ReadVolumeSectors(first, buffer_.data(), bytes, &readResult, count, true, true);
     if (got == count) return WriteSectors(0, count);
     // Read again one sector at a time so that the file ends exactly before the failing sector.
     for (uint32_t i = 0; i < count; ++i) {
       if (i > 0 && StopRequested(context_.stop)) return Outcome::kFinished;
       uint8_t* at = buffer_.data() + static_cast<size_t>(i) * bytesPerSector_;
-      if (analyzer_.ReadVolumeSectors(first + i, at, bytesPerSector_, &readResult, 1, true, true) != 1)
+      if (analyzer_.ReadVolumeSectors(first + i, at, bytesPerSector_, &readResult, 1, true, true) !=
+          1)
         return Outcome::kFailed;
       Outcome outcome = WriteSectors(i, 1);
       if (outcome != Outcome::kMore) return outcome;

@@ -23,9 +23,12 @@ MemorySectorDevice::MemorySectorDevice(std::shared_ptr<MemoryImage> image,
 }
 
 MemorySectorDevice::MemorySectorDevice(std::vector<uint8_t> bytes)
-    : MemorySectorDevice(std::make_shared<MemoryImage>(MemoryImage{std::move(bytes), {}, {}, true})) {}
+    : MemorySectorDevice(
+          std::make_shared<MemoryImage>(MemoryImage{std::move(bytes), {}, {}, true})) {}
 
-MemorySectorDevice::~MemorySectorDevice() { --probe_->devicesAlive; }
+MemorySectorDevice::~MemorySectorDevice() {
+  --probe_->devicesAlive;
+}
 
 uint32_t MemorySectorDevice::AddRef() {
   ++probe_->references;

@@ -43,8 +43,12 @@ class FakeAnalyzer : public VolumeAnalyzer {
   static inline bool failOpen = false;
 };
 
-std::unique_ptr<VolumeAnalyzer> MakeFakeFat() { return std::make_unique<FakeAnalyzer>(kFsFat); }
-std::unique_ptr<VolumeAnalyzer> MakeFakeNtfs() { return std::make_unique<FakeAnalyzer>(kFsNtfs); }
+std::unique_ptr<VolumeAnalyzer> MakeFakeFat() {
+  return std::make_unique<FakeAnalyzer>(kFsFat);
+}
+std::unique_ptr<VolumeAnalyzer> MakeFakeNtfs() {
+  return std::make_unique<FakeAnalyzer>(kFsNtfs);
+}
 
 int KindOf(const std::unique_ptr<VolumeAnalyzer>& analyzer) {
   auto* fake = dynamic_cast<FakeAnalyzer*>(analyzer.get());
@@ -196,7 +200,8 @@ class FloppyDriveTest : public CreateAnalyzerTest {
   void SetUp() override {
     CreateAnalyzerTest::SetUp();
     path_ = std::filesystem::temp_directory_path() /
-            ("orvande-floppy-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".img");
+            ("orvande-floppy-" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".img");
     std::ofstream(path_, std::ios::binary) << std::string(2880 * 512, '\0');
   }
   void TearDown() override {

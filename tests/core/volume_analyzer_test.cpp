@@ -46,7 +46,8 @@ std::array<uint8_t, 512> MarkedBootSector() {
 
 // Holds a device with one reference of the test's own.
 struct DeviceHolder {
-  explicit DeviceHolder(std::vector<uint8_t> bytes) : device(new MemorySectorDevice(std::move(bytes))) {
+  explicit DeviceHolder(std::vector<uint8_t> bytes)
+      : device(new MemorySectorDevice(std::move(bytes))) {
     device->Open(false);
   }
   ~DeviceHolder() { device->Release(); }
