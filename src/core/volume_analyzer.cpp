@@ -97,6 +97,8 @@ uint32_t VolumeAnalyzer::ReadVolumeSectors(uint64_t first, uint8_t* buffer, uint
 bool VolumeAnalyzer::ReadVolumeCluster(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
                                        uint32_t* result, bool fillBadSectors, bool keepSectorZero) {
   if (result != nullptr) *result = kSuccess;
+  // Without a cluster size nothing would be read, and that must not pass for a whole cluster.
+  if (sectorsPerCluster_ == 0) return false;
   return ReadVolumeSectors(first, buffer, bufferSize, result, sectorsPerCluster_, fillBadSectors,
                            keepSectorZero) == sectorsPerCluster_;
 }

@@ -163,6 +163,8 @@ TEST(VolumeAnalyzerTest, SectorSizeChangeChangesTheUnitOfLaterReads) {
   EXPECT_TRUE(analyzer.ReadVolumeCluster(2, buffer.data(), 8192, &result, false, true));
   EXPECT_EQ(result, kSuccess);
   EXPECT_FALSE(analyzer.ReadVolumeCluster(7, buffer.data(), 8192, &result, false, true));
+  analyzer.SetGeometry(512, 0);
+  EXPECT_FALSE(analyzer.ReadVolumeCluster(0, buffer.data(), 8192, &result, false, true));
 }
 
 // Writes runs of a memory volume to a file in a fresh folder and reads the file back.
