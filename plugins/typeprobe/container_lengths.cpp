@@ -74,11 +74,11 @@ uint64_t ZipEndOfArchive(const LeReader& end, uint64_t endOffset) {
 
 // Compound file header.
 constexpr size_t kCfbHeaderSize = 512;
-constexpr size_t kCfbSectorShiftOffset = 0x1E;    // u16
-constexpr size_t kCfbFatSectorsOffset = 0x2C;     // u32
-constexpr size_t kCfbFirstDifatOffset = 0x44;     // u32
-constexpr size_t kCfbDifatSectorsOffset = 0x48;   // u32
-constexpr size_t kCfbHeaderDifatOffset = 0x4C;    // 109 x u32
+constexpr size_t kCfbSectorShiftOffset = 0x1E;   // u16
+constexpr size_t kCfbFatSectorsOffset = 0x2C;    // u32
+constexpr size_t kCfbFirstDifatOffset = 0x44;    // u32
+constexpr size_t kCfbDifatSectorsOffset = 0x48;  // u32
+constexpr size_t kCfbHeaderDifatOffset = 0x4C;   // 109 x u32
 constexpr uint32_t kCfbHeaderDifatEntries = 109;
 constexpr uint32_t kCfbFreeSector = 0xFFFFFFFF;
 constexpr uint32_t kCfbMaxRegularSector = 0xFFFFFFFA;
@@ -189,8 +189,8 @@ uint64_t SevenZipLength(StreamCursor& in) {
     return 0;
   }
   const LeReader fields(header, kSevenZipHeaderSize);
-  const uint32_t crc = Crc32(header + kSevenZipNextOffsetOffset,
-                             kSevenZipHeaderSize - kSevenZipNextOffsetOffset);
+  const uint32_t crc =
+      Crc32(header + kSevenZipNextOffsetOffset, kSevenZipHeaderSize - kSevenZipNextOffsetOffset);
   if (crc != fields.U32(kSevenZipStartCrcOffset)) return 0;
   const uint64_t nextOffset = fields.U64(kSevenZipNextOffsetOffset);
   const uint64_t nextSize = fields.U64(kSevenZipNextSizeOffset);

@@ -45,7 +45,8 @@ std::vector<uint32_t> TypesForExtension(const std::string& extension) {
 // The file's length when a whole file of the type starts at the stream's offset 0, else 0.
 uint64_t MeasureFile(const TypeInfo& type, Stream& stream) {
   StreamCursor cursor(stream, type.maxSize);
-  const uint32_t probe = static_cast<uint32_t>(std::min<uint64_t>(kRecogniserProbeSize, cursor.Limit()));
+  const uint32_t probe =
+      static_cast<uint32_t>(std::min<uint64_t>(kRecogniserProbeSize, cursor.Limit()));
   if (probe == 0 || !cursor.Ensure(probe)) return 0;
   if (!type.recognise(cursor.Available().data(), probe)) return 0;
   return type.length(cursor);
@@ -72,7 +73,9 @@ int SearchFileImpl(uint32_t typeId, Stream* stream, Result* result) {
 
 #define TYPEPROBE_EXPORT extern "C" __attribute__((visibility("default")))
 
-TYPEPROBE_EXPORT uint32_t GetDllVersion() { return typeprobe::kPluginVersion; }
+TYPEPROBE_EXPORT uint32_t GetDllVersion() {
+  return typeprobe::kPluginVersion;
+}
 
 TYPEPROBE_EXPORT uint32_t GetSupTypes(const typeprobe::SupportedType** table) {
   const auto types = typeprobe::SupportedTypes();
@@ -80,7 +83,9 @@ TYPEPROBE_EXPORT uint32_t GetSupTypes(const typeprobe::SupportedType** table) {
   return static_cast<uint32_t>(types.size());
 }
 
-TYPEPROBE_EXPORT int IsEnabled() { return 1; }
+TYPEPROBE_EXPORT int IsEnabled() {
+  return 1;
+}
 
 TYPEPROBE_EXPORT uint32_t GetProcessors(const char* extension, uint32_t** typeIds) {
   if (typeIds == nullptr) return 0;

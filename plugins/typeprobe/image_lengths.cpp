@@ -69,15 +69,17 @@ constexpr uint64_t kBmpMaxSide = 1u << 20;
 
 // Where the rows of an uncompressed bitmap end, or 0 when the header does not say.
 uint64_t BmpPixelDataEnd(const LeReader& header) {
-  if (header.U32(kBmpInfoSizeOffset) < 40 || header.U32(kBmpCompressionOffset) != kBmpUncompressed) {
+  if (header.U32(kBmpInfoSizeOffset) < 40 ||
+      header.U32(kBmpCompressionOffset) != kBmpUncompressed) {
     return 0;
   }
   const auto width = static_cast<int32_t>(header.U32(kBmpWidthOffset));
   const auto height = static_cast<int32_t>(header.U32(kBmpHeightOffset));
   const uint64_t bits = header.U16(kBmpBitCountOffset);
   if (width <= 0 || height == 0 || bits == 0 || bits > 32) return 0;
-  const uint64_t rows = height < 0 ? uint64_t{0} - static_cast<uint64_t>(static_cast<int64_t>(height))
-                                   : static_cast<uint64_t>(height);
+  const uint64_t rows = height < 0
+                            ? uint64_t{0} - static_cast<uint64_t>(static_cast<int64_t>(height))
+                            : static_cast<uint64_t>(height);
   // Past these sizes the header is damaged, not a picture; the size field alone then counts.
   if (static_cast<uint64_t>(width) > kBmpMaxSide || rows > kBmpMaxSide) return 0;
   const uint64_t stride = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
@@ -126,9 +128,8 @@ uint64_t GifLength(StreamCursor& in) {
       uint8_t descriptor[kGifImageDescriptorSize] = {};
       uint8_t codeSize = 0;
       if (!in.ReadBytes(descriptor, kGifImageDescriptorSize) ||
-          !in.Skip(GifColorTableSize(descriptor[kGifImageFlagsOffset])) ||
-          !in.ReadU8(&codeSize) || codeSize == 0 || codeSize > kGifMaxLzwCodeSize ||
-          !SkipGifSubBlocks(in)) {
+          !in.Skip(GifColorTableSize(descriptor[kGifImageFlagsOffset])) || !in.ReadU8(&codeSize) ||
+          codeSize == 0 || codeSize > kGifMaxLzwCodeSize || !SkipGifSubBlocks(in)) {
         return 0;
       }
       imageSeen = true;

@@ -19,7 +19,9 @@ constexpr uint8_t kStuffedZero = 0x00;
 // Fill bytes (0xFF) may pad before a marker; real encoders write a handful at most.
 constexpr int kMaxFillBytes = 1024;
 
-bool IsRestart(uint8_t marker) { return marker >= 0xD0 && marker <= 0xD7; }
+bool IsRestart(uint8_t marker) {
+  return marker >= 0xD0 && marker <= 0xD7;
+}
 
 bool IsStartOfFrame(uint8_t marker) {
   // C0..CF except DHT (C4), JPG (C8) and DAC (CC).

@@ -24,7 +24,7 @@ constexpr std::string_view kCompoundFileExtensions[] = {"doc", "dot", "xls", "xl
 constexpr std::string_view kRarExtensions[] = {"rar"};
 constexpr std::string_view kSevenZipExtensions[] = {"7z"};
 constexpr std::string_view kMp3Extensions[] = {"mp3"};
-constexpr std::string_view kIsoMediaExtensions[] = {"mp4", "m4a", "m4v", "m4b", "mov",
+constexpr std::string_view kIsoMediaExtensions[] = {"mp4", "m4a", "m4v",  "m4b", "mov",
                                                     "3gp", "3g2", "heic", "heif"};
 constexpr std::string_view kWavExtensions[] = {"wav"};
 constexpr std::string_view kAviExtensions[] = {"avi"};
@@ -44,8 +44,7 @@ constexpr TypeInfo kTypes[] = {
     {kRar, "RAR archive", RecogniseRar, nullptr, 0, kRarExtensions},
     {kSevenZip, "7z archive", RecogniseSevenZip, SevenZipLength, 16 * kGiB, kSevenZipExtensions},
     {kMp3, "MP3 audio", RecogniseMp3, Mp3Length, 1 * kGiB, kMp3Extensions},
-    {kIsoMedia, "MP4/MOV media", RecogniseIsoMedia, IsoMediaLength, 16 * kGiB,
-     kIsoMediaExtensions},
+    {kIsoMedia, "MP4/MOV media", RecogniseIsoMedia, IsoMediaLength, 16 * kGiB, kIsoMediaExtensions},
     {kWav, "WAV audio", RecogniseWav, WavLength, 4 * kGiB + 8, kWavExtensions},
     {kAvi, "AVI video", RecogniseAvi, AviLength, 16 * kGiB, kAviExtensions},
 };
@@ -60,7 +59,9 @@ constexpr std::array<SupportedType, std::size(kTypes)> kSupportedTypes = MakeSup
 
 }  // namespace
 
-std::span<const TypeInfo> KnownTypes() { return kTypes; }
+std::span<const TypeInfo> KnownTypes() {
+  return kTypes;
+}
 
 const TypeInfo* FindType(uint32_t id) {
   for (const TypeInfo& type : kTypes) {
@@ -69,6 +70,8 @@ const TypeInfo* FindType(uint32_t id) {
   return nullptr;
 }
 
-std::span<const SupportedType> SupportedTypes() { return kSupportedTypes; }
+std::span<const SupportedType> SupportedTypes() {
+  return kSupportedTypes;
+}
 
 }  // namespace typeprobe

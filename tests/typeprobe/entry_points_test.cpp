@@ -97,8 +97,8 @@ TEST(ProbeEntryPoints, FoundFileIsOneRunFromTheStartSectorToItsLastByte) {
 TEST(ProbeEntryPoints, SectorsBeyondThirtyTwoBitsAreNotReported) {
   ASSERT_TRUE(Probe().Complete());
   // The file starts in the last 32-bit sector and ends in the next one.
-  const auto outcome = Search(typeprobe::kTypeJpeg, JpegFile(std::vector<uint8_t>(900, 1)),
-                              0xFFFFFFFFull);
+  const auto outcome =
+      Search(typeprobe::kTypeJpeg, JpegFile(std::vector<uint8_t>(900, 1)), 0xFFFFFFFFull);
   EXPECT_EQ(outcome.found, 0);
   EXPECT_TRUE(outcome.result.runs.empty());
 }

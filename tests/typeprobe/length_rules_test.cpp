@@ -61,9 +61,12 @@ TEST(LengthRules, TruncatedFilesAreNotFound) {
     uint32_t type;
     std::vector<uint8_t> file;
   } cases[] = {
-      {kPng, PngFile(700)},       {kGif, GifFile(Garbage(600))},
-      {kZip, ZipFile(Garbage(900), true)}, {kCompoundFile, CompoundFile()},
-      {kSevenZip, SevenZipFile()}, {kIsoMedia, Mp4File(2000)},
+      {kPng, PngFile(700)},
+      {kGif, GifFile(Garbage(600))},
+      {kZip, ZipFile(Garbage(900), true)},
+      {kCompoundFile, CompoundFile()},
+      {kSevenZip, SevenZipFile()},
+      {kIsoMedia, Mp4File(2000)},
       {kWav, RiffFile("WAVE", 1000)},
   };
   for (const auto& c : cases) {

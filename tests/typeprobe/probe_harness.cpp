@@ -52,19 +52,6 @@ uint64_t MemoryStream::Seek(int64_t offset, int origin, uint64_t* position) {
   return position_;
 }
 
-bool MemoryStream::Find(const uint8_t* pattern, uint32_t patternLength, uint64_t limit,
-                        uint64_t* position) {
-  if (pattern == nullptr || patternLength == 0) return false;
-  const uint64_t end = std::min<uint64_t>(bytes_.size(), position_ + limit);
-  const auto hit = std::search(bytes_.begin() + static_cast<ptrdiff_t>(position_),
-                               bytes_.begin() + static_cast<ptrdiff_t>(end), pattern,
-                               pattern + patternLength);
-  if (hit == bytes_.begin() + static_cast<ptrdiff_t>(end)) return false;
-  position_ = static_cast<uint64_t>(hit - bytes_.begin());
-  if (position != nullptr) *position = position_;
-  return true;
-}
-
 bool FillerStream::Read(void* buffer, uint32_t size, uint32_t* bytesRead) {
   const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(size, length_ - position_));
   auto* out = static_cast<uint8_t*>(buffer);
@@ -87,11 +74,6 @@ uint64_t FillerStream::Seek(int64_t offset, int origin, uint64_t* position) {
   return position_;
 }
 
-bool RecordingResult::Contains(uint32_t sector) {
-  return std::any_of(runs.begin(), runs.end(),
-                     [&](const auto& run) { return run.first <= sector && sector <= run.second; });
-}
-
 Bytes& Bytes::Raw(std::initializer_list<uint8_t> values) {
   bytes_.insert(bytes_.end(), values);
   return *this;
@@ -104,11 +86,15 @@ Bytes& Bytes::Fill(size_t count, uint8_t value) {
   bytes_.insert(bytes_.end(), count, value);
   return *this;
 }
-Bytes& Bytes::Be16(uint32_t value) { return Raw({uint8_t(value >> 8), uint8_t(value)}); }
+Bytes& Bytes::Be16(uint32_t value) {
+  return Raw({uint8_t(value >> 8), uint8_t(value)});
+}
 Bytes& Bytes::Be32(uint32_t value) {
   return Raw({uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)});
 }
-Bytes& Bytes::Le16(uint32_t value) { return Raw({uint8_t(value), uint8_t(value >> 8)}); }
+Bytes& Bytes::Le16(uint32_t value) {
+  return Raw({uint8_t(value), uint8_t(value >> 8)});
+}
 Bytes& Bytes::Le32(uint32_t value) {
   return Raw({uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)});
 }

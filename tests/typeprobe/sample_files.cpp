@@ -36,7 +36,7 @@ std::vector<uint8_t> PngFile(uint32_t idatLength) {
 std::vector<uint8_t> GifFile(const std::vector<uint8_t>& imageData) {
   Bytes b;
   b.Text("GIF89a").Le16(1).Le16(1).Raw({0x80, 0, 0}).Fill(6, 0);  // 2-colour global table
-  b.Raw({0x21, 0xF9, 4, 0, 0, 0, 0, 0});                            // graphic control extension
+  b.Raw({0x21, 0xF9, 4, 0, 0, 0, 0, 0});                          // graphic control extension
   b.Raw({0x2C}).Le16(0).Le16(0).Le16(1).Le16(1).Raw({0});
   b.Raw({2});
   for (size_t at = 0; at < imageData.size(); at += 255) {
@@ -52,7 +52,8 @@ std::vector<uint8_t> GifFile(const std::vector<uint8_t>& imageData) {
 std::vector<uint8_t> BmpFile() {
   Bytes b;
   b.Text("BM").Le32(70).Le32(0).Le32(54);
-  b.Le32(40).Le32(2).Le32(2).Le16(1).Le16(24).Le32(0).Le32(16).Le32(2835).Le32(2835).Le32(0).Le32(0);
+  b.Le32(40).Le32(2).Le32(2).Le16(1).Le16(24).Le32(0).Le32(16).Le32(2835).Le32(2835).Le32(0).Le32(
+      0);
   b.Fill(16, 0x7F);
   return b.Get();
 }
@@ -62,7 +63,9 @@ std::vector<uint8_t> ZipFile(const std::vector<uint8_t>& content, bool dataDescr
   const uint16_t flags = dataDescriptor ? 0x0008 : 0;
   Bytes b;
   b.Text("PK\x03\x04").Le16(20).Le16(flags).Le16(0).Le16(0).Le16(0);
-  b.Le32(dataDescriptor ? 0 : 0x1234).Le32(dataDescriptor ? 0 : size).Le32(dataDescriptor ? 0 : size);
+  b.Le32(dataDescriptor ? 0 : 0x1234)
+      .Le32(dataDescriptor ? 0 : size)
+      .Le32(dataDescriptor ? 0 : size);
   b.Le16(5).Le16(0).Text("a.txt").Append(content);
   if (dataDescriptor) b.Text("PK\x07\x08").Le32(0x1234).Le32(size).Le32(size);
   const auto directoryOffset = static_cast<uint32_t>(b.Size());
@@ -119,8 +122,14 @@ std::vector<uint8_t> RiffFile(const char* form, uint32_t payload) {
   return b.Get();
 }
 
-std::vector<uint8_t> TiffStart() { return Bytes().Text("II").Le16(42).Le32(8).Fill(8, 0).Get(); }
-std::vector<uint8_t> PdfStart() { return Bytes().Text("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n").Get(); }
-std::vector<uint8_t> RarStart() { return Bytes().Text("Rar!").Raw({0x1A, 7, 1, 0}).Fill(8, 0).Get(); }
+std::vector<uint8_t> TiffStart() {
+  return Bytes().Text("II").Le16(42).Le32(8).Fill(8, 0).Get();
+}
+std::vector<uint8_t> PdfStart() {
+  return Bytes().Text("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n").Get();
+}
+std::vector<uint8_t> RarStart() {
+  return Bytes().Text("Rar!").Raw({0x1A, 7, 1, 0}).Fill(8, 0).Get();
+}
 
 }  // namespace typeprobe_test

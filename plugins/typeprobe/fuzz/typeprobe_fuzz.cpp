@@ -26,8 +26,9 @@ class InputStream : public typeprobe::Stream {
   }
   uint64_t GetLength() override { return size_; }
   uint64_t Seek(int64_t offset, int origin, uint64_t* position) override {
-    int64_t target = origin == 0 ? offset : origin == 1 ? int64_t(position_) + offset
-                                                       : int64_t(size_) + std::min<int64_t>(offset, 0);
+    int64_t target = origin == 0   ? offset
+                     : origin == 1 ? int64_t(position_) + offset
+                                   : int64_t(size_) + std::min<int64_t>(offset, 0);
     position_ = static_cast<uint64_t>(std::clamp<int64_t>(target, 0, int64_t(size_)));
     if (position != nullptr) *position = position_;
     return position_;
