@@ -3,7 +3,7 @@
 // table, and the questions the analyzers ask it. One process-wide instance (TypePlugin()). The
 // types table is loaded under the instance's mutex; the other calls need no lock.
 #include <cstdint>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,9 +44,9 @@ class FindFileTypePlugin {
 
  private:
   bool LoadTypesTable();
-  // ... implementation fields (library handle, entry points, table, version)
+  // The library handle, its entry points, the mutex, the types table and the version.
   struct Impl;
-  Impl* impl_;
+  std::unique_ptr<Impl> impl_;
 };
 
 // The process's plug-in instance (loaded by the front end at start-up).

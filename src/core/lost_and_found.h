@@ -4,18 +4,15 @@
 #include <cstdint>
 
 #include "core/file_type_plugin.h"
+#include "core/folder_item.h"
 #include "core/folder_tree.h"
 
 namespace orvande {
 
-class FolderItem;
 class FoundFileResult;
 class OperationLog;
 class VolumeAnalyzer;
 struct BuildTreeContext;
-
-inline constexpr uint32_t kLostAndFoundId = 0xFFFFFFFE;
-inline constexpr uint32_t kImagesFolderId = 0xFFFFFFFD;
 
 struct LostAndFound {
   TreeNode lostAndFoundNode = kNoNode;
