@@ -12,7 +12,6 @@
 namespace orvande {
 
 class DeviceNode;
-class FolderTree;
 class ItemStore;
 class NotifySink;
 class ProgressBar;

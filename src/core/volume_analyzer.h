@@ -23,6 +23,7 @@ class VolumeAnalyzer;
 struct RecoveryContext;
 
 // What BuildTree works with, gathered so that the scan's helpers can pass it on in one piece.
+// Used by the analysis worker only; the objects it points to are thread-safe themselves.
 struct BuildTreeContext {
   const StopFlag* stop = nullptr;  // set by another thread to ask for a stop
   NotifySink* notifySink = nullptr;
