@@ -5,6 +5,7 @@
 #include "core/analyzer_factory.h"
 #include "disk/device_node.h"
 #include "fat/fat_analyzer.h"
+#include "ntfs/ntfs_analyzer.h"
 
 namespace orvande {
 
@@ -13,7 +14,7 @@ void RegisterStandardAnalyzers() {
   std::call_once(once, [] {
     // One line per file system, each with the maker its analyzer's folder offers:
     RegisterAnalyzer(kFsFat, &MakeFatAnalyzer);
-    //   RegisterAnalyzer(kFsNtfs, &MakeNtfsAnalyzer);  (ntfs/ntfs_analyzer.h)
+    RegisterAnalyzer(kFsNtfs, &MakeNtfsAnalyzer);
   });
 }
 

@@ -1,0 +1,53 @@
+#pragma once
+// The NTFS analyzer: opens a volume by its boot sector and the MFT's own record, recovers files
+// from their records, and (in ntfs_build_tree.cpp) fills the item tree. One thread at a time uses
+// an instance, like every analyzer.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/volume_analyzer.h"
+#include "ntfs/cluster_reader.h"
+#include "ntfs/mft_record.h"
+#include "ntfs/ntfs_layout.h"
+
+namespace orvande {
+
+class NtfsAnalyzer : public VolumeAnalyzer {
+ public:
+  NtfsAnalyzer();
+  ~NtfsAnalyzer() override;
+
+  // Reads the boot sector (or takes the device's stored one), sets the geometry from it, and reads
+  // the MFT's own record, first directly at the MFT cluster and then through its own runs.
+  bool Open(SectorDevice* device, bool quiet, OperationLog* log) override;
+  uint32_t BuildTree(const BuildTreeContext& context, OperationLog* log) override;
+  // Kind 2 writes the location's sector runs; kinds 0 (a record at a volume byte offset) and 1
+  // (a record at an MFT position) write the record's streams. `size` serves kind 2 only.
+  bool RecoverFile(ItemLocation& location, uint64_t size, const std::string& path,
+                   bool recoverStreams, RecoveryContext& context, OperationLog* log) override;
+  uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
+                                  OperationLog* log) override;
+  uint64_t GetTotalSectors() const override;
+
+  // "Volume size: ..." and "Cluster size: ..." at information level.
+  void LogGeometry(OperationLog* log) const;
+
+  // The MFT's own record, through whose unnamed $DATA every other record is read.
+  MftRecord& MftTable() { return mftRecord_; }
+  ClusterReader& Clusters() { return clusters_; }
+  const std::array<uint8_t, ntfs_boot::kSize>& BootSector() const { return bootSector_; }
+  // The first cluster of the MFT, from the boot sector.
+  uint64_t MftCluster() const;
+
+ private:
+  std::array<uint8_t, ntfs_boot::kSize> bootSector_{};
+  MftRecord mftRecord_;
+  ClusterReader clusters_;
+};
+
+// The maker the analyzer factory registers for NTFS volumes.
+std::unique_ptr<VolumeAnalyzer> MakeNtfsAnalyzer();
+
+}  // namespace orvande

@@ -1,0 +1,163 @@
+// Writing a record's $DATA streams to files: WriteStream for one stream, WriteFileData for the
+// unnamed stream and, when asked, the named ones ("path:name", a sibling file on this platform).
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "core/ports.h"
+#include "core/recovery_context.h"
+#include "ntfs/attribute_list.h"
+#include "ntfs/mft_record.h"
+#include "ntfs/ntfs_status.h"
+#include "platform/file_system.h"
+#include "platform/output_file.h"
+#include "support/code_pages.h"
+#include "support/operation_log.h"
+#include "support/string_table.h"
+#include "support/system_hooks.h"
+
+namespace orvande {
+namespace {
+
+constexpr uint32_t kKindMft = 1;
+// Sizes above this get a progress range of size >> 8 so that it fits the bar's 32 bits.
+constexpr uint64_t kLargeStreamThreshold = 0x0FFFFFFF;
+constexpr uint32_t kLargeStreamShift = 8;
+// Longest file name and path the platform takes.
+constexpr size_t kMaxNameBytes = 255;
+constexpr size_t kMaxPathBytes = 4095;
+
+// The system's text of a platform error at the given level ("code=0x..." when it has none).
+void LogSystemError(OperationLog* log, int level, uint32_t code) {
+  if (log == nullptr || code == kSuccess) return;
+  std::string text = code < OperationLog::kFirstNonPlatformCode ? PlatformErrorText(code) : "";
+  if (text.empty()) {
+    log->AddFormat(level, strings::kCodeFormat, code);
+  } else {
+    log->Add(level, text + "\r\n");
+  }
+}
+
+// path + ":" + the stream's name, or empty when it would not fit the platform's limits. A '/' in a
+// name read from the disk would reach into another folder, so it shows as '?', like a NUL.
+std::string StreamPath(const std::string& path, std::span<const uint8_t> utf16Name) {
+  std::string name = Utf16LeToUtf8(utf16Name);
+  std::replace(name.begin(), name.end(), '/', '?');
+  std::replace(name.begin(), name.end(), '\0', '?');
+  const size_t slash = path.rfind('/');
+  const size_t baseLength = slash == std::string::npos ? path.size() : path.size() - slash - 1;
+  if (baseLength + 1 + name.size() > kMaxNameBytes) return {};
+  if (path.size() + 1 + name.size() > kMaxPathBytes) return {};
+  return path + ":" + name;
+}
+
+}  // namespace
+
+bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attribute* attribute,
+                            const AttributeName& name, RecoveryContext& context,
+                            OperationLog* log) {
+  platform::OutputFile file;
+  if (uint32_t error = file.CreateOrReplace(path); error != kSuccess) {
+    if (log != nullptr) log->AddFormat(OperationLog::kWarning, ntfs_texts::kCantCreateFileFormat, path.c_str());
+    LogSystemError(log, OperationLog::kWarning, error);
+    return false;
+  }
+  const uint32_t shift = size > kLargeStreamThreshold ? kLargeStreamShift : 0;
+  if (context.progressBar != nullptr)
+    context.progressBar->SetRange(0, static_cast<uint32_t>(size >> shift));
+  std::vector<uint8_t> piece(static_cast<size_t>(std::min<uint64_t>(size, kStreamPiece)));
+  uint64_t written = 0;
+  while (written < size) {
+    // A stop request keeps what was written and counts as success.
+    if (StopRequested(context.stop)) break;
+    const uint64_t want = std::min<uint64_t>(size - written, kStreamPiece);
+    uint64_t got = 0;
+    const bool read = attribute != nullptr
+                          ? ReadAttribute(*attribute, piece.data(), written, want, &got, log)
+                          : ReadStream(kAttrData, name, piece.data(), written, want, &got, log);
+    if (!read || got == 0) return false;
+    got = std::min(got, want);
+    if (uint32_t error = file.Write(piece.data(), static_cast<size_t>(got)); error != kSuccess) {
+      LogSystemError(log, OperationLog::kWarning, error);
+      return false;
+    }
+    written += got;
+    if (context.progressBar != nullptr)
+      context.progressBar->SetPosition(static_cast<uint32_t>(written >> shift));
+  }
+  // A write the system deferred can still fail here; the stream is then not whole.
+  if (uint32_t error = file.Close(); error != kSuccess) {
+    LogSystemError(log, OperationLog::kWarning, error);
+    return false;
+  }
+  return true;
+}
+
+bool MftRecord::WriteFileData(const std::string& path, bool recoverStreams,
+                              RecoveryContext& context, OperationLog* log) {
+  {
+    // The file exists even when the record has no data at all.
+    platform::OutputFile file;
+    uint32_t error = file.CreateOrReplace(path);
+    if (error == kSuccess) error = file.Close();
+    if (error != kSuccess) {
+      if (log != nullptr) log->AddFormat(OperationLog::kError, ntfs_texts::kCantCreateFileFormat, path.c_str());
+      LogSystemError(log, OperationLog::kError, error);
+      return false;
+    }
+  }
+  bool ok = false;
+  try {
+    ok = WriteDataStreams(path, recoverStreams, context, log);
+  } catch (const std::exception&) {
+    // A record that contradicts itself while its streams are walked: the file is not recovered.
+    ok = false;
+  }
+  if (!ok) platform::RemoveFile(path);
+  return ok;
+}
+
+bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
+                                 RecoveryContext& context, OperationLog* log) {
+  // One stream: false ends the walk. A failing named stream ends it too, yet the file counts as
+  // recovered.
+  bool ok = true;
+  auto writeOne = [&](std::span<const uint8_t> nameBytes, const Attribute* attribute) {
+    const bool named = !nameBytes.empty();
+    if (named && !recoverStreams) return true;
+    auto namedFailure = [&] {
+      if (log != nullptr) log->AddId(OperationLog::kWarning, strings::kIdCantRecoverStreams);
+      return false;
+    };
+    const std::string target = named ? StreamPath(path, nameBytes) : path;
+    if (target.empty()) return namedFailure();
+    const AttributeName name = AttributeName::Of(nameBytes);
+    uint64_t dataSize = 0;
+    uint64_t allocatedSize = 0;
+    const bool sized = attribute != nullptr
+                           ? AttributeSizes(*attribute, &dataSize, &allocatedSize)
+                           : GetAttributeSize(kAttrData, name, &dataSize, &allocatedSize);
+    if (sized && WriteStream(target, dataSize, attribute, name, context, log)) return true;
+    if (named) return namedFailure();
+    ok = false;
+    return false;
+  };
+
+  if (location_.Kind() == kKindMft && HasUsableAttributeList()) {
+    AttributeListWalk walk(attributeList_);
+    while (std::optional<AttributeListEntry> entry = walk.Next()) {
+      if (entry->Type() > kAttrData) break;
+      if (entry->Type() != kAttrData || entry->StartingVcn() != 0) continue;
+      if (!writeOne(entry->NameBytes(), nullptr)) break;
+    }
+    return ok;
+  }
+  ForEachAttribute([&](const Attribute& attribute) {
+    if (attribute.Type() > kAttrData) return false;
+    if (attribute.Type() != kAttrData) return true;
+    return writeOne(attribute.NameBytes(), &attribute);
+  });
+  return ok;
+}
+
+}  // namespace orvande

@@ -1,0 +1,29 @@
+#include "ntfs/update_sequence.h"
+
+#include <algorithm>
+
+#include "ntfs/ntfs_layout.h"
+#include "support/le_reader.h"
+
+namespace orvande {
+
+bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t recordSize, uint32_t bytesPerSector) {
+  LeReader header(record);
+  const uint64_t usaOffset = header.U16(record_header::kUsaOffsetOffset);
+  const uint32_t count = header.U16(record_header::kUsaCountOffset);
+  if (count < 2) return true;
+  // Replacement word i lies at usaOffset + 2 i; the first one must not overlap the signature.
+  if (usaOffset + 2 < 4) return false;
+  const uint64_t end = std::min<uint64_t>(recordSize, record.size());
+  for (uint64_t i = 1; i < count; ++i) {
+    const uint64_t sectorEnd = i * bytesPerSector;
+    const uint64_t word = usaOffset + 2 * i;
+    if (sectorEnd > recordSize || sectorEnd < 2 || word + 2 > end || sectorEnd > record.size())
+      return false;
+    record[sectorEnd - 2] = record[word];
+    record[sectorEnd - 1] = record[word + 1];
+  }
+  return true;
+}
+
+}  // namespace orvande
