@@ -32,6 +32,18 @@ struct RecoverySelectionEntry {
   }
 };
 
+// Told about each file a job finishes, for front ends that report more than the status line.
+// Called on the job's thread.
+class RecoveryListener {
+ public:
+  virtual ~RecoveryListener() = default;
+  // The analyzer wrote the file (ok) or failed part way (the partial file stays); bytes is the
+  // size of what is on disk.
+  virtual void FileRecovered(const std::string& path, uint64_t bytes, bool ok) = 0;
+  // A file or folder that could not even be started (a name too long, a folder not made).
+  virtual void RecoveryFailed(const std::string& what) = 0;
+};
+
 struct RecoveryContext {
   const StopFlag* stop = nullptr;  // the frame's stop byte, polled before every file and folder
   StopFlag* running = nullptr;     // set by the view before the job starts, cleared at its end
@@ -47,6 +59,9 @@ struct RecoveryContext {
   std::vector<RecoverySelectionEntry> selection;
   char replacementCharacter = '?';     // '?' until a symbol is chosen for all later names
   ReadWriteLock* storeLock = nullptr;  // read side held while a folder's files are walked
+  bool deletedOnlyFilter = false;  // the frame's filter when the job started: live files not written
+  bool useFileType = true;         // bUseFileType: the FAT32 start-cluster probe may run
+  RecoveryListener* listener = nullptr;  // optional
 };
 
 }  // namespace orvande

@@ -37,6 +37,9 @@ class FatAnalyzer : public VolumeAnalyzer {
   // Probes for the cleared high word of a deleted FAT32 file's first cluster; true when a better
   // first cluster was found and stored in the location.
   bool FixFat32StartCluster(ItemLocation& location, const std::string& path, uint64_t size);
+  // bUseFileType: whether the probe above may run (on by default).
+  void SetUseFileType(bool on) { useFileType_ = on; }
+  bool UseFileType() const { return useFileType_; }
 
   // ---- Geometry (valid after a successful Open).
   uint32_t FatWidth() const { return fatWidth_; }
@@ -88,6 +91,7 @@ class FatAnalyzer : public VolumeAnalyzer {
   std::unique_ptr<FatTable> table_;
   uint32_t nextId_ = 1;
   VisitedSectors visited_;
+  bool useFileType_ = true;
 };
 
 std::unique_ptr<VolumeAnalyzer> MakeFatAnalyzer();

@@ -11,6 +11,8 @@ namespace orvande::platform {
 bool PathExists(const std::string& path);
 // True when the path names a folder (following symbolic links).
 bool IsDirectory(const std::string& path);
+// True when the path itself is a symbolic link (not followed).
+bool IsSymbolicLink(const std::string& path);
 // Creates one folder (mode 0755 before the umask); its parent must exist.
 uint32_t MakeDirectory(const std::string& path);
 // Deletes a file (not a folder).

@@ -37,6 +37,10 @@ uint32_t OutputFile::CreateOrReplace(const std::string& path) {
   return Open(path, O_TRUNC);
 }
 
+uint32_t OutputFile::CreateOrReplaceNoFollow(const std::string& path) {
+  return Open(path, O_TRUNC | O_NOFOLLOW);
+}
+
 uint32_t OutputFile::CreateNew(const std::string& path) {
   return Open(path, O_EXCL);
 }

@@ -11,6 +11,19 @@ enum class MessageIcon { kError, kExclamation, kQuestion, kInformation };
 enum class MessageButtons { kOk, kYesNo };
 enum class MessageAnswer { kOk, kYes, kNo, kCancel };
 
+// The buttons of the "Confirm file replace" dialog of a recovery.
+enum class ReplaceAnswer { kReplace, kReplaceAll, kSkip, kSkipAll, kAutoRenameAll };
+
+// What the "Broken File Name" dialog of a recovery answered. With kRename, newName is the name to
+// use; with changeAll ticked, symbol replaces the unknown character in this and every later name.
+struct BrokenNameAnswer {
+  enum Action { kRename, kSkip, kSkipAll };
+  Action action = kSkip;
+  std::string newName;
+  bool changeAll = false;
+  char symbol = 0;
+};
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
@@ -19,6 +32,14 @@ class Prompter {
                                     MessageButtons buttons) = 0;
   // The "Operation Log" dialog with the joined log text.
   virtual void ShowOperationLog(std::string_view text) = 0;
+
+  // "Confirm file replace": the destination file at path exists. Without a way to ask, skip.
+  virtual ReplaceAnswer ConfirmFileReplace(std::string_view /*path*/) {
+    return ReplaceAnswer::kSkip;
+  }
+  // "Broken File Name": the name holds a character that could not be read ('?'). Without a way
+  // to ask, skip the file.
+  virtual BrokenNameAnswer AskBrokenFileName(std::string_view /*name*/) { return {}; }
 };
 
 // The process-wide prompter (the message boxes of a Windows program are process-wide too).

@@ -90,6 +90,14 @@ inline constexpr const char kConfirmReplaceCaption[] = "Confirm file replace";
 inline constexpr const char kCopyNameFormat[] = "[Copy %03d]%s";           // number, name
 inline constexpr const char kRecoverFileFormat[] = "Recover file \"%s\"";  // name
 inline constexpr const char kChooseRecoveryPath[] = "Choose path for recovery";
+inline constexpr const char kLongFileNameRecordFormat[] = "Long file name \"%s%s\"";  // path, name
+inline constexpr const char kBrokenFileNameCaption[] = "Broken File Name";
+inline constexpr const char kBrokenFileNameLabel[] = "&Broken file name:";
+inline constexpr const char kNewFileNameLabel[] = "&New file name:";
+inline constexpr const char kChangeAllSymbolsLabel[] = "&Change all unknown symbols to:";
+// A name from the volume that would leave its folder or exceed the name limit.
+inline constexpr const char kUnsafeNameFormat[] =
+    "The name \"%s\" can't be used as it stands; written as \"%s\".";  // name, new name
 
 // Analysis.
 inline constexpr const char kInternalCantStartAnalyzing[] =

@@ -1,0 +1,24 @@
+#pragma once
+// Creates the folders a recovery writes into. Used by the recovery job's thread and by the
+// front end before it starts a job; one caller per call (the prompter may be asked).
+#include <cstddef>
+#include <string>
+
+namespace orvande {
+
+class OperationLog;
+
+// Makes every missing folder of path ('/'-separated), outermost first. Folder names holding the
+// unknown character '?' are fixed first as file names are (replacement character or "Broken File
+// Name"); path is changed in place to the names used and cut to capacity - 1. "Skip" sets
+// *skipped and "Skip All" *stopped, both returning true without creating anything.
+//
+// The first keptPrefix bytes are the user's destination and taken as they stand. Below it, a
+// folder that exists as a symbolic link is refused: it could lead out of the destination.
+//
+// A failure is reported (when report is set) to the log, or without a log in a message box; the
+// folders this call made are removed again and false is returned.
+bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* skipped,
+                      bool* stopped, char* replacement, OperationLog* log, size_t keptPrefix = 0);
+
+}  // namespace orvande

@@ -1,0 +1,269 @@
+#include "core/recovery_writer.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "core/analyzer_factory.h"
+#include "core/file_record.h"
+#include "core/folder_item.h"
+#include "core/folder_path.h"
+#include "core/item_store.h"
+#include "core/ports.h"
+#include "core/read_write_lock.h"
+#include "core/safe_names.h"
+#include "core/volume_analyzer.h"
+#include "platform/file_system.h"
+#include "support/operation_log.h"
+#include "support/string_table.h"
+
+namespace orvande {
+namespace {
+
+// Holds the read side of the job's store lock, when the job has one.
+class OptionalReadLock {
+ public:
+  explicit OptionalReadLock(ReadWriteLock* lock) : lock_(lock) {
+    if (lock_ != nullptr) lock_->LockRead();
+  }
+  ~OptionalReadLock() {
+    if (lock_ != nullptr) lock_->Unlock();
+  }
+  OptionalReadLock(const OptionalReadLock&) = delete;
+  OptionalReadLock& operator=(const OptionalReadLock&) = delete;
+
+ private:
+  ReadWriteLock* lock_;
+};
+
+uint64_t SizeOnDisk(const std::string& path) {
+  std::error_code error;
+  uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<uint64_t>(size);
+}
+
+}  // namespace
+
+RecoveryWriter::RecoveryWriter(RecoveryContext& job, VolumeAnalyzer& analyzer, OperationLog* log)
+    : job_(job), analyzer_(analyzer), log_(log) {}
+
+bool RecoveryWriter::StopRequestedNow() {
+  if (StopRequested(job_.stop)) stopped_ = true;
+  return stopped_;
+}
+
+std::string RecoveryWriter::SafeComponent(std::string_view name) {
+  SafeName safe = MakeSafeName(name);
+  if (safe.changed && log_ != nullptr) {
+    log_->AddFormatLine(OperationLog::kWarning, strings::kUnsafeNameFormat,
+                        PrintableName(name).c_str(), safe.name.c_str());
+  }
+  return std::move(safe.name);
+}
+
+void RecoveryWriter::ReportFailed(const std::string& what) {
+  if (job_.listener != nullptr) job_.listener->RecoveryFailed(what);
+}
+
+bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentPath) {
+  if (job_.folderTree == nullptr) return false;
+  FolderTree& tree = *job_.folderTree;
+  const std::string text = tree.Text(node);
+  if (text.empty()) return false;
+
+  std::string path = parentPath;
+  if (text != ".") {
+    std::string name = SafeComponent(text);
+    if (parentPath.size() + name.size() >= kMaxPathBytes) {
+      if (log_ != nullptr) {
+        log_->AddFormatLine(OperationLog::kError, strings::kLongFileNameRecordFormat,
+                            parentPath.c_str(), (name + "/").c_str());
+      }
+      ReportFailed(parentPath + name + "/");
+      return false;
+    }
+    path.append(name).push_back('/');
+  }
+
+  // A deleted folder is made even when nothing gets written into it.
+  if (tree.Image(node) == kImageDeletedFolder) {
+    bool skipped = false;
+    CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped_, &job_.replacementCharacter,
+                     log_, job_.destination.size());
+    if (skipped || stopped_) return true;
+  }
+
+  if (job_.itemStore != nullptr) {
+    if (FolderRef folder = job_.itemStore->FindRef(tree.Data(node))) {
+      RecoverFolderFiles(*folder, path);
+      if (stopped_) return true;
+    }
+  }
+
+  bool result = true;
+  for (TreeNode child : tree.Children(node)) {
+    if (StopRequestedNow()) break;
+    result = RecoverFolderNode(child, path);
+    if (stopped_) break;
+  }
+  return result;
+}
+
+bool RecoveryWriter::ReadRecord(FolderItem& folder, size_t index, FileRecord* copy,
+                                bool* present) {
+  OptionalReadLock hold(job_.storeLock);
+  const std::vector<FileRecord>& files = folder.Files();
+  *present = index < files.size();
+  if (!*present) return false;
+  const FileRecord& record = files[index];
+  if (!record.deleted && (!job_.recoverAllFiles || job_.deletedOnlyFilter)) return false;
+  *copy = record;
+  return true;
+}
+
+bool RecoveryWriter::RecoverFolderFiles(FolderItem& folder, std::string& path) {
+  bool folderMade = false;
+  for (size_t index = 0;; ++index) {
+    if (StopRequestedNow()) return true;
+    FileRecord record;
+    bool present = false;
+    if (!ReadRecord(folder, index, &record, &present)) {
+      if (!present) break;
+      continue;
+    }
+    if (!folderMade) {
+      bool skipped = false;
+      if (!CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped_,
+                            &job_.replacementCharacter, log_, job_.destination.size())) {
+        ReportFailed(path);
+        return false;
+      }
+      if (skipped || stopped_) break;
+      folderMade = true;
+    }
+    if (!RecoverRecord(record, folder, index, path) && log_ != nullptr)
+      log_->AddIdLine(OperationLog::kError, strings::kIdCantRecoverFile, record.NameCStr());
+    if (stopped_) return true;
+  }
+  return true;
+}
+
+bool RecoveryWriter::RecoverSelectedFile(FolderItem& folder, uint32_t fileId,
+                                         std::string_view fileName, const std::string& path) {
+  FileRecord record;
+  size_t index = 0;
+  bool found = false;
+  {
+    OptionalReadLock hold(job_.storeLock);
+    const std::vector<FileRecord>& files = folder.Files();
+    for (; index < files.size(); ++index) {
+      if (StopRequestedNow()) return true;
+      if (files[index].id == fileId && files[index].Name() == fileName) {
+        record = files[index];
+        found = true;
+        break;
+      }
+    }
+  }
+  if (!found) return true;
+  if (RecoverRecord(record, folder, index, path)) return true;
+  if (log_ != nullptr)
+    log_->AddIdLine(OperationLog::kError, strings::kIdCantRecoverFile, record.NameCStr());
+  return false;
+}
+
+void RecoveryWriter::StoreLocation(FolderItem& folder, size_t index, const FileRecord& record) {
+  // The user interface may be reading this record's location for its probability column.
+  std::vector<FileRecord>& files = folder.MutableFiles();
+  if (job_.storeLock != nullptr) job_.storeLock->LockWrite();
+  if (index < files.size() && files[index].id == record.id &&
+      files[index].Name() == record.Name())
+    files[index].location = record.location;
+  if (job_.storeLock != nullptr) job_.storeLock->Unlock();
+}
+
+bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_t index,
+                                   const std::string& path) {
+  std::string name(record.Name());
+  if (name.empty()) return false;
+  switch (FixBrokenName(name, job_.replacementCharacter)) {
+    case NameFix::kSkip:
+      return true;
+    case NameFix::kSkipAll:
+      stopped_ = true;
+      return true;
+    case NameFix::kUse:
+      break;
+  }
+  name = SafeComponent(name);
+  if (path.size() + name.size() >= kMaxPathBytes) {
+    if (log_ != nullptr) {
+      log_->AddFormatLine(OperationLog::kError, strings::kLongFileNameRecordFormat, path.c_str(),
+                          name.c_str());
+    }
+    ReportFailed(path + name);
+    return false;
+  }
+
+  std::string full = path + name;
+  bool renamed = false;
+  std::string newPath;
+  if (!ResolveExistingFile(policy_, full, &renamed, &newPath)) return true;
+  if (renamed) {
+    full = std::move(newPath);
+  } else if (platform::IsSymbolicLink(full)) {
+    // Replacing means a new file under this name, never writing through the link.
+    platform::RemoveFile(full);
+  }
+  if (StopRequestedNow()) return true;
+
+  if (job_.notifySink != nullptr)
+    job_.notifySink->Send(kMsgRecoveringFile, reinterpret_cast<uintptr_t>(full.c_str()), 0);
+
+  const ItemLocation before = record.location;
+  bool ok = analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_,
+                                  log_);
+  if (!(record.location == before)) StoreLocation(folder, index, record);
+  // Linux keeps no creation time that could be set; the modification time is.
+  if (ok) platform::SetFileModifiedTime(full, record.modified);
+  if (job_.listener != nullptr) job_.listener->FileRecovered(full, SizeOnDisk(full), ok);
+  return ok;
+}
+
+int RunRecoveryJob(std::unique_ptr<RecoveryContext> job) {
+  OperationLog log;
+  if (std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(job->deviceNode, false, &log)) {
+    FolderRef shown;
+    if (job->itemStore != nullptr) shown = job->itemStore->FindRef(job->shownFolderId);
+    RecoveryWriter writer(*job, *analyzer, &log);
+    for (const RecoverySelectionEntry& entry : job->selection) {
+      if (StopRequested(job->stop)) break;
+      if (entry.IsFolder()) {
+        writer.RecoverFolderNode(entry.folderNode, job->destination);
+      } else if (shown) {
+        writer.RecoverSelectedFile(*shown, entry.fileId, entry.fileName, job->destination);
+      }
+      if (writer.Stopped()) break;
+    }
+  }
+  if (job->running != nullptr) job->running->store(0);
+  if (job->progressBar != nullptr) job->progressBar->SetPosition(0);
+  if (job->notifySink != nullptr) job->notifySink->Send(kMsgRecoveringFile, 0, 0);
+  job.reset();
+  log.Show();
+  return 1;
+}
+
+bool StartRecoveryJob(std::unique_ptr<RecoveryContext> job, std::thread* thread) {
+  StopFlag* running = job->running;
+  try {
+    *thread = std::thread([owned = std::move(job)]() mutable { RunRecoveryJob(std::move(owned)); });
+  } catch (const std::system_error&) {
+    // The lambda that owned the job is gone with the failed start.
+    if (running != nullptr) running->store(0);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace orvande
