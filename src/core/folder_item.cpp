@@ -230,7 +230,8 @@ bool FolderItem::MoveTo(std::string_view newName, bool deleted, FolderItem* newP
   if (NodeCount() != 1) return false;
   const TreeNode old = FirstNode();
   const uint32_t image = MovedImage(deleted, tree);
-  const std::vector<TreeNode> targets = newParent->Nodes();
+  std::vector<TreeNode> targets = newParent->Nodes();
+  std::erase_if(targets, [&tree](TreeNode t) { return !tree.IsValid(t); });
   // A parent without nodes, or one inside this very subtree (a damaged volume can say so),
   // would make the folder vanish from the tree: it stays where it is, renamed.
   const bool cycle = std::any_of(targets.begin(), targets.end(),

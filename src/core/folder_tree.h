@@ -5,6 +5,7 @@
 //
 // Node handles are never reused (not even after DeleteAll), so a stale handle is simply invalid:
 // every getter answers a default value for it and every setter does nothing and returns false.
+// A deleted node keeps a small empty slot until DeleteAll, the price of never reusing handles.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>

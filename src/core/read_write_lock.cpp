@@ -36,6 +36,8 @@ void ReadWriteLock::Unlock() {
   int32_t releaseReaders = 0;
   {
     std::lock_guard lock(mutex_);
+    // An Unlock without a hold would count a phantom reader in and wedge every writer.
+    if (active_ == 0) return;
     if (active_ < 1) {
       ++active_;  // a writer leaves
     } else {

@@ -202,6 +202,13 @@ TEST_F(FolderItemTest, MoveIntoItsOwnSubtreeOnlyRenames) {
   EXPECT_EQ(tree.Parent(child->FirstNode()), node);
   EXPECT_EQ(tree.Count(), 2u);
 
+  // A parent whose only node is gone: the folder stays visible where it is.
+  FolderItem* vanished = NewTopFolder(30, "vanished");
+  tree.Delete(vanished->FirstNode());
+  EXPECT_FALSE(placeholder->MoveTo("nowhere", false, vanished, tree, store, &shown, &sink));
+  EXPECT_EQ(placeholder->FirstNode(), node);
+  EXPECT_EQ(tree.Text(node), "nowhere");
+
   // To the top (no parent): renamed in place.
   EXPECT_TRUE(placeholder->MoveTo(".", false, nullptr, tree, store, &shown, &sink));
   EXPECT_EQ(tree.Text(node), ".");

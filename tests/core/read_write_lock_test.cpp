@@ -146,6 +146,24 @@ TEST(ReadWriteLockTest, WriterLeavingWakesEveryWaitingReader) {
   EXPECT_EQ(lock.Snapshot().active, 0);
 }
 
+TEST(ReadWriteLockTest, StrayUnlockDoesNotOpenTheLock) {
+  ReadWriteLock lock(true);
+  lock.Unlock();
+  EXPECT_EQ(lock.Snapshot().active, 0);
+  lock.LockWrite();
+  std::atomic<int> readerIn{0};
+  std::thread reader([&] {
+    lock.LockRead();
+    readerIn = 1;
+    lock.Unlock();
+  });
+  ASSERT_TRUE(WaitFor(lock, [](auto s) { return s.waitingReaders == 1; }));
+  EXPECT_EQ(readerIn.load(), 0);
+  lock.Unlock();
+  reader.join();
+  EXPECT_EQ(readerIn.load(), 1);
+}
+
 void Stress(bool readersFirst) {
   ReadWriteLock lock(readersFirst);
   std::atomic<int> readersInside{0};
