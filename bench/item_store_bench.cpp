@@ -61,8 +61,8 @@ void AddFiles(benchmark::State& state, size_t nameLength) {
 
     for (uint32_t i = 0; i < files; ++i) {
       lock.LockWrite();
-      folders[i % kFolders]->AddFile(kFolders + 1 + i, ItemLocation(1, i), names[i].c_str(),
-                                     4096, 1, 2, i % 3 == 0);
+      folders[i % kFolders]->AddFile(kFolders + 1 + i, ItemLocation(1, i), names[i].c_str(), 4096,
+                                     1, 2, i % 3 == 0);
       lock.Unlock();
     }
 
@@ -76,8 +76,12 @@ void AddFiles(benchmark::State& state, size_t nameLength) {
   state.counters["heap_bytes_per_file_beyond_name"] = bytesPerFile;
 }
 
-void BM_AddFilesShortNames(benchmark::State& state) { AddFiles(state, 12); }
-void BM_AddFilesLongNames(benchmark::State& state) { AddFiles(state, 40); }
+void BM_AddFilesShortNames(benchmark::State& state) {
+  AddFiles(state, 12);
+}
+void BM_AddFilesLongNames(benchmark::State& state) {
+  AddFiles(state, 40);
+}
 BENCHMARK(BM_AddFilesShortNames)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_AddFilesLongNames)->Unit(benchmark::kMillisecond)->Iterations(3);
 

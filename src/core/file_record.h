@@ -31,7 +31,9 @@ class FileRecord {
   ~FileRecord() = default;
 
   // UTF-8; a deleted FAT name may start with '?'.
-  std::string_view Name() const { return name_ ? std::string_view(name_.get()) : std::string_view(); }
+  std::string_view Name() const {
+    return name_ ? std::string_view(name_.get()) : std::string_view();
+  }
   const char* NameCStr() const { return name_ ? name_.get() : ""; }
   void SetName(std::string_view name);
 
@@ -42,7 +44,7 @@ class FileRecord {
   uint64_t size = 0;
   uint32_t id = 0;
   uint8_t deleted = 0;
-  uint8_t hidden = 0;                      // 1 while the deleted-only filter hides this live file
+  uint8_t hidden = 0;  // 1 while the deleted-only filter hides this live file
   uint8_t probability = kProbabilityUnknown;  // one of the kProbability codes
 
  private:

@@ -12,7 +12,9 @@ namespace orvande {
 
 namespace {
 
-uint32_t FolderImage(bool deleted) { return deleted ? kImageDeletedFolder : kImageFolder; }
+uint32_t FolderImage(bool deleted) {
+  return deleted ? kImageDeletedFolder : kImageFolder;
+}
 
 bool ShownIs(const ShownNode* shown, TreeNode node) {
   return shown != nullptr && node != kNoNode && shown->load() == node;
@@ -34,7 +36,9 @@ FolderItem::FolderItem(uint32_t id, const ItemLocation& location) : id_(id), loc
 
 FolderItem::~FolderItem() = default;
 
-void FolderItem::AddRef() { refs_.fetch_add(1, std::memory_order_relaxed); }
+void FolderItem::AddRef() {
+  refs_.fetch_add(1, std::memory_order_relaxed);
+}
 
 void FolderItem::Release() {
   if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
@@ -42,8 +46,8 @@ void FolderItem::Release() {
 
 // ---- Files
 
-bool FolderItem::AddFile(uint32_t id, const ItemLocation& location, const char* name,
-                         uint64_t size, uint64_t created, uint64_t modified, uint8_t deleted) {
+bool FolderItem::AddFile(uint32_t id, const ItemLocation& location, const char* name, uint64_t size,
+                         uint64_t created, uint64_t modified, uint8_t deleted) {
   if (name == nullptr) return false;
   try {
     // Grows by a quarter instead of doubling: with millions of records the unused tail of
@@ -86,7 +90,8 @@ bool FolderItem::SetFileLocation(uint32_t fileId, const ItemLocation& location) 
 }
 
 bool FolderItem::HasDeletedFiles() const {
-  return std::any_of(files_.begin(), files_.end(), [](const FileRecord& r) { return r.deleted != 0; });
+  return std::any_of(files_.begin(), files_.end(),
+                     [](const FileRecord& r) { return r.deleted != 0; });
 }
 
 void FolderItem::SetFilter(bool on) {
@@ -130,7 +135,9 @@ bool FolderItem::HasNode(TreeNode node) const {
   return std::find(nodeList_->begin(), nodeList_->end(), node) != nodeList_->end();
 }
 
-bool FolderItem::HasNoNodes() const { return FirstNode() == kNoNode; }
+bool FolderItem::HasNoNodes() const {
+  return FirstNode() == kNoNode;
+}
 
 TreeNode FolderItem::FirstNode() const {
   if (nodeList_ == nullptr) return node_;
@@ -153,8 +160,8 @@ std::vector<TreeNode> FolderItem::Nodes() const {
 
 size_t FolderItem::NodeCount() const {
   if (nodeList_ == nullptr) return node_ != kNoNode ? 1 : 0;
-  return static_cast<size_t>(std::count_if(nodeList_->begin(), nodeList_->end(),
-                                           [](TreeNode n) { return n != kNoNode; }));
+  return static_cast<size_t>(
+      std::count_if(nodeList_->begin(), nodeList_->end(), [](TreeNode n) { return n != kNoNode; }));
 }
 
 TreeNode FolderItem::InsertAtTop(std::string_view name, bool deleted, FolderTree& tree,
@@ -172,10 +179,12 @@ TreeNode FolderItem::InsertUnder(std::string_view name, bool deleted, FolderItem
   if (parent == nullptr) return kNoNode;
   TreeNode last = kNoNode;
   for (TreeNode parentNode : parent->Nodes()) {
-    const TreeNode node = tree.Insert(parentNode, InsertPlace::kSorted, name, FolderImage(deleted), id_);
+    const TreeNode node =
+        tree.Insert(parentNode, InsertPlace::kSorted, name, FolderImage(deleted), id_);
     if (node == kNoNode) return kNoNode;
     AddNode(node);
-    if (notify != nullptr && ShownIs(shown, parentNode)) notify->Send(kMsgFolderChanged, parentNode, node);
+    if (notify != nullptr && ShownIs(shown, parentNode))
+      notify->Send(kMsgFolderChanged, parentNode, node);
     last = node;
   }
   return last;
@@ -186,7 +195,8 @@ void FolderItem::MarkContainsDeleted(FolderTree& tree, NotifySink* notify, const
     for (TreeNode node = start; node != kNoNode;) {
       if (tree.Image(node) == kImageFolder) tree.SetImage(node, kImageHoldsDeleted);
       const TreeNode parent = tree.Parent(node);
-      if (notify != nullptr && ShownIs(shown, parent)) notify->Send(kMsgFolderImageChanged, parent, node);
+      if (notify != nullptr && ShownIs(shown, parent))
+        notify->Send(kMsgFolderImageChanged, parent, node);
       node = parent;
     }
   }
@@ -272,7 +282,8 @@ void FolderItem::CopySubtree(TreeNode from, TreeNode toParent, std::string_view 
       const std::optional<TreeNodeInfo> info = tree.Info(child);
       if (!info) continue;
       // Children are already in order: appending keeps it.
-      const TreeNode childCopy = tree.Insert(target, InsertPlace::kLast, info->text, info->image, info->data);
+      const TreeNode childCopy =
+          tree.Insert(target, InsertPlace::kLast, info->text, info->image, info->data);
       if (childCopy == kNoNode) continue;
       if (info->expanded) tree.Expand(childCopy);
       FolderRef folder(store.Find(info->data));

@@ -126,7 +126,7 @@ class FolderItem {
   uint64_t created_ = 0;
   uint64_t modified_ = 0;
   std::vector<FileRecord> files_;
-  TreeNode node_ = kNoNode;                            // while nodeList_ is null
+  TreeNode node_ = kNoNode;                          // while nodeList_ is null
   std::unique_ptr<std::vector<TreeNode>> nodeList_;  // once a second node came
 };
 

@@ -72,10 +72,9 @@ size_t FolderTree::IndexInParent(TreeNode node, const std::vector<TreeNode>& sib
 
 size_t FolderTree::SortedPosition(const std::vector<TreeNode>& siblings,
                                   std::string_view text) const {
-  auto it = std::upper_bound(siblings.begin(), siblings.end(), text,
-                             [this](std::string_view t, TreeNode sibling) {
-                               return TextLess(t, Find(sibling)->text);
-                             });
+  auto it = std::upper_bound(
+      siblings.begin(), siblings.end(), text,
+      [this](std::string_view t, TreeNode sibling) { return TextLess(t, Find(sibling)->text); });
   return static_cast<size_t>(it - siblings.begin());
 }
 
@@ -347,7 +346,9 @@ std::string FolderTree::PathOf(TreeNode node) const {
   return path;
 }
 
-void FolderTree::SetObserver(FolderTreeObserver* observer) { observer_.store(observer); }
+void FolderTree::SetObserver(FolderTreeObserver* observer) {
+  observer_.store(observer);
+}
 
 void FolderTree::NotifyInserted(TreeNode parent, TreeNode node) {
   if (FolderTreeObserver* o = observer_.load()) o->NodeInserted(parent, node);

@@ -27,8 +27,8 @@ using ShownNode = std::atomic<TreeNode>;
 
 // Node images (one index serves as normal and selected image).
 inline constexpr uint32_t kImageFolder = 1;
-inline constexpr uint32_t kImageDeletedFolder = 3;       // kImageFolder + 2
-inline constexpr uint32_t kImageHoldsDeleted = 4;        // an ordinary folder with deleted content below
+inline constexpr uint32_t kImageDeletedFolder = 3;  // kImageFolder + 2
+inline constexpr uint32_t kImageHoldsDeleted = 4;   // an ordinary folder with deleted content below
 
 // Where Insert places a node among its new siblings.
 enum class InsertPlace {
@@ -132,9 +132,9 @@ class FolderTree {
   void NotifyInvalidated();
 
   mutable std::mutex mutex_;
-  std::vector<Slot> slots_;      // slot i holds handle firstHandle_ + i
+  std::vector<Slot> slots_;  // slot i holds handle firstHandle_ + i
   TreeNode firstHandle_ = 1;
-  std::vector<TreeNode> top_;    // top-level nodes in order
+  std::vector<TreeNode> top_;  // top-level nodes in order
   size_t count_ = 0;
   TreeNode selected_ = kNoNode;
   bool redraw_ = true;

@@ -23,7 +23,9 @@ ItemLocation::ItemLocation(SectorRunList&& runs, uint8_t deleted)
   runs_ = std::make_unique<SectorRunList>(std::move(runs)).release();
 }
 
-ItemLocation::ItemLocation(const ItemLocation& other) { CopyFrom(other); }
+ItemLocation::ItemLocation(const ItemLocation& other) {
+  CopyFrom(other);
+}
 
 ItemLocation::ItemLocation(ItemLocation&& other) noexcept
     : kind_(other.kind_), deleted_(other.deleted_) {
@@ -53,7 +55,9 @@ ItemLocation& ItemLocation::operator=(ItemLocation&& other) noexcept {
   return *this;
 }
 
-ItemLocation::~ItemLocation() { FreeRuns(); }
+ItemLocation::~ItemLocation() {
+  FreeRuns();
+}
 
 void ItemLocation::SetPosition(uint32_t kind, uint64_t position) {
   ItemLocation replacement(kind, position, deleted_);

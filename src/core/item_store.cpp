@@ -5,7 +5,9 @@
 
 namespace orvande {
 
-ItemStore::~ItemStore() { Clear(); }
+ItemStore::~ItemStore() {
+  Clear();
+}
 
 void ItemStore::Insert(uint32_t id, FolderItem* folder) {
   if (folder == nullptr) return;

@@ -16,8 +16,9 @@ std::vector<SentMessage> RecordingNotifySink::Messages() const {
 
 size_t RecordingNotifySink::Count(uint32_t message) const {
   std::lock_guard lock(mutex_);
-  return static_cast<size_t>(std::count_if(messages_.begin(), messages_.end(),
-                                           [message](const SentMessage& m) { return m.message == message; }));
+  return static_cast<size_t>(
+      std::count_if(messages_.begin(), messages_.end(),
+                    [message](const SentMessage& m) { return m.message == message; }));
 }
 
 std::vector<SentMessage> RecordingNotifySink::Of(uint32_t message) const {

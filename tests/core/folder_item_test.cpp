@@ -83,7 +83,8 @@ TEST_F(FolderItemTest, InsertUnderAParentWithTwoNodesMakesTwoNodes) {
   FolderItem* root = NewTopFolder(1, ".");
   FolderItem* other = NewTopFolder(2, "other");
   FolderItem* parent = NewChild(3, "parent", root);
-  ASSERT_TRUE(parent->AddNode(tree.Insert(other->FirstNode(), InsertPlace::kSorted, "parent", 1, 3)));
+  ASSERT_TRUE(
+      parent->AddNode(tree.Insert(other->FirstNode(), InsertPlace::kSorted, "parent", 1, 3)));
   const std::vector<TreeNode> parentNodes = parent->Nodes();
   ASSERT_EQ(parentNodes.size(), 2u);
   EXPECT_FALSE(parent->SingleNode());
@@ -122,8 +123,9 @@ TEST_F(FolderItemTest, MarkContainsDeletedTurnsOrdinaryAncestorsOnly) {
   EXPECT_EQ(tree.Image(gone->FirstNode()), kImageDeletedFolder);
   EXPECT_EQ(tree.Image(root->FirstNode()), kImageHoldsDeleted);
   // The shown folder's child on the way up changed its look.
-  EXPECT_EQ(sink.Messages(),
-            (std::vector<SentMessage>{{kMsgFolderImageChanged, root->FirstNode(), gone->FirstNode()}}));
+  EXPECT_EQ(
+      sink.Messages(),
+      (std::vector<SentMessage>{{kMsgFolderImageChanged, root->FirstNode(), gone->FirstNode()}}));
 
   // Without a shown node nothing is sent.
   shown = kNoNode;
@@ -186,7 +188,8 @@ TEST_F(FolderItemTest, MoveToRecreatesTheSubtreeUnderEveryParentNode) {
     EXPECT_EQ(tree.Parent(grandchild->Nodes()[i]), kid);
     EXPECT_EQ(tree.Image(grandchild->Nodes()[i]), kImageDeletedFolder);
   }
-  EXPECT_EQ(sink.Of(kMsgFolderChanged), (std::vector<SentMessage>{{kMsgFolderChanged, targetNodes[0], moved[0]}}));
+  EXPECT_EQ(sink.Of(kMsgFolderChanged),
+            (std::vector<SentMessage>{{kMsgFolderChanged, targetNodes[0], moved[0]}}));
   // Empty folders are kept in the store.
   EXPECT_EQ(store.Size(), 7u);
 }

@@ -213,8 +213,12 @@ void Stress(bool readersFirst) {
   EXPECT_EQ(state.waitingWriters, 0);
 }
 
-TEST(ReadWriteLockTest, StressReadersFirst) { Stress(true); }
-TEST(ReadWriteLockTest, StressWritersFirst) { Stress(false); }
+TEST(ReadWriteLockTest, StressReadersFirst) {
+  Stress(true);
+}
+TEST(ReadWriteLockTest, StressWritersFirst) {
+  Stress(false);
+}
 
 }  // namespace
 }  // namespace orvande
