@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/volume_analyzer.h"
+#include "ntfs/cluster_bitmap.h"
 #include "ntfs/cluster_reader.h"
 #include "ntfs/mft_record.h"
 #include "ntfs/ntfs_layout.h"
@@ -41,10 +42,18 @@ class NtfsAnalyzer : public VolumeAnalyzer {
   // The first cluster of the MFT, from the boot sector.
   uint64_t MftCluster() const;
 
+  // The volume's cluster bitmap, loaded by BuildTree (for the reader analyzer by the analyzing
+  // one); a cluster counts as not free while there is none.
+  bool HasClusterBitmap() const;
+  bool IsClusterFree(uint64_t cluster, OperationLog* log);
+  ClusterBitmapSlot& BitmapSlot() { return clusterBitmap_; }
+
  private:
   std::array<uint8_t, ntfs_boot::kSize> bootSector_{};
   MftRecord mftRecord_;
   ClusterReader clusters_;
+  // Last, so that it goes first: its reads use the record and the cluster reader.
+  ClusterBitmapSlot clusterBitmap_;
 };
 
 // The maker the analyzer factory registers for NTFS volumes.
