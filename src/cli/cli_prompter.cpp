@@ -1,8 +1,13 @@
 #include "cli/cli_prompter.h"
 
+#include <cctype>
 #include <istream>
 #include <ostream>
 #include <string>
+
+#include "core/file_name_policy.h"
+#include "support/format.h"
+#include "support/string_table.h"
 
 namespace orvande::cli {
 namespace {
@@ -15,6 +20,15 @@ std::string WithoutCarriageReturns(std::string_view text) {
     if (c != '\r') plain.push_back(c);
   }
   return plain;
+}
+
+// A dialog label without its keyboard accelerator: "&New file name:" -> "New file name:".
+std::string WithoutAccelerator(std::string_view label) {
+  std::string text;
+  for (char c : label) {
+    if (c != '&') text.push_back(c);
+  }
+  return text;
 }
 
 }  // namespace
@@ -54,6 +68,128 @@ void CliPrompter::ShowOperationLog(std::string_view text) {
   err_ << plain;
   if (!plain.empty() && plain.back() != '\n') err_ << '\n';
   err_ << std::flush;
+}
+
+}  // namespace orvande::cli
+
+namespace orvande::cli {
+
+void CliPrompter::SetRecoveryAnswers(const RecoveryAnswers& answers) {
+  std::lock_guard<std::mutex> hold(lock_);
+  answers_ = answers;
+  rememberedReplace_.reset();
+  unanswered_.reset();
+}
+
+std::optional<std::string> CliPrompter::UnansweredQuestion() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return unanswered_;
+}
+
+void CliPrompter::Unanswerable(std::string problem) {
+  if (!unanswered_) unanswered_ = std::move(problem);
+  if (answers_.stop != nullptr) answers_.stop->store(1);
+}
+
+std::string CliPrompter::ReadLine(bool* ok) {
+  std::string line;
+  *ok = static_cast<bool>(std::getline(*in_, line));
+  if (!*ok) err_ << '\n';
+  return line;
+}
+
+ReplaceAnswer CliPrompter::ConfirmFileReplace(std::string_view path) {
+  std::lock_guard<std::mutex> hold(lock_);
+  switch (answers_.onExists) {
+    case RecoveryAnswers::OnExists::kReplace:
+      return ReplaceAnswer::kReplaceAll;
+    case RecoveryAnswers::OnExists::kSkip:
+      return ReplaceAnswer::kSkipAll;
+    case RecoveryAnswers::OnExists::kRename:
+      return ReplaceAnswer::kAutoRenameAll;
+    case RecoveryAnswers::OnExists::kAsk:
+      break;
+  }
+  if (rememberedReplace_) return *rememberedReplace_;
+  const std::string exists = Format(LoadString(strings::kIdFileExists), std::string(path).c_str());
+  if (in_ == nullptr) {
+    Unanswerable(exists + " There is no terminal to ask whether to replace it; choose with "
+                          "--on-exists replace|skip|rename.");
+    return ReplaceAnswer::kSkipAll;
+  }
+  for (;;) {
+    err_ << strings::kConfirmReplaceCaption << ": " << exists << ' '
+         << strings::kReplaceExistingFile
+         << "\n  [r]eplace, replace [a]ll, [s]kip, s[k]ip all, auto re[n]ame all: " << std::flush;
+    bool ok = false;
+    std::string line = ReadLine(&ok);
+    if (!ok) return ReplaceAnswer::kSkipAll;
+    size_t first = line.find_first_not_of(" \t");
+    char key = first == std::string::npos ? 0 : static_cast<char>(std::tolower(line[first]));
+    switch (key) {
+      case 'r':
+        return ReplaceAnswer::kReplace;
+      case 'a':
+        rememberedReplace_ = ReplaceAnswer::kReplaceAll;
+        return ReplaceAnswer::kReplaceAll;
+      case 's':
+        return ReplaceAnswer::kSkip;
+      case 'k':
+        rememberedReplace_ = ReplaceAnswer::kSkipAll;
+        return ReplaceAnswer::kSkipAll;
+      case 'n':
+        rememberedReplace_ = ReplaceAnswer::kAutoRenameAll;
+        return ReplaceAnswer::kAutoRenameAll;
+      default:
+        break;
+    }
+  }
+}
+
+BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
+  std::lock_guard<std::mutex> hold(lock_);
+  BrokenNameAnswer answer;
+  if (answers_.replaceChar != 0) {
+    answer.action = BrokenNameAnswer::kRename;
+    answer.newName = std::string(name);
+    answer.changeAll = true;
+    answer.symbol = answers_.replaceChar;
+    return answer;
+  }
+  if (in_ == nullptr) {
+    Unanswerable("The name \"" + std::string(name) +
+                 "\" has a character that could not be read and there is no terminal to ask "
+                 "for a new name; choose a character for it with --replace-char C.");
+    answer.action = BrokenNameAnswer::kSkipAll;
+    return answer;
+  }
+  for (;;) {
+    err_ << strings::kBrokenFileNameCaption << ": " << WithoutAccelerator(strings::kBrokenFileNameLabel)
+         << ' ' << name << "\n  " << WithoutAccelerator(strings::kNewFileNameLabel)
+         << " (empty: keep it, - skip, -- skip all) " << std::flush;
+    bool ok = false;
+    std::string line = ReadLine(&ok);
+    if (!ok || line == "--") {
+      answer.action = BrokenNameAnswer::kSkipAll;
+      return answer;
+    }
+    if (line == "-") {
+      answer.action = BrokenNameAnswer::kSkip;
+      return answer;
+    }
+    answer.action = BrokenNameAnswer::kRename;
+    answer.newName = line.empty() ? std::string(name) : line;
+    err_ << "  " << WithoutAccelerator(strings::kChangeAllSymbolsLabel)
+         << " (empty: only this name) " << std::flush;
+    std::string symbol = ReadLine(&ok);
+    answer.changeAll = ok && !symbol.empty();
+    answer.symbol = answer.changeAll && symbol.size() == 1 ? symbol[0] : 0;
+    if (uint32_t problem = BrokenNameProblem(answer); problem != 0) {
+      err_ << LoadString(problem) << '\n';
+      continue;
+    }
+    return answer;
+  }
 }
 
 }  // namespace orvande::cli

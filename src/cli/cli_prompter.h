@@ -4,10 +4,22 @@
 // (one box at a time).
 #include <iosfwd>
 #include <mutex>
+#include <optional>
+#include <string>
 
+#include "core/stop_flag.h"
 #include "support/prompter.h"
 
 namespace orvande::cli {
+
+// How a recovery answers its two questions without asking: from --on-exists and --replace-char.
+struct RecoveryAnswers {
+  enum class OnExists { kAsk, kReplace, kSkip, kRename };
+  OnExists onExists = OnExists::kAsk;
+  char replaceChar = 0;  // 0: ask
+  // Set when a question had to be asked but nobody can answer: the job is asked to stop.
+  StopFlag* stop = nullptr;
+};
 
 class CliPrompter final : public Prompter {
  public:
@@ -17,11 +29,26 @@ class CliPrompter final : public Prompter {
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                             MessageButtons buttons) override;
   void ShowOperationLog(std::string_view text) override;
+  // Answered from the recovery answers; "ask" asks on the terminal, or, without one, says which
+  // option decides, asks the job to stop and skips.
+  ReplaceAnswer ConfirmFileReplace(std::string_view path) override;
+  BrokenNameAnswer AskBrokenFileName(std::string_view name) override;
+
+  void SetRecoveryAnswers(const RecoveryAnswers& answers);
+  // The first question that could not be asked, for the command's closing message.
+  std::optional<std::string> UnansweredQuestion() const;
 
  private:
   MessageAnswer Ask();
+  std::string ReadLine(bool* ok);
+  void Unanswerable(std::string problem);
 
-  std::mutex lock_;
+  RecoveryAnswers answers_;
+  // An "all" answer given once holds for the later jobs of the same command.
+  std::optional<ReplaceAnswer> rememberedReplace_;
+  std::optional<std::string> unanswered_;
+
+  mutable std::mutex lock_;
   std::ostream& err_;
   std::istream* in_;
 };

@@ -115,6 +115,44 @@ void ScriptedPrompter::ShowOperationLog(std::string_view text) {
   logs_.emplace_back(text);
 }
 
+ReplaceAnswer ScriptedPrompter::ConfirmFileReplace(std::string_view path) {
+  std::lock_guard lock(mutex_);
+  replaceQuestions_.emplace_back(path);
+  if (replaceAnswers_.empty()) return ReplaceAnswer::kSkip;
+  ReplaceAnswer answer = replaceAnswers_.front();
+  replaceAnswers_.pop_front();
+  return answer;
+}
+
+BrokenNameAnswer ScriptedPrompter::AskBrokenFileName(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  brokenNameQuestions_.emplace_back(name);
+  if (brokenNameAnswers_.empty()) return {};
+  BrokenNameAnswer answer = brokenNameAnswers_.front();
+  brokenNameAnswers_.pop_front();
+  return answer;
+}
+
+void ScriptedPrompter::QueueReplaceAnswer(ReplaceAnswer answer) {
+  std::lock_guard lock(mutex_);
+  replaceAnswers_.push_back(answer);
+}
+
+void ScriptedPrompter::QueueBrokenNameAnswer(BrokenNameAnswer answer) {
+  std::lock_guard lock(mutex_);
+  brokenNameAnswers_.push_back(std::move(answer));
+}
+
+std::vector<std::string> ScriptedPrompter::ReplaceQuestions() const {
+  std::lock_guard lock(mutex_);
+  return replaceQuestions_;
+}
+
+std::vector<std::string> ScriptedPrompter::BrokenNameQuestions() const {
+  std::lock_guard lock(mutex_);
+  return brokenNameQuestions_;
+}
+
 void ScriptedPrompter::QueueAnswer(MessageAnswer answer) {
   std::lock_guard lock(mutex_);
   answers_.push_back(answer);

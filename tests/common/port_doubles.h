@@ -86,6 +86,15 @@ class ScriptedPrompter : public Prompter {
   void QueueAnswer(MessageAnswer answer);
   void SetFallback(MessageAnswer answer);
 
+  // The recovery questions: queued answers first, then the fallback (skip).
+  ReplaceAnswer ConfirmFileReplace(std::string_view path) override;
+  BrokenNameAnswer AskBrokenFileName(std::string_view name) override;
+  void QueueReplaceAnswer(ReplaceAnswer answer);
+  void QueueBrokenNameAnswer(BrokenNameAnswer answer);
+  // The paths and names the recovery questions were asked about, in order.
+  std::vector<std::string> ReplaceQuestions() const;
+  std::vector<std::string> BrokenNameQuestions() const;
+
   std::vector<PromptRecord> Prompts() const;
   // The texts of the message boxes, in order.
   std::vector<std::string> Texts() const;
@@ -99,6 +108,10 @@ class ScriptedPrompter : public Prompter {
   MessageAnswer fallback_ = MessageAnswer::kNo;
   std::vector<PromptRecord> prompts_;
   std::vector<std::string> logs_;
+  std::deque<ReplaceAnswer> replaceAnswers_;
+  std::deque<BrokenNameAnswer> brokenNameAnswers_;
+  std::vector<std::string> replaceQuestions_;
+  std::vector<std::string> brokenNameQuestions_;
 };
 
 // Makes a prompter the active one for a scope and restores the default afterwards.

@@ -1,0 +1,503 @@
+#include "cli/recover_command.h"
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <system_error>
+#include <thread>
+
+#include "app/standard_analyzers.h"
+#include "cli/cli_progress.h"
+#include "cli/cli_prompter.h"
+#include "cli/source_opener.h"
+#include "core/analyzer_factory.h"
+#include "core/file_name_policy.h"
+#include "core/file_type_plugin.h"
+#include "core/folder_item.h"
+#include "core/folder_path.h"
+#include "core/item_store.h"
+#include "core/read_write_lock.h"
+#include "core/recovery_context.h"
+#include "core/recovery_writer.h"
+#include "core/safe_names.h"
+#include "platform/file_system.h"
+#include "platform/terminal.h"
+#include "support/operation_log.h"
+#include "support/prompter.h"
+#include "support/string_table.h"
+
+namespace orvande::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kRecoverHelp[] =
+    "PATH is a files-tree path as analyze prints it. A folder PATH recovers that folder with its\n"
+    "subfolders, a file PATH that file; no PATH recovers the whole volume (its root folder).\n"
+    "Each file written prints a line \"ok|failed BYTES PATH\", then a summary line follows.\n"
+    "Without --all-files only deleted files of a folder are written.";
+
+// The flag the interrupt handler sets; only while a command works.
+std::atomic<StopFlag*> interruptFlag{nullptr};
+
+extern "C" void OnRecoverInterrupt(int) {
+  if (StopFlag* flag = interruptFlag.load()) flag->store(1);
+  // A second Ctrl-C ends the program the usual way.
+  std::signal(SIGINT, SIG_DFL);
+}
+
+// Turns Ctrl-C into a stop request for the scope's lifetime.
+class InterruptScope {
+ public:
+  explicit InterruptScope(StopFlag& flag) {
+    interruptFlag.store(&flag);
+    previous_ = std::signal(SIGINT, OnRecoverInterrupt);
+  }
+  ~InterruptScope() {
+    std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
+    interruptFlag.store(nullptr);
+  }
+  InterruptScope(const InterruptScope&) = delete;
+  InterruptScope& operator=(const InterruptScope&) = delete;
+
+ private:
+  void (*previous_)(int) = SIG_DFL;
+};
+
+// Prints a line per file as the job writes it and adds up the summary. Called on the job's
+// thread while the main thread waits; the mutex keeps the counts whole for the reader after.
+class RecoveryReport final : public RecoveryListener {
+ public:
+  explicit RecoveryReport(std::ostream& out) : out_(out) {}
+
+  void FileRecovered(const std::string& path, uint64_t bytes, bool ok) override {
+    std::lock_guard<std::mutex> hold(mutex_);
+    bytes_ += bytes;
+    if (ok)
+      ++files_;
+    else
+      ++failures_;
+    out_ << (ok ? "ok     " : "failed ") << bytes << ' ' << path << '\n';
+  }
+
+  void RecoveryFailed(const std::string& what) override {
+    std::lock_guard<std::mutex> hold(mutex_);
+    ++failures_;
+    out_ << "failed - " << what << '\n';
+  }
+
+  uint64_t Files() const { return Locked(files_); }
+  uint64_t Bytes() const { return Locked(bytes_); }
+  uint64_t Failures() const { return Locked(failures_); }
+  void AddFailure() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    ++failures_;
+  }
+
+ private:
+  uint64_t Locked(const uint64_t& value) const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return value;
+  }
+
+  mutable std::mutex mutex_;
+  std::ostream& out_;
+  uint64_t files_ = 0;
+  uint64_t bytes_ = 0;
+  uint64_t failures_ = 0;
+};
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    if (slash > start) parts.push_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+std::string NormalisedPath(std::string path) {
+  while (path.rfind("./", 0) == 0) path.erase(0, 2);
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  if (path == ".") path.clear();
+  return path;
+}
+
+TreeNode VolumeRoot(const FolderTree& tree) {
+  for (TreeNode node : tree.Children(kNoNode)) {
+    if (tree.Text(node) == ".") return node;
+  }
+  return kNoNode;
+}
+
+// The nodes one level below `parent` in path terms: the top level sees through the volume root.
+std::vector<TreeNode> PathChildren(const FolderTree& tree, TreeNode parent) {
+  if (parent != kNoNode) return tree.Children(parent);
+  std::vector<TreeNode> level;
+  for (TreeNode node : tree.Children(kNoNode)) {
+    if (tree.Text(node) == ".") {
+      std::vector<TreeNode> inside = tree.Children(node);
+      level.insert(level.end(), inside.begin(), inside.end());
+    } else {
+      level.push_back(node);
+    }
+  }
+  return level;
+}
+
+// Depth first, so that of several folders with one path the first in tree order is taken.
+TreeNode FindFolder(const FolderTree& tree, TreeNode parent, const std::vector<std::string>& parts,
+                    size_t depth) {
+  if (depth == parts.size()) return parent;
+  for (TreeNode child : PathChildren(tree, parent)) {
+    if (tree.Text(child) != parts[depth]) continue;
+    if (TreeNode found = FindFolder(tree, child, parts, depth + 1); found != kNoNode) return found;
+  }
+  return kNoNode;
+}
+
+// The folders from the volume root down to node (inclusive), as safe names each ending in '/'.
+std::string StructurePath(const FolderTree& tree, TreeNode node) {
+  std::vector<std::string> names;
+  for (TreeNode at = node; at != kNoNode; at = tree.Parent(at)) {
+    std::string text = tree.Text(at);
+    if (!text.empty() && text != ".") names.push_back(MakeSafeName(text).name);
+  }
+  std::string path;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) path.append(*it).push_back('/');
+  return path;
+}
+
+std::optional<fs::path> DiskFolderOf(uint64_t deviceId) {
+  fs::path link = "/sys/dev/block/" + std::to_string(platform::DeviceMajor(deviceId)) + ":" +
+                  std::to_string(platform::DeviceMinor(deviceId));
+  std::error_code error;
+  fs::path real = fs::canonical(link, error);
+  if (error) return std::nullopt;
+  // A partition's folder lies inside its disk's folder and holds a "partition" file.
+  if (fs::exists(real / "partition", error)) return real.parent_path();
+  return real;
+}
+
+RecoveryAnswers::OnExists ParseOnExists(const std::string& text) {
+  if (text == "replace") return RecoveryAnswers::OnExists::kReplace;
+  if (text == "skip") return RecoveryAnswers::OnExists::kSkip;
+  if (text == "rename") return RecoveryAnswers::OnExists::kRename;
+  return RecoveryAnswers::OnExists::kAsk;
+}
+
+// Entries that one job takes: they share a destination and, for files, the folder they are in.
+struct JobPlan {
+  std::string destination;
+  uint32_t shownFolderId = 0;
+  bool hasFiles = false;
+  std::vector<RecoverySelectionEntry> selection;
+};
+
+class RecoverCommand final : public Command {
+ public:
+  CLI::App* Register(CLI::App& app) override {
+    CLI::App* sub = app.add_subcommand(
+        "recover", "Write deleted (or, with --all-files, all) files of the volume in SOURCE into DIR");
+    sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
+    sub->add_option("PATH", paths_, "Folders or files to recover, as analyze prints them");
+    sub->add_option("--out", output_, "Destination folder (made when missing)")->required();
+    sub->add_flag("--all-files", allFiles_, "Write live files of the chosen folders too");
+    sub->add_flag("--structure", structure_,
+                  "Recreate the folders that lead to each chosen folder or file under DIR");
+    sub->add_flag("--streams", streams_, "Write alternate data streams as FILE:STREAM (NTFS)");
+    sub->add_option("--on-exists", onExists_,
+                    "What to do with files that exist in DIR: ask (on a terminal), replace, skip "
+                    "or rename to NAME[Copy NNN].EXT")
+        ->check(CLI::IsMember({"ask", "replace", "skip", "rename"}))
+        ->capture_default_str();
+    sub->add_option("--replace-char", replaceChar_,
+                    "Character for the unreadable first character of deleted names (else asked)")
+        ->check([](const std::string& text) -> std::string {
+          if (text.size() != 1 || IsInvalidNameSymbol(text[0]))
+            return "one character that may stand in a file name";
+          return {};
+        });
+    sub->add_flag("--yes", yes_, "Recover even when DIR lies on the source device");
+    sub->footer(kRecoverHelp);
+    return sub;
+  }
+
+  int Run(CommandContext& context) override {
+    RegisterStandardAnalyzers();
+    if (!TypePlugin().IsReady()) TypePlugin().Load();
+
+    std::string problem;
+    std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
+    if (!node) return Fail(context, problem);
+    destinationRoot_ = DestinationRoot(output_);
+    if (!SameDiskAccepted(context)) return kExitFailed;
+
+    OperationLog log;
+    std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(node.get(), /*quiet=*/false, &log);
+    if (!analyzer) {
+      log.Show();
+      return kExitFailed;
+    }
+    InterruptScope interrupt(stop_);
+    if (!Analyse(context, *analyzer, log)) return kExitFailed;
+    analyzer.reset();
+
+    std::vector<JobPlan> plans;
+    if (!PlanJobs(context, &plans)) return kExitFailed;
+
+    auto* cliPrompter = dynamic_cast<CliPrompter*>(&ActivePrompter());
+    if (cliPrompter != nullptr) {
+      RecoveryAnswers answers;
+      answers.onExists = ParseOnExists(onExists_);
+      answers.replaceChar = replaceChar_.empty() ? 0 : replaceChar_[0];
+      answers.stop = &stop_;
+      cliPrompter->SetRecoveryAnswers(answers);
+    }
+
+    RecoveryReport report(context.out);
+    const auto started = std::chrono::steady_clock::now();
+    for (JobPlan& plan : plans) {
+      if (StopRequested(&stop_)) break;
+      if (!RunJob(context, *node, plan, report)) break;
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    WriteSummary(context, report, seconds);
+
+    int code = report.Failures() == 0 ? kExitOk : kExitFailed;
+    if (cliPrompter != nullptr) {
+      if (std::optional<std::string> question = cliPrompter->UnansweredQuestion()) {
+        context.err << "orvande-cli: " << *question << '\n';
+        code = kExitFailed;
+      }
+      cliPrompter->SetRecoveryAnswers({});
+    }
+    if (code == kExitOk && StopRequested(&stop_)) {
+      context.err << "orvande-cli: recovery stopped\n";
+      code = kExitFailed;
+    }
+    if (analysisIncomplete_) code = kExitFailed;
+    return code;
+  }
+
+ private:
+  static int Fail(CommandContext& context, const std::string& problem) {
+    context.err << "orvande-cli: " << problem << '\n';
+    return kExitFailed;
+  }
+
+  // The output folder trimmed of blanks, ending with '/'.
+  static std::string DestinationRoot(std::string folder) {
+    size_t first = folder.find_first_not_of(" \t");
+    size_t last = folder.find_last_not_of(" \t");
+    folder = first == std::string::npos ? std::string() : folder.substr(first, last - first + 1);
+    if (folder.empty()) folder = ".";
+    if (folder.back() != '/') folder.push_back('/');
+    return folder;
+  }
+
+  bool SameDiskAccepted(CommandContext& context) {
+    if (!OutputOnSourceDevice(source_, destinationRoot_) || yes_) return true;
+    MessageAnswer answer =
+        ActivePrompter().ShowMessage(LoadString(strings::kIdSameDiskWarning),
+                                     strings::kProgramTitle, MessageIcon::kExclamation,
+                                     MessageButtons::kYesNo);
+    if (answer == MessageAnswer::kYes) return true;
+    Fail(context, "\"" + output_ + "\" lies on the source device \"" + source_ +
+                      "\"; writing there can overwrite the deleted data. Choose another --out, "
+                      "or pass --yes to write there anyway.");
+    return false;
+  }
+
+  bool Analyse(CommandContext& context, VolumeAnalyzer& analyzer, OperationLog& log) {
+    ShownNode shown{kNoNode};
+    const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
+    TerminalProgressBar progress(context.err, strings::kAnalyzing, drawProgress);
+    BuildTreeContext build{&stop_, nullptr, store_, tree_, &shown, storeLock_, &progress, nullptr};
+    uint32_t status = analyzer.BuildTree(build, &log);
+    progress.Finish();
+    log.Show();
+    if (StopRequested(&stop_)) {
+      Fail(context, "analysis stopped; nothing was recovered");
+      return false;
+    }
+    if (status != 0) {
+      char code[16];
+      std::snprintf(code, sizeof code, "0x%x", status);
+      context.err << "orvande-cli: analysis failed (" << code
+                  << "); recovering what was found\n";
+      analysisIncomplete_ = true;
+    }
+    return true;
+  }
+
+  bool PlanJobs(CommandContext& context, std::vector<JobPlan>* plans) {
+    std::vector<std::string> wanted = paths_;
+    if (wanted.empty()) wanted.emplace_back();
+    for (const std::string& text : wanted) {
+      ResolvedPath resolved = ResolveTreePath(tree_, store_, storeLock_, text);
+      if (!resolved.found) {
+        Fail(context, "\"" + text + "\" is neither a folder nor a file of the volume (paths are "
+                                    "as analyze prints them)");
+        return false;
+      }
+      if (resolved.folderNode != kNoNode) {
+        std::string destination = destinationRoot_;
+        if (structure_) destination += StructurePath(tree_, tree_.Parent(resolved.folderNode));
+        AddEntry(plans, destination, 0, false,
+                 RecoverySelectionEntry::Folder(resolved.folderNode));
+      } else {
+        std::string destination = destinationRoot_;
+        if (structure_) destination += StructurePath(tree_, resolved.parentNode);
+        for (uint32_t id : resolved.fileIds) {
+          AddEntry(plans, destination, resolved.parentFolderId, true,
+                   RecoverySelectionEntry::File(id, resolved.fileName));
+        }
+      }
+    }
+    return true;
+  }
+
+  static void AddEntry(std::vector<JobPlan>* plans, const std::string& destination,
+                       uint32_t folderId, bool isFile, RecoverySelectionEntry entry) {
+    bool fits = !plans->empty() && plans->back().destination == destination &&
+                (!isFile || !plans->back().hasFiles || plans->back().shownFolderId == folderId);
+    if (!fits) plans->push_back({destination, 0, false, {}});
+    JobPlan& plan = plans->back();
+    if (isFile) {
+      plan.hasFiles = true;
+      plan.shownFolderId = folderId;
+    }
+    plan.selection.push_back(std::move(entry));
+  }
+
+  // Makes the job's destination and runs the job to its end. False ends the command.
+  bool RunJob(CommandContext& context, DeviceNode& node, JobPlan& plan, RecoveryReport& report) {
+    OperationLog folderLog;
+    bool skipped = false;
+    bool stopped = false;
+    char replacement = replaceChar_.empty() ? '?' : replaceChar_[0];
+    if (!CreateFolderPath(plan.destination, kMaxPathBytes, true, &skipped, &stopped, &replacement,
+                          &folderLog, destinationRoot_.size())) {
+      folderLog.Show();
+      report.AddFailure();
+      return false;
+    }
+    if (skipped || stopped) return false;
+
+    auto job = std::make_unique<RecoveryContext>();
+    job->stop = &stop_;
+    job->running = &running_;
+    job->deviceNode = &node;
+    job->itemStore = &store_;
+    job->folderTree = &tree_;
+    job->recoverStreams = streams_;
+    job->recoverAllFiles = allFiles_;
+    job->destination = plan.destination;
+    job->shownFolderId = plan.shownFolderId;
+    job->selection = std::move(plan.selection);
+    if (!replaceChar_.empty()) job->replacementCharacter = replaceChar_[0];
+    job->storeLock = &storeLock_;
+    job->listener = &report;
+    running_.store(1);
+    std::thread worker;
+    if (!StartRecoveryJob(std::move(job), &worker)) {
+      Fail(context, "cannot start the recovery thread");
+      report.AddFailure();
+      return false;
+    }
+    worker.join();
+    return true;
+  }
+
+  void WriteSummary(CommandContext& context, const RecoveryReport& report, double seconds) {
+    const double megabytes = static_cast<double>(report.Bytes()) / 1e6;
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "%llu files written, %llu bytes, %llu failures, %.3f s, %.1f MB/s\n",
+                  static_cast<unsigned long long>(report.Files()),
+                  static_cast<unsigned long long>(report.Bytes()),
+                  static_cast<unsigned long long>(report.Failures()), seconds,
+                  seconds > 0 ? megabytes / seconds : 0.0);
+    context.out << line << "Recovered files are in " << destinationRoot_ << '\n';
+    context.out.flush();
+  }
+
+  std::string source_;
+  std::string output_;
+  std::vector<std::string> paths_;
+  bool allFiles_ = false;
+  bool structure_ = false;
+  bool streams_ = false;
+  std::string onExists_ = "ask";
+  std::string replaceChar_;
+  bool yes_ = false;
+
+  std::string destinationRoot_;
+  ItemStore store_;
+  FolderTree tree_;
+  ReadWriteLock storeLock_{/*readersFirst=*/true};
+  StopFlag stop_{0};
+  StopFlag running_{0};
+  bool analysisIncomplete_ = false;
+};
+
+}  // namespace
+
+ResolvedPath ResolveTreePath(const FolderTree& tree, const ItemStore& store,
+                             ReadWriteLock& storeLock, const std::string& path) {
+  ResolvedPath resolved;
+  resolved.path = NormalisedPath(path);
+  std::vector<std::string> parts = SplitPath(resolved.path);
+  if (parts.empty()) {
+    resolved.folderNode = VolumeRoot(tree);
+    resolved.found = resolved.folderNode != kNoNode;
+    return resolved;
+  }
+  if (TreeNode folder = FindFolder(tree, kNoNode, parts, 0); folder != kNoNode) {
+    resolved.folderNode = folder;
+    resolved.found = true;
+    return resolved;
+  }
+  resolved.fileName = parts.back();
+  parts.pop_back();
+  TreeNode parent = parts.empty() ? VolumeRoot(tree) : FindFolder(tree, kNoNode, parts, 0);
+  if (parent == kNoNode) return resolved;
+  FolderRef folder = store.FindRef(tree.Data(parent));
+  if (!folder) return resolved;
+  ReadLockGuard hold(storeLock);
+  for (const FileRecord& record : folder->Files()) {
+    if (record.Name() == resolved.fileName) resolved.fileIds.push_back(record.id);
+  }
+  resolved.parentNode = parent;
+  resolved.parentFolderId = folder->Id();
+  resolved.found = !resolved.fileIds.empty();
+  return resolved;
+}
+
+bool OutputOnSourceDevice(const std::string& source, const std::string& outputFolder) {
+  uint64_t sourceDevice = 0;
+  uint64_t outputDevice = 0;
+  if (platform::BlockDeviceId(source, &sourceDevice) != 0) return false;
+  if (platform::DeviceIdOfPath(outputFolder, &outputDevice) != 0) return false;
+  if (sourceDevice == outputDevice) return true;
+  std::optional<fs::path> sourceDisk = DiskFolderOf(sourceDevice);
+  std::optional<fs::path> outputDisk = DiskFolderOf(outputDevice);
+  return sourceDisk && outputDisk && *sourceDisk == *outputDisk;
+}
+
+std::unique_ptr<Command> MakeRecoverCommand() { return std::make_unique<RecoverCommand>(); }
+
+}  // namespace orvande::cli
