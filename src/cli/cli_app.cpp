@@ -22,7 +22,9 @@ class ActivePrompterScope {
 
 }  // namespace
 
-const char* VersionText() { return "orvande-cli " ORVANDE_VERSION_TEXT; }
+const char* VersionText() {
+  return "orvande-cli " ORVANDE_VERSION_TEXT;
+}
 
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
            bool interactive) {
@@ -34,7 +36,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
 
   std::vector<std::unique_ptr<Command>> commands = MakeCommands();
   std::vector<std::pair<CLI::App*, Command*>> registered;
-  for (const auto& command : commands) registered.emplace_back(command->Register(app), command.get());
+  for (const auto& command : commands)
+    registered.emplace_back(command->Register(app), command.get());
 
   try {
     app.parse(argc, argv);

@@ -96,8 +96,8 @@ class ViewCommand final : public Command {
       return Fail(context, "sector " + std::to_string(sector) + " lies beyond the end of \"" +
                                source_ + "\"");
     }
-    return Fail(context, "\"" + source_ + "\" ends before sector " + std::to_string(sector) +
-                             "; " + std::to_string(shown) + " of " + std::to_string(count_) +
+    return Fail(context, "\"" + source_ + "\" ends before sector " + std::to_string(sector) + "; " +
+                             std::to_string(shown) + " of " + std::to_string(count_) +
                              " sectors shown");
   }
 
@@ -108,6 +108,8 @@ class ViewCommand final : public Command {
 
 }  // namespace
 
-std::unique_ptr<Command> MakeViewCommand() { return std::make_unique<ViewCommand>(); }
+std::unique_ptr<Command> MakeViewCommand() {
+  return std::make_unique<ViewCommand>();
+}
 
 }  // namespace orvande::cli

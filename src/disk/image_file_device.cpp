@@ -8,12 +8,15 @@
 
 namespace orvande {
 
-ImageFileDevice::ImageFileDevice(ImageFileNode* node, platform::RawIo& io)
-    : node_(node), io_(io) {}
+ImageFileDevice::ImageFileDevice(ImageFileNode* node, platform::RawIo& io) : node_(node), io_(io) {}
 
-ImageFileDevice::~ImageFileDevice() { Close(); }
+ImageFileDevice::~ImageFileDevice() {
+  Close();
+}
 
-DeviceNode* ImageFileDevice::GetNode() { return node_; }
+DeviceNode* ImageFileDevice::GetNode() {
+  return node_;
+}
 
 bool ImageFileDevice::Open(bool quiet) {
   if (node_ == nullptr) return false;

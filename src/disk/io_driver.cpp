@@ -7,18 +7,28 @@ namespace {
 
 class NoIoDriver final : public IoDriver {
  public:
-  Handle Open(uint32_t* error) override { return Fail(error), kInvalidHandle; }
-  void Close(Handle) override {}
-  uint32_t GetDriveCount(Handle, uint32_t* error) override { return Fail(error), 0; }
-  bool GetDriveRecord(Handle, uint32_t, DriveRecord*, uint32_t* error) override {
-    return Fail(error), false;
+  Handle Open(uint32_t* error) override {
+    Fail(error);
+    return kInvalidHandle;
   }
-  bool GetExtendedGeometry(Handle, uint32_t, uint32_t, ExtendedGeometry*, uint32_t* error) override {
-    return Fail(error), false;
+  void Close(Handle) override {}
+  uint32_t GetDriveCount(Handle, uint32_t* error) override {
+    Fail(error);
+    return 0;
+  }
+  bool GetDriveRecord(Handle, uint32_t, DriveRecord*, uint32_t* error) override {
+    Fail(error);
+    return false;
+  }
+  bool GetExtendedGeometry(Handle, uint32_t, uint32_t, ExtendedGeometry*,
+                           uint32_t* error) override {
+    Fail(error);
+    return false;
   }
   uint32_t ReadDriveSectors(Handle, uint32_t, uint64_t, uint8_t*, uint32_t, uint32_t,
                             uint32_t* error) override {
-    return Fail(error), 0;
+    Fail(error);
+    return 0;
   }
 
  private:

@@ -22,9 +22,13 @@ bool UsesServiceCalls(uint32_t mode) {
 LogicalDriveDevice::LogicalDriveDevice(LogicalDriveNode* node, DevicePorts ports)
     : node_(node), ports_(std::move(ports)) {}
 
-LogicalDriveDevice::~LogicalDriveDevice() { Close(); }
+LogicalDriveDevice::~LogicalDriveDevice() {
+  Close();
+}
 
-DeviceNode* LogicalDriveDevice::GetNode() { return node_; }
+DeviceNode* LogicalDriveDevice::GetNode() {
+  return node_;
+}
 
 const uint8_t* LogicalDriveDevice::GetStoredBootSector() {
   return node_ ? node_->GetStoredBootSector() : nullptr;
@@ -34,8 +38,8 @@ bool LogicalDriveDevice::Open(bool quiet) {
   if (node_ == nullptr) return false;
   Close();
   lastOpenError_ = kSuccess;
-  platform::PlatformVersion version = ports_.queryVersion ? ports_.queryVersion()
-                                                          : platform::PlatformVersion{};
+  platform::PlatformVersion version =
+      ports_.queryVersion ? ports_.queryVersion() : platform::PlatformVersion{};
   accessMode_ = version.accessMode;
 
   if (accessMode_ == platform::kAccessModeDevicePaths) {
@@ -78,8 +82,7 @@ uint32_t LogicalDriveDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32
                         fillBadSectors);
   }
   if (UsesServiceCalls(accessMode_)) {
-    return ReadThroughService(first, buffer, bufferSize, result, count, unitShift,
-                              fillBadSectors);
+    return ReadThroughService(first, buffer, bufferSize, result, count, unitShift, fillBadSectors);
   }
   *result = ErrUnsupportedAccess;
   return 0;

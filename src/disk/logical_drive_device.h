@@ -28,8 +28,7 @@ class LogicalDriveDevice final : public SectorDevice {
 
  private:
   uint32_t ReadThroughService(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
-                              uint32_t* result, uint32_t count, int unitShift,
-                              bool fillBadSectors);
+                              uint32_t* result, uint32_t count, int unitShift, bool fillBadSectors);
 
   LogicalDriveNode* node_;
   DevicePorts ports_;

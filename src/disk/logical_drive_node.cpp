@@ -24,8 +24,8 @@ bool LogicalDriveNode::StoreBootSector(const uint8_t* block512) {
   if (block512 == nullptr) return false;
   std::lock_guard<std::mutex> hold(bootSectorLock_);
   if (bootSector_) return true;
-  auto copy = std::unique_ptr<std::array<uint8_t, 512>>(new (std::nothrow)
-                                                           std::array<uint8_t, 512>);
+  auto copy =
+      std::unique_ptr<std::array<uint8_t, 512>>(new (std::nothrow) std::array<uint8_t, 512>);
   if (!copy) return false;
   std::copy_n(block512, copy->size(), copy->begin());
   bootSector_ = std::move(copy);

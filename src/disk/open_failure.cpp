@@ -41,9 +41,17 @@ std::string DriverErrorText(uint32_t code) {
   return SystemTextOrNumber(code);
 }
 
-void ShowImageOpenFailure() { ShowError(strings::kNoImageAccess); }
-void ShowDiskOpenFailure(uint32_t code) { ShowError(DiskOpenFailureText(code)); }
-void ShowDriverOpenFailure() { ShowError(strings::kCantOpenDriver); }
-void ShowDriverError(uint32_t code) { ShowError(DriverErrorText(code)); }
+void ShowImageOpenFailure() {
+  ShowError(strings::kNoImageAccess);
+}
+void ShowDiskOpenFailure(uint32_t code) {
+  ShowError(DiskOpenFailureText(code));
+}
+void ShowDriverOpenFailure() {
+  ShowError(strings::kCantOpenDriver);
+}
+void ShowDriverError(uint32_t code) {
+  ShowError(DriverErrorText(code));
+}
 
 }  // namespace orvande

@@ -10,9 +10,13 @@ namespace orvande {
 PartitionDevice::PartitionDevice(PartitionNode* node, DevicePorts ports)
     : node_(node), disk_(std::move(ports)) {}
 
-PartitionDevice::~PartitionDevice() { Close(); }
+PartitionDevice::~PartitionDevice() {
+  Close();
+}
 
-DeviceNode* PartitionDevice::GetNode() { return node_; }
+DeviceNode* PartitionDevice::GetNode() {
+  return node_;
+}
 
 const uint8_t* PartitionDevice::GetStoredBootSector() {
   return node_ ? node_->GetBootSector() : nullptr;
@@ -23,7 +27,9 @@ bool PartitionDevice::Open(bool quiet) {
   return disk_.Open(static_cast<uint32_t>(node_->GetDiskNumber()), quiet);
 }
 
-void PartitionDevice::Close() { disk_.Close(); }
+void PartitionDevice::Close() {
+  disk_.Close();
+}
 
 uint32_t PartitionDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
                                       uint32_t* result, uint32_t count, int unitShift,

@@ -6,8 +6,7 @@
 
 namespace orvande {
 
-PhysicalDiskNode::PhysicalDiskNode(uint32_t diskNumber, std::string displayName,
-                                   DevicePorts ports)
+PhysicalDiskNode::PhysicalDiskNode(uint32_t diskNumber, std::string displayName, DevicePorts ports)
     : diskNumber_(diskNumber), displayName_(std::move(displayName)), ports_(std::move(ports)) {}
 
 SectorDevice* PhysicalDiskNode::CreateDevice() {

@@ -18,7 +18,9 @@ constexpr uint64_t kMaxPosition = static_cast<uint64_t>(INT64_MAX);
 
 RawDisk::RawDisk(DevicePorts ports) : ports_(std::move(ports)) {}
 
-RawDisk::~RawDisk() { Close(); }
+RawDisk::~RawDisk() {
+  Close();
+}
 
 void RawDisk::Close() {
   if (handle_ == kNoHandle) return;
@@ -39,8 +41,8 @@ bool RawDisk::Open(uint32_t diskNumber, bool quiet) {
   diskNumber_ = diskNumber;
   Close();
   lastOpenError_ = kSuccess;
-  platform::PlatformVersion version = ports_.queryVersion ? ports_.queryVersion()
-                                                          : platform::PlatformVersion{};
+  platform::PlatformVersion version =
+      ports_.queryVersion ? ports_.queryVersion() : platform::PlatformVersion{};
   accessMode_ = version.accessMode;
   platformKind_ = version.platformKind;
 

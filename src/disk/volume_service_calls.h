@@ -10,8 +10,8 @@
 namespace orvande {
 
 // Byte layout of the disk-transfer packet (packed, 10 bytes).
-inline constexpr size_t kPacketStartSector = 0;   // u32
-inline constexpr size_t kPacketSectorCount = 4;   // u16
+inline constexpr size_t kPacketStartSector = 0;    // u32
+inline constexpr size_t kPacketSectorCount = 4;    // u16
 inline constexpr size_t kPacketBufferAddress = 6;  // u32
 inline constexpr size_t kPacketSize = 10;
 

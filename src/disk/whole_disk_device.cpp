@@ -8,16 +8,22 @@ namespace orvande {
 WholeDiskDevice::WholeDiskDevice(PhysicalDiskNode* node, DevicePorts ports)
     : node_(node), disk_(std::move(ports)) {}
 
-WholeDiskDevice::~WholeDiskDevice() { Close(); }
+WholeDiskDevice::~WholeDiskDevice() {
+  Close();
+}
 
-DeviceNode* WholeDiskDevice::GetNode() { return node_; }
+DeviceNode* WholeDiskDevice::GetNode() {
+  return node_;
+}
 
 bool WholeDiskDevice::Open(bool quiet) {
   if (node_ == nullptr) return false;
   return disk_.Open(node_->GetDiskNumber(), quiet);
 }
 
-void WholeDiskDevice::Close() { disk_.Close(); }
+void WholeDiskDevice::Close() {
+  disk_.Close();
+}
 
 uint32_t WholeDiskDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
                                       uint32_t* result, uint32_t count, int /*unitShift*/,

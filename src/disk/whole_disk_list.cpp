@@ -10,9 +10,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& s, const char* prefix) {
+  return s.rfind(prefix, 0) == 0;
+}
 
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsDigit(char c) {
+  return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // "nvme0n1" names a namespace (a disk); the controller itself ("nvme0") is a character device
 // and never shows up here, but guard the pattern anyway.

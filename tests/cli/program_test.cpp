@@ -37,8 +37,8 @@ class ProgramTest : public ::testing::Test {
   Outcome Run(const std::string& arguments, const std::string& prefix = "") {
     const std::string program = std::string(ORVANDE_BINARY_DIR) + "/bin/orvande-cli";
     const fs::path out = folder_ / "stdout", err = folder_ / "stderr";
-    std::string command =
-        prefix + "'" + program + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    std::string command = prefix + "'" + program + "' " + arguments + " >'" + out.string() +
+                          "' 2>'" + err.string() + "'";
     int status = std::system(command.c_str());
     Outcome outcome;
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -61,8 +61,9 @@ TEST_F(ProgramTest, ViewsAnImage) {
   Outcome o = Run("view '" + image_ + "' --sector 3");
   EXPECT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(o.out.substr(0, o.out.find('\n')), "Sector 3 (cluster 3)");
-  EXPECT_NE(o.out.find("\n7F0: 5A 5A 5A 5A 5A 5A 5A 5A-5A 5A 5A 5A 5A 5A 5A 5A  ZZZZZZZZZZZZZZZZ\n"),
-            std::string::npos)
+  EXPECT_NE(
+      o.out.find("\n7F0: 5A 5A 5A 5A 5A 5A 5A 5A-5A 5A 5A 5A 5A 5A 5A 5A  ZZZZZZZZZZZZZZZZ\n"),
+      std::string::npos)
       << o.out;
   EXPECT_TRUE(o.err.empty()) << o.err;
 }

@@ -113,7 +113,8 @@ TEST(HexLayout, CharactersAndUnreadableBytes) {
   WriteHexRows(out, 0x1230, nullptr, 20, 4);
   EXPECT_EQ(out.str(),
             "1230: ?? ?? ?? ?? ?? ?? ?? ?\?-?? ?? ?? ?? ?? ?? ?? ??  ................\n"
-            "1240: ?? ?? ?? ??" + std::string(36, ' ') + "  ....\n");
+            "1240: ?? ?? ?? ??" +
+                std::string(36, ' ') + "  ....\n");
 }
 
 TEST(CliPrompter, MessagesGoToTheErrorStreamAndQuestionsNeedAnAnswer) {
@@ -123,22 +124,21 @@ TEST(CliPrompter, MessagesGoToTheErrorStreamAndQuestionsNeedAnAnswer) {
   EXPECT_EQ(asking.ShowMessage("Disk gone.", "Error", MessageIcon::kError, MessageButtons::kOk),
             MessageAnswer::kOk);
   EXPECT_EQ(err.str(), "Error: Disk gone.\n");
-  EXPECT_EQ(asking.ShowMessage("Replace?", "Orvande", MessageIcon::kQuestion,
-                               MessageButtons::kYesNo),
-            MessageAnswer::kYes);
-  EXPECT_EQ(asking.ShowMessage("Replace?", "Orvande", MessageIcon::kQuestion,
-                               MessageButtons::kYesNo),
-            MessageAnswer::kNo);
+  EXPECT_EQ(
+      asking.ShowMessage("Replace?", "Orvande", MessageIcon::kQuestion, MessageButtons::kYesNo),
+      MessageAnswer::kYes);
+  EXPECT_EQ(
+      asking.ShowMessage("Replace?", "Orvande", MessageIcon::kQuestion, MessageButtons::kYesNo),
+      MessageAnswer::kNo);
   // End of input answers no.
-  EXPECT_EQ(asking.ShowMessage("Again?", "Orvande", MessageIcon::kQuestion,
-                               MessageButtons::kYesNo),
+  EXPECT_EQ(asking.ShowMessage("Again?", "Orvande", MessageIcon::kQuestion, MessageButtons::kYesNo),
             MessageAnswer::kNo);
 
   std::ostringstream quietErr;
   CliPrompter nobody(quietErr, nullptr);
-  EXPECT_EQ(nobody.ShowMessage("Replace?", "Orvande", MessageIcon::kQuestion,
-                               MessageButtons::kYesNo),
-            MessageAnswer::kNo);
+  EXPECT_EQ(
+      nobody.ShowMessage("Replace?", "Orvande", MessageIcon::kQuestion, MessageButtons::kYesNo),
+      MessageAnswer::kNo);
   nobody.ShowOperationLog("ERROR: one\r\nWARNING: two\r\n");
   EXPECT_NE(quietErr.str().find("ERROR: one\nWARNING: two\n"), std::string::npos);
   EXPECT_EQ(quietErr.str().find('\r'), std::string::npos);

@@ -14,7 +14,9 @@ void FakeRawIo::FailRange(uint64_t offset, uint64_t size, uint32_t error) {
   failures_.push_back(Failure{offset, size, error});
 }
 
-void FakeRawIo::FailOpen(const std::string& path, uint32_t error) { openFailures_[path] = error; }
+void FakeRawIo::FailOpen(const std::string& path, uint32_t error) {
+  openFailures_[path] = error;
+}
 
 platform::RawIo::Handle FakeRawIo::OpenReadOnly(const std::string& path, uint32_t* error) {
   *error = 0;
@@ -31,10 +33,12 @@ platform::RawIo::Handle FakeRawIo::OpenReadOnly(const std::string& path, uint32_
   return handle;
 }
 
-void FakeRawIo::Close(Handle handle) { open_.erase(handle); }
+void FakeRawIo::Close(Handle handle) {
+  open_.erase(handle);
+}
 
-bool FakeRawIo::ReadAt(Handle handle, uint64_t offset, void* buffer, size_t size,
-                       size_t* bytesRead, uint32_t* error) {
+bool FakeRawIo::ReadAt(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
+                       uint32_t* error) {
   *bytesRead = 0;
   *error = 0;
   auto it = open_.find(handle);
@@ -50,7 +54,8 @@ bool FakeRawIo::ReadAt(Handle handle, uint64_t offset, void* buffer, size_t size
     }
   }
   const uint64_t imageSize = images_[it->second].size;
-  size_t n = offset >= imageSize ? 0 : static_cast<size_t>(std::min<uint64_t>(size, imageSize - offset));
+  size_t n =
+      offset >= imageSize ? 0 : static_cast<size_t>(std::min<uint64_t>(size, imageSize - offset));
   auto* out = static_cast<uint8_t*>(buffer);
   for (size_t i = 0; i < n; ++i) out[i] = PatternByte(offset + i);
   *bytesRead = n;

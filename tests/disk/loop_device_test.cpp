@@ -25,7 +25,9 @@ namespace fs = std::filesystem;
 
 constexpr size_t kImageBytes = 256 * 1024;
 
-uint8_t ImageByte(size_t i) { return static_cast<uint8_t>((i * 37) ^ (i >> 9)); }
+uint8_t ImageByte(size_t i) {
+  return static_cast<uint8_t>((i * 37) ^ (i >> 9));
+}
 
 std::string RunAndRead(const std::string& command) {
   std::string output;

@@ -22,7 +22,9 @@ namespace {
 using test::FakeRawIo;
 using test::TestPorts;
 
-uint32_t Low32(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+uint32_t Low32(const void* p) {
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+}
 
 // Answers every call by filling the buffer with 0x5C, or fails with a chosen error; keeps the
 // last call for inspection.
@@ -122,8 +124,7 @@ TEST_P(VolumeThroughService, RunsThePacketCannotHoldAreRefused) {
   DeviceRef device(node_.CreateDevice());
   ASSERT_TRUE(device->Open(true));
   uint32_t result = kSuccess;
-  EXPECT_EQ(device->ReadSectors(uint64_t{1} << 32, buffer_.data(), 4096, &result, 1, 9, false),
-            0u);
+  EXPECT_EQ(device->ReadSectors(uint64_t{1} << 32, buffer_.data(), 4096, &result, 1, 9, false), 0u);
   EXPECT_EQ(result, ErrBadPosition);
   EXPECT_EQ(device->ReadSectors(0, buffer_.data(), 4096, &result, 9, 9, false), 0u);
   EXPECT_EQ(result, ErrBufferTooSmall);
@@ -177,8 +178,8 @@ class FakeDriver : public IoDriver {
     *answer = extended;
     return true;
   }
-  uint32_t ReadDriveSectors(Handle, uint32_t index, uint64_t first, uint8_t* buffer,
-                            uint32_t count, uint32_t bytesPerSector, uint32_t* error) override {
+  uint32_t ReadDriveSectors(Handle, uint32_t index, uint64_t first, uint8_t* buffer, uint32_t count,
+                            uint32_t bytesPerSector, uint32_t* error) override {
     readIndex = index;
     readFirst = first;
     readBytesPerSector = bytesPerSector;

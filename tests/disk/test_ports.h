@@ -16,7 +16,9 @@ inline DevicePorts TestPorts(FakeRawIo& io, uint32_t accessMode = platform::kAcc
   };
   ports.volumeCalls = calls ? calls : &SystemVolumeServiceCalls();
   ports.ioDriver = driver ? driver : &SystemIoDriver();
-  ports.diskPath = [](uint32_t number) { return number == 0 ? std::string("disk0") : std::string(); };
+  ports.diskPath = [](uint32_t number) {
+    return number == 0 ? std::string("disk0") : std::string();
+  };
   return ports;
 }
 

@@ -1,10 +1,10 @@
 // Raw disk numbers come from the sorted list of whole disks in /sys/block.
+#include "disk/whole_disk_list.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include "disk/whole_disk_list.h"
 
 namespace orvande {
 namespace {
@@ -23,7 +23,8 @@ TEST(WholeDiskList, ListsDisksInNaturalOrder) {
     fs::create_directories(root / bound / "loop");
     std::ofstream(root / bound / "loop" / "backing_file") << "/tmp/x.img\n";
   }
-  std::vector<std::string> expected = {"loop2", "loop10", "mmcblk0", "nvme0n1", "sda", "sdb", "vda"};
+  std::vector<std::string> expected = {"loop2", "loop10", "mmcblk0", "nvme0n1",
+                                       "sda",   "sdb",    "vda"};
   EXPECT_EQ(ListWholeDisks(root.string()), expected);
   EXPECT_EQ(WholeDiskPath(1, root.string()), "/dev/loop10");
   EXPECT_EQ(WholeDiskPath(7, root.string()), "");
