@@ -65,7 +65,8 @@ char32_t ToUpper(char32_t c) {
 }  // namespace
 
 bool IsZeroEntry(DirEntry e) {
-  return std::all_of(e.begin(), e.end(), [](uint8_t b) { return b == 0; });
+  static constexpr uint8_t kZeros[kEntrySize] = {};
+  return std::memcmp(e.data(), kZeros, kEntrySize) == 0;
 }
 
 uint32_t EntryFirstCluster(DirEntry e) {

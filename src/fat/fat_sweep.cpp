@@ -46,13 +46,17 @@ FatSweep::FatSweep(FatAnalyzer& analyzer, const BuildTreeContext& context, FatDi
                    TreeNode volumeRootNode, OperationLog* log)
     : analyzer_(analyzer), context_(context), scan_(scan), rootNode_(volumeRootNode), log_(log) {}
 
-bool FatSweep::AllocateBuffer() {
+bool FatSweep::AllocateBuffer(uint32_t clustersToSweep) {
   const uint32_t clusterSize = analyzer_.BytesPerCluster();
   if (clusterSize == 0) return false;
   // Large reads make the sweep as fast as the device; one cluster is enough to work at all.
-  for (uint32_t clusters : {std::max<uint32_t>(1, kReadAheadBytes / clusterSize), 1u}) {
+  const uint32_t wanted = std::clamp<uint32_t>(kReadAheadBytes / clusterSize, 1,
+                                               std::max<uint32_t>(clustersToSweep, 1));
+  for (uint32_t clusters : {wanted, 1u}) {
     try {
-      buffer_.resize(static_cast<size_t>(clusters) * clusterSize);
+      // Not zeroed: every byte is read into before it is looked at.
+      buffer_ = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(clusters) * clusterSize);
+      bufferBytes_ = static_cast<size_t>(clusters) * clusterSize;
       blockClusters_ = clusters;
       return true;
     } catch (const std::bad_alloc&) {
@@ -64,7 +68,7 @@ bool FatSweep::AllocateBuffer() {
 uint32_t FatSweep::Run() {
   now_ = platform::NowFileTime();
   const uint32_t limit = analyzer_.WholeDataClusters();
-  if (!AllocateBuffer()) return kErrOutOfMemory;
+  if (!AllocateBuffer(limit > 2 ? limit - 2 : 0)) return kErrOutOfMemory;
   ProgressBar* progress = context_.progressBar;
   if (progress != nullptr) progress->SetRange(2, limit);
 
@@ -81,8 +85,8 @@ uint32_t FatSweep::Run() {
     // With bad sectors filled, a block read fails only where a cluster read fails too; the
     // clusters of a failed block are read one by one to find the first that does.
     const bool blockRead =
-        analyzer_.ReadVolumeSectors(analyzer_.ClusterToSector(block), buffer_.data(),
-                                    static_cast<uint32_t>(buffer_.size()), nullptr,
+        analyzer_.ReadVolumeSectors(analyzer_.ClusterToSector(block), buffer_.get(),
+                                    static_cast<uint32_t>(bufferBytes_), nullptr,
                                     clusters * sectorsPerCluster, true, true) ==
         clusters * sectorsPerCluster;
     for (uint32_t i = 0; i < clusters; ++i) {
@@ -95,7 +99,7 @@ uint32_t FatSweep::Run() {
         if (progress != nullptr) progress->SetPosition(cluster);
         counter = 0;
       }
-      uint8_t* data = buffer_.data() + static_cast<size_t>(i) * clusterSize;
+      uint8_t* data = buffer_.get() + static_cast<size_t>(i) * clusterSize;
       const uint64_t sector = analyzer_.ClusterToSector(cluster);
       if (!blockRead &&
           !analyzer_.ReadVolumeCluster(sector, data, clusterSize, nullptr, true, true)) {

@@ -3,8 +3,9 @@
 // search, and tested for directory data that no walk reached ("$$folder_%u"). Used by the
 // analysis worker only.
 #include <cstdint>
+#include <cstddef>
+#include <memory>
 #include <span>
-#include <vector>
 
 #include "core/folder_tree.h"
 
@@ -32,14 +33,15 @@ class FatSweep {
   // What one cluster brings: 0, or kStatusTreeInsertFailed which ends the sweep.
   uint32_t OnCluster(uint32_t cluster, const uint8_t* data);
   uint32_t AddLostDirectory(uint32_t cluster);
-  bool AllocateBuffer();
+  bool AllocateBuffer(uint32_t clustersToSweep);
 
   FatAnalyzer& analyzer_;
   const BuildTreeContext& context_;
   FatDirectoryScan& scan_;
   TreeNode rootNode_;
   OperationLog* log_;
-  std::vector<uint8_t> buffer_;
+  std::unique_ptr<uint8_t[]> buffer_;
+  size_t bufferBytes_ = 0;
   uint32_t blockClusters_ = 1;
   uint64_t now_ = 0;
   bool rootExpanded_ = false;
