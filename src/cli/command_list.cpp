@@ -1,3 +1,4 @@
+#include "cli/analyze_command.h"
 #include "cli/command.h"
 #include "cli/view_command.h"
 
@@ -5,6 +6,7 @@ namespace orvande::cli {
 
 std::vector<std::unique_ptr<Command>> MakeCommands() {
   std::vector<std::unique_ptr<Command>> commands;
+  commands.push_back(MakeAnalyzeCommand());
   commands.push_back(MakeViewCommand());
   return commands;
 }

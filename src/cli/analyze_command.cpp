@@ -1,0 +1,248 @@
+#include "cli/analyze_command.h"
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/standard_analyzers.h"
+#include "cli/cli_progress.h"
+#include "cli/source_opener.h"
+#include "cli/tree_listing.h"
+#include "core/analyzer_factory.h"
+#include "core/file_record.h"
+#include "core/file_type_plugin.h"
+#include "core/folder_tree.h"
+#include "core/item_store.h"
+#include "core/read_write_lock.h"
+#include "disk/device_node.h"
+#include "fat/fat_analyzer.h"
+#include "platform/terminal.h"
+#include "support/operation_log.h"
+#include "support/string_table.h"
+
+namespace orvande::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr char kTextColumnsHelp[] =
+    "Text output: a header line, then one line per folder and file in tree order:\n"
+    "  T  d folder, f file\n"
+    "  D  D deleted, - live\n"
+    "  SIZE  bytes (- for folders)\n"
+    "  PROB  recovery probability of a deleted file: good, average, poor or unknown (- otherwise)\n"
+    "  MODIFIED  last-write time in UTC (- when unknown)\n"
+    "  PATH  from the volume root, joined with '/'\n"
+    "--json prints one object instead: source, file_system, total_sectors, bytes_per_sector,\n"
+    "bytes_per_cluster, items (path, type, id, deleted, size, probability, created, modified)\n"
+    "and log. Interrupting the analysis (Ctrl-C) lists what was found so far and exits with 1.";
+
+// The flag the interrupt handler sets; only while an analysis runs.
+std::atomic<StopFlag*> interruptFlag{nullptr};
+
+extern "C" void OnInterrupt(int) {
+  if (StopFlag* flag = interruptFlag.load()) flag->store(1);
+  // A second Ctrl-C ends the program the usual way.
+  std::signal(SIGINT, SIG_DFL);
+}
+
+// Turns Ctrl-C into a stop request for the scope's lifetime.
+class InterruptScope {
+ public:
+  explicit InterruptScope(StopFlag& flag) {
+    interruptFlag.store(&flag);
+    previous_ = std::signal(SIGINT, OnInterrupt);
+  }
+  ~InterruptScope() {
+    std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
+    interruptFlag.store(nullptr);
+  }
+  InterruptScope(const InterruptScope&) = delete;
+  InterruptScope& operator=(const InterruptScope&) = delete;
+
+ private:
+  void (*previous_)(int) = SIG_DFL;
+};
+
+std::string FileSystemName(VolumeAnalyzer& analyzer) {
+  if (const auto* fat = dynamic_cast<const FatAnalyzer*>(&analyzer))
+    return "FAT" + std::to_string(fat->FatWidth());
+  return DetectFileSystem(analyzer.Device()) == kFsNtfs ? "NTFS" : "unknown";
+}
+
+const char* ProbabilityName(uint32_t code) {
+  switch (code) {
+    case kProbabilityGood:
+      return "good";
+    case kProbabilityAverage:
+      return "average";
+    case kProbabilityPoor:
+      return "poor";
+    case kProbabilityNotDeleted:
+      return nullptr;
+    default:
+      return "unknown";
+  }
+}
+
+// The log's lines without their line ends.
+std::vector<std::string> LogLines(const OperationLog& log) {
+  std::vector<std::string> lines;
+  for (std::string line : log.Lines()) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+Json TimeValue(uint64_t fileTime) {
+  std::string text = UtcTimeText(fileTime, true);
+  return text.empty() ? Json(nullptr) : Json(text);
+}
+
+std::string Dump(const Json& value) {
+  // Names that are not valid UTF-8 are shown with replacement characters rather than refused.
+  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+struct VolumeFacts {
+  std::string source;
+  std::string fileSystem;
+  uint64_t totalSectors = 0;
+  uint32_t bytesPerSector = 0;
+  uint32_t bytesPerCluster = 0;
+};
+
+// One object; each item on a line of its own so that large listings stream out.
+void WriteJson(std::ostream& out, const VolumeFacts& facts, const std::vector<ListedItem>& items,
+               const std::vector<std::string>& logLines) {
+  out << "{\"source\":" << Dump(facts.source) << ",\"file_system\":" << Dump(facts.fileSystem)
+      << ",\"total_sectors\":" << facts.totalSectors
+      << ",\"bytes_per_sector\":" << facts.bytesPerSector
+      << ",\"bytes_per_cluster\":" << facts.bytesPerCluster << ",\"items\":[";
+  bool first = true;
+  for (const ListedItem& item : items) {
+    Json object;
+    object["path"] = item.path;
+    object["type"] = item.folder ? "folder" : "file";
+    object["id"] = item.id;
+    object["deleted"] = item.deleted;
+    object["size"] = item.size;
+    const char* probability = item.folder ? nullptr : ProbabilityName(item.probability);
+    object["probability"] = probability != nullptr ? Json(probability) : Json(nullptr);
+    object["created"] = TimeValue(item.created);
+    object["modified"] = TimeValue(item.modified);
+    out << (first ? "\n" : ",\n") << Dump(object);
+    first = false;
+  }
+  out << "\n],\"log\":" << Dump(Json(logLines)) << "}\n";
+}
+
+void WriteText(std::ostream& out, const std::vector<ListedItem>& items) {
+  char line[96];
+  std::snprintf(line, sizeof line, "%-1s %-1s %15s %-8s %-19s  %s\n", "T", "D", "SIZE", "PROB",
+                "MODIFIED (UTC)", "PATH");
+  out << line;
+  for (const ListedItem& item : items) {
+    const std::string size = item.folder ? "-" : std::to_string(item.size);
+    const char* probability = item.folder ? nullptr : ProbabilityName(item.probability);
+    std::string modified = UtcTimeText(item.modified, false);
+    if (modified.empty()) modified = "-";
+    std::snprintf(line, sizeof line, "%c %c %15s %-8s %-19s  ", item.folder ? 'd' : 'f',
+                  item.deleted ? 'D' : '-', size.c_str(), probability ? probability : "-",
+                  modified.c_str());
+    out << line << item.path << '\n';
+  }
+}
+
+class AnalyzeCommand final : public Command {
+ public:
+  CLI::App* Register(CLI::App& app) override {
+    CLI::App* sub = app.add_subcommand(
+        "analyze", "Find every folder and file of the volume in SOURCE, deleted ones included, and list them");
+    sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
+    sub->add_flag("--deleted-only", deletedOnly_,
+                  "List only deleted files and folders, with the folders that lead to them");
+    sub->add_flag("--json", json_, "Print one JSON object instead of text columns");
+    sub->footer(kTextColumnsHelp);
+    return sub;
+  }
+
+  int Run(CommandContext& context) override {
+    RegisterStandardAnalyzers();
+    if (!TypePlugin().IsReady()) TypePlugin().Load();
+
+    std::string problem;
+    std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
+    if (!node) return Fail(context, problem);
+
+    OperationLog log;
+    // The engine has already said why when no analyzer comes back (through the prompter).
+    std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(node.get(), /*quiet=*/false, &log);
+    if (!analyzer) {
+      log.Show();
+      return kExitFailed;
+    }
+    // The reader answers the probability questions; its own opening says nothing twice.
+    std::unique_ptr<VolumeAnalyzer> reader = CreateAnalyzer(node.get(), /*quiet=*/true, nullptr);
+
+    ItemStore store;
+    FolderTree tree;
+    ReadWriteLock storeLock(/*readersFirst=*/true);
+    ShownNode shown{kNoNode};
+    StopFlag stop{0};
+    uint32_t status = 0;
+    {
+      InterruptScope interrupt(stop);
+      const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
+      TerminalProgressBar progress(context.err, strings::kAnalyzing, drawProgress);
+      BuildTreeContext build{&stop, nullptr, store, tree, &shown, storeLock, &progress, reader.get()};
+      status = analyzer->BuildTree(build, &log);
+      progress.Finish();
+    }
+
+    ListingOptions options;
+    options.deletedOnly = deletedOnly_;
+    options.reader = reader.get();
+    const std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
+    if (json_) {
+      VolumeFacts facts{source_, FileSystemName(*analyzer), analyzer->GetTotalSectors(),
+                        analyzer->BytesPerSector(), analyzer->BytesPerCluster()};
+      WriteJson(context.out, facts, items, LogLines(log));
+    } else {
+      WriteText(context.out, items);
+    }
+    context.out.flush();
+    log.Show();  // only when it holds a warning or an error
+
+    if (StopRequested(&stop)) return Fail(context, "analysis stopped; the listing is incomplete");
+    if (status != 0) {
+      char code[16];
+      std::snprintf(code, sizeof code, "0x%x", status);
+      return Fail(context, std::string("analysis failed (") + code + "); the listing is incomplete");
+    }
+    return kExitOk;
+  }
+
+ private:
+  static int Fail(CommandContext& context, const std::string& problem) {
+    context.err << "orvande-cli: " << problem << '\n';
+    return kExitFailed;
+  }
+
+  std::string source_;
+  bool deletedOnly_ = false;
+  bool json_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeAnalyzeCommand() { return std::make_unique<AnalyzeCommand>(); }
+
+}  // namespace orvande::cli

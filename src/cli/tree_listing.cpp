@@ -1,0 +1,146 @@
+#include "cli/tree_listing.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "core/file_record.h"
+#include "core/folder_item.h"
+#include "core/folder_tree.h"
+#include "core/item_store.h"
+#include "core/read_write_lock.h"
+#include "core/volume_analyzer.h"
+#include "platform/file_time.h"
+
+namespace orvande::cli {
+namespace {
+
+constexpr char kVolumeRootText[] = ".";
+
+struct Entry {
+  ListedItem item;
+  int parent = -1;  // index of the folder entry holding this one
+  bool keep = false;
+};
+
+std::string JoinPath(const std::string& parent, const std::string& name) {
+  return parent.empty() ? name : parent + "/" + name;
+}
+
+class Lister {
+ public:
+  Lister(const FolderTree& tree, const ItemStore& store, ReadWriteLock& lock,
+         const ListingOptions& options)
+      : tree_(tree), store_(store), lock_(lock), options_(options) {}
+
+  std::vector<ListedItem> Run() {
+    // Depth first without recursion: the tree's depth comes from the volume.
+    struct Pending {
+      TreeNode node;
+      int parent;
+      std::string parentPath;
+    };
+    std::vector<Pending> stack;
+    std::vector<TreeNode> top = tree_.Children(kNoNode);
+    for (auto it = top.rbegin(); it != top.rend(); ++it) stack.push_back({*it, -1, std::string()});
+    while (!stack.empty()) {
+      Pending pending = std::move(stack.back());
+      stack.pop_back();
+      const std::string text = tree_.Text(pending.node);
+      const bool volumeRoot = pending.parent < 0 && pending.parentPath.empty() &&
+                              tree_.Parent(pending.node) == kNoNode && text == kVolumeRootText;
+      const std::string path = volumeRoot ? std::string() : JoinPath(pending.parentPath, text);
+      const int index = AddFolder(pending.node, path, pending.parent, volumeRoot);
+      std::vector<TreeNode> children = tree_.Children(pending.node);
+      for (auto it = children.rbegin(); it != children.rend(); ++it)
+        stack.push_back({*it, index, path});
+    }
+    return Collect();
+  }
+
+ private:
+  // Adds the folder (unless it is a volume root) and its files; returns the index the folder's
+  // children refer to.
+  int AddFolder(TreeNode node, const std::string& path, int parent, bool volumeRoot) {
+    const uint32_t id = tree_.Data(node);
+    FolderRef folder = store_.FindRef(id);
+    int index = parent;
+    if (!volumeRoot) {
+      Entry entry;
+      entry.item.path = path;
+      entry.item.folder = true;
+      entry.item.id = id;
+      if (folder) {
+        entry.item.deleted = folder->Deleted() != 0;
+        entry.item.created = folder->Created();
+        entry.item.modified = folder->Modified();
+      }
+      entry.parent = parent;
+      entry.keep = !options_.deletedOnly || entry.item.deleted;
+      index = static_cast<int>(entries_.size());
+      entries_.push_back(std::move(entry));
+    }
+    if (folder) AddFiles(*folder, path, index);
+    return index;
+  }
+
+  void AddFiles(FolderItem& folder, const std::string& path, int parent) {
+    ReadLockGuard guard(lock_);
+    for (const FileRecord& file : folder.Files()) {
+      Entry entry;
+      entry.item.path = JoinPath(path, std::string(file.Name()));
+      entry.item.id = file.id;
+      entry.item.deleted = file.deleted != 0;
+      entry.item.size = file.size;
+      entry.item.created = file.created;
+      entry.item.modified = file.modified;
+      entry.item.probability = entry.item.deleted ? Probability(file) : kProbabilityNotDeleted;
+      entry.parent = parent;
+      entry.keep = !options_.deletedOnly || entry.item.deleted;
+      entries_.push_back(std::move(entry));
+    }
+  }
+
+  uint32_t Probability(const FileRecord& file) {
+    if (options_.reader == nullptr) return kProbabilityUnknown;
+    // The analyzer may correct a location it is handed; the listing keeps the stored one.
+    ItemLocation location = file.location;
+    const uint32_t code = options_.reader->GetRecoveryProbability(location, file.size, nullptr);
+    return code <= kProbabilityNotDeleted ? code : kProbabilityUnknown;
+  }
+
+  std::vector<ListedItem> Collect() {
+    // Parents come before their children, so one pass from the end carries "keep" upwards.
+    for (size_t i = entries_.size(); i-- > 0;) {
+      if (entries_[i].keep && entries_[i].parent >= 0) entries_[entries_[i].parent].keep = true;
+    }
+    std::vector<ListedItem> items;
+    for (Entry& entry : entries_) {
+      if (entry.keep) items.push_back(std::move(entry.item));
+    }
+    return items;
+  }
+
+  const FolderTree& tree_;
+  const ItemStore& store_;
+  ReadWriteLock& lock_;
+  const ListingOptions& options_;
+  std::vector<Entry> entries_;
+};
+
+}  // namespace
+
+std::string UtcTimeText(uint64_t fileTime, bool iso) {
+  platform::CalendarTime time;
+  if (fileTime == 0 || !platform::FileTimeToUtcCalendar(fileTime, &time)) return {};
+  char text[48];
+  std::snprintf(text, sizeof text, iso ? "%04d-%02d-%02dT%02d:%02d:%02dZ" : "%04d-%02d-%02d %02d:%02d:%02d",
+                time.year, time.month, time.day, time.hour, time.minute, time.second);
+  return text;
+}
+
+std::vector<ListedItem> ListTree(const FolderTree& tree, const ItemStore& store,
+                                 ReadWriteLock& storeLock, const ListingOptions& options) {
+  return Lister(tree, store, storeLock, options).Run();
+}
+
+}  // namespace orvande::cli

@@ -1,0 +1,298 @@
+// orvande-cli analyze on the bundled FAT16 sample volume, run in-process.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+#include "cli/tree_listing.h"
+#include "core/folder_item.h"
+#include "core/item_store.h"
+#include "core/read_write_lock.h"
+#include "core/volume_analyzer.h"
+#include "support/le_reader.h"
+
+namespace orvande::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+
+struct Outcome {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+Outcome RunArgs(std::vector<std::string> args) {
+  args.insert(args.begin(), "orvande-cli");
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  std::ostringstream out, err;
+  Outcome outcome;
+  outcome.exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+  outcome.out = out.str();
+  outcome.err = err.str();
+  return outcome;
+}
+
+// A baseline JPEG of `entropy` scan bytes, as a camera card would hold one.
+std::vector<uint8_t> Jpeg(size_t entropy) {
+  std::vector<uint8_t> file = {0xFF, 0xD8,
+                               0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0,
+                               0xFF, 0xC0, 0x00, 0x0B, 8, 0, 16, 0, 16, 1, 1, 0x11, 0,
+                               0xFF, 0xDA, 0x00, 0x08, 1, 1, 0, 0, 0x3F, 0};
+  file.insert(file.end(), entropy, 0x5A);
+  file.push_back(0xFF);
+  file.push_back(0xD9);
+  return file;
+}
+
+bool IsProbabilityName(const Json& value) {
+  return value == "good" || value == "average" || value == "poor" || value == "unknown";
+}
+
+class AnalyzeCommandTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new fs::path(fs::temp_directory_path() / ("orvande-analyze-" + std::to_string(std::random_device{}())));
+    fs::create_directories(*folder_);
+    sample_ = new std::string((*folder_ / "sample-fat16.img").string());
+    const std::string packed = std::string(ORVANDE_SOURCE_DIR) + "/samples/sample-fat16.img.xz";
+    const std::string command = "xz --decompress --stdout '" + packed + "' > '" + *sample_ + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  static void TearDownTestSuite() {
+    std::error_code ec;
+    fs::remove_all(*folder_, ec);
+    delete folder_;
+    delete sample_;
+  }
+
+  static Json AnalyzeJson(const std::string& image, std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"analyze", image, "--json"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    Outcome o = RunArgs(args);
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    return Json::parse(o.out);
+  }
+
+  static std::map<std::string, Json> ItemsByPath(const Json& listing) {
+    std::map<std::string, Json> items;
+    for (const Json& item : listing["items"]) items[item["path"].get<std::string>()] = item;
+    return items;
+  }
+
+  static fs::path* folder_;
+  static std::string* sample_;
+};
+
+fs::path* AnalyzeCommandTest::folder_ = nullptr;
+std::string* AnalyzeCommandTest::sample_ = nullptr;
+
+TEST_F(AnalyzeCommandTest, JsonDescribesTheVolumeAndEveryItem) {
+  const Json listing = AnalyzeJson(*sample_);
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : listing.items()) keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"source", "file_system", "total_sectors", "bytes_per_sector",
+                                            "bytes_per_cluster", "items", "log"}));
+  EXPECT_EQ(listing["source"], *sample_);
+  EXPECT_EQ(listing["file_system"], "FAT16");
+  EXPECT_EQ(listing["total_sectors"], 16384);
+  EXPECT_EQ(listing["bytes_per_sector"], 512);
+  EXPECT_EQ(listing["bytes_per_cluster"], 1024);
+  EXPECT_TRUE(listing["log"].is_array());
+
+  for (const Json& item : listing["items"]) {
+    std::vector<std::string> itemKeys;
+    for (const auto& [key, value] : item.items()) itemKeys.push_back(key);
+    EXPECT_EQ(itemKeys, (std::vector<std::string>{"path", "type", "id", "deleted", "size", "probability",
+                                                  "created", "modified"}));
+    const std::string path = item["path"];
+    EXPECT_FALSE(path.empty());
+    EXPECT_NE(path[0], '/') << path;
+    EXPECT_NE(path.rfind("./", 0), 0u) << path;
+    // Only deleted files have a probability.
+    if (item["deleted"] && item["type"] == "file")
+      EXPECT_TRUE(IsProbabilityName(item["probability"])) << path;
+    else
+      EXPECT_TRUE(item["probability"].is_null()) << path;
+  }
+
+  const auto items = ItemsByPath(listing);
+  ASSERT_TRUE(items.count("Documents/Quarterly Report 2004.txt"));
+  const Json& report = items.at("Documents/Quarterly Report 2004.txt");
+  EXPECT_EQ(report["type"], "file");
+  EXPECT_EQ(report["deleted"], false);
+  EXPECT_EQ(report["size"], 9720);
+  EXPECT_EQ(report["modified"], "2004-06-15T17:45:10Z");
+
+  ASSERT_TRUE(items.count("Pictures/Holiday 2003"));
+  EXPECT_EQ(items.at("Pictures/Holiday 2003")["type"], "folder");
+  EXPECT_EQ(items.at("Pictures/Holiday 2003")["deleted"], true);
+  ASSERT_TRUE(items.count("Pictures/Holiday 2003/beach sunset.jpg"));
+  const Json& beach = items.at("Pictures/Holiday 2003/beach sunset.jpg");
+  EXPECT_EQ(beach["deleted"], true);
+  EXPECT_EQ(beach["size"], 9000);
+  EXPECT_TRUE(IsProbabilityName(beach["probability"])) << beach["probability"];
+  EXPECT_TRUE(items.count("Projects/Orvande Notes/design notes for the recovery engine.txt"));
+}
+
+TEST_F(AnalyzeCommandTest, DeletedOnlyKeepsDeletedItemsAndTheFoldersLeadingToThem) {
+  const auto all = ItemsByPath(AnalyzeJson(*sample_));
+  const auto deleted = ItemsByPath(AnalyzeJson(*sample_, {"--deleted-only"}));
+  size_t deletedInAll = 0;
+  for (const auto& [path, item] : all) {
+    if (item["deleted"]) {
+      ++deletedInAll;
+      EXPECT_TRUE(deleted.count(path)) << path;
+    }
+  }
+  size_t deletedKept = 0;
+  for (const auto& [path, item] : deleted) {
+    if (item["deleted"]) {
+      ++deletedKept;
+      continue;
+    }
+    // A live item stays only as a folder on the way to something deleted.
+    EXPECT_EQ(item["type"], "folder") << path;
+    bool leads = false;
+    for (const auto& [other, otherItem] : deleted)
+      leads = leads || (otherItem["deleted"] && other.rfind(path + "/", 0) == 0);
+    EXPECT_TRUE(leads) << path;
+  }
+  EXPECT_EQ(deletedKept, deletedInAll);
+  EXPECT_GE(deletedKept, 5u);
+  EXPECT_TRUE(deleted.count("Projects"));
+  EXPECT_FALSE(deleted.count("Projects/Orvande Notes"));
+}
+
+TEST_F(AnalyzeCommandTest, TextListsOneItemPerLineInColumns) {
+  Outcome o = RunArgs({"analyze", *sample_});
+  ASSERT_EQ(o.exitCode, 0) << o.err;
+  const auto json = ItemsByPath(AnalyzeJson(*sample_));
+  std::istringstream lines(o.out);
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "T D            SIZE PROB     MODIFIED (UTC)       PATH");
+  size_t rows = 0;
+  while (std::getline(lines, line)) {
+    ++rows;
+    ASSERT_GT(line.size(), 50u) << line;
+    const std::string path = line.substr(50);
+    ASSERT_TRUE(json.count(path)) << line;
+    const Json& item = json.at(path);
+    EXPECT_EQ(line[0], item["type"] == "folder" ? 'd' : 'f') << line;
+    EXPECT_EQ(line[2], item["deleted"] ? 'D' : '-') << line;
+    const std::string probability = item["probability"].is_null() ? "-" : item["probability"].get<std::string>();
+    EXPECT_EQ(line.substr(20, 8), (probability + "        ").substr(0, 8)) << line;
+  }
+  EXPECT_EQ(rows, json.size());
+  EXPECT_NE(o.out.find("\nf -            9720 -        2004-06-15 17:45:10  Documents/Quarterly Report 2004.txt\n"),
+            std::string::npos)
+      << o.out;
+  EXPECT_NE(o.out.find("\nd D               - -        2004-07-01 14:00:00  Pictures/Holiday 2003\n"),
+            std::string::npos)
+      << o.out;
+}
+
+TEST_F(AnalyzeCommandTest, AnImageInAFreeClusterIsListedUnderLostAndFound) {
+  std::vector<uint8_t> volume(16384 * 512);
+  std::ifstream(*sample_, std::ios::binary)
+      .read(reinterpret_cast<char*>(volume.data()), static_cast<std::streamsize>(volume.size()));
+  LeReader boot(volume.data(), 512);
+  const uint64_t firstData = boot.U16(14) + uint64_t{boot.U8(16)} * boot.U16(22) + uint64_t{boot.U16(17)} * 32 / 512;
+  const uint64_t sector = firstData + 2 * 7000;  // a cluster far past the sample's few files
+  const std::vector<uint8_t> jpeg = Jpeg(3000);
+  std::copy(jpeg.begin(), jpeg.end(), volume.begin() + static_cast<std::ptrdiff_t>(sector * 512));
+  const std::string image = (*folder_ / "with-image.img").string();
+  std::ofstream(image, std::ios::binary).write(reinterpret_cast<const char*>(volume.data()),
+                                               static_cast<std::streamsize>(volume.size()));
+
+  const Json listing = AnalyzeJson(image);
+  EXPECT_TRUE(listing["log"].empty()) << listing["log"];  // the plug-in was found
+  const auto items = ItemsByPath(listing);
+  ASSERT_TRUE(items.count("Lost&Found"));
+  ASSERT_TRUE(items.count("Lost&Found/Images"));
+  ASSERT_TRUE(items.count("Lost&Found/Images/Image_1.jpg"));
+  const Json& found = items.at("Lost&Found/Images/Image_1.jpg");
+  EXPECT_EQ(found["deleted"], true);
+  EXPECT_EQ(found["size"], jpeg.size());
+  EXPECT_EQ(found["id"].get<uint32_t>() < 0xFFFFFFFDu, true);
+  EXPECT_FALSE(items.count("Lost&Found/Images/Image_2.jpg"));
+}
+
+TEST_F(AnalyzeCommandTest, SourcesWithoutAVolumeFail) {
+  const std::string junk = (*folder_ / "junk.img").string();
+  std::ofstream(junk, std::ios::binary) << std::string(4096, 'Z');
+  Outcome o = RunArgs({"analyze", junk, "--json"});
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_NE(o.err.find("No valid supported file system present on the volume."), std::string::npos) << o.err;
+  EXPECT_TRUE(o.out.empty()) << o.out;
+
+  Outcome missing = RunArgs({"analyze", (*folder_ / "absent.img").string()});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_FALSE(missing.err.empty());
+}
+
+// A reader that rates every file "average", and counts how often it was asked.
+class AverageReader : public VolumeAnalyzer {
+ public:
+  uint32_t BuildTree(const BuildTreeContext&, OperationLog*) override { return 0; }
+  bool RecoverFile(ItemLocation&, uint64_t, const std::string&, bool, RecoveryContext&, OperationLog*) override {
+    return false;
+  }
+  uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override {
+    ++asked;
+    return 1;
+  }
+  uint64_t GetTotalSectors() const override { return 0; }
+  int asked = 0;
+};
+
+TEST(TreeListingTest, AsksTheReaderOnlyAboutDeletedFilesAndListsAFolderUnderEachOfItsNodes) {
+  FolderTree tree;
+  ItemStore store;
+  ReadWriteLock lock(true);
+  auto add = [&](uint32_t id, TreeNode parent, const char* name) {
+    auto* folder = new FolderItem(id);
+    store.Insert(id, folder);
+    folder->Release();
+    return tree.Insert(parent, InsertPlace::kSorted, name, kImageFolder, id);
+  };
+  const TreeNode root = add(1, kNoNode, ".");
+  const TreeNode a = add(2, root, "a");
+  const TreeNode b = add(3, root, "b");
+  add(4, a, "shared");
+  tree.Insert(b, InsertPlace::kSorted, "shared", kImageFolder, 4);  // a second node of folder 4
+  store.FindRef(4)->AddFile(10, ItemLocation(), "gone.txt", 5, 0, 0, 1);
+  store.FindRef(1)->AddFile(11, ItemLocation(), "live.txt", 7, 116444736000000000ull, 0, 0);
+
+  AverageReader reader;
+  ListingOptions options;
+  options.reader = &reader;
+  std::vector<std::string> paths;
+  for (const ListedItem& item : ListTree(tree, store, lock, options)) paths.push_back(item.path);
+  EXPECT_EQ(paths, (std::vector<std::string>{"live.txt", "a", "a/shared", "a/shared/gone.txt", "b",
+                                             "b/shared", "b/shared/gone.txt"}));
+  EXPECT_EQ(reader.asked, 2);
+
+  options.deletedOnly = true;
+  const std::vector<ListedItem> deleted = ListTree(tree, store, lock, options);
+  ASSERT_EQ(deleted.size(), 6u);
+  EXPECT_EQ(deleted[2].path, "a/shared/gone.txt");
+  EXPECT_EQ(deleted[2].probability, 1u);
+
+  EXPECT_EQ(UtcTimeText(116444736000000000ull, true), "1970-01-01T00:00:00Z");
+  EXPECT_EQ(UtcTimeText(116444736000000000ull + 10'000'000ull * 86461, false), "1970-01-02 00:01:01");
+  EXPECT_EQ(UtcTimeText(0, true), "");
+}
+
+}  // namespace
+}  // namespace orvande::cli
