@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the FAT analyzer as a small volume: the first byte picks a FAT12,
-// FAT16 or FAT32 boot sector made here (the rest of the input becomes the tables, the root
-// directory and the data) or takes the input as the whole image, boot sector included. Open and
+// FAT16 or FAT32 boot sector made here (the rest of the input becomes the root directory and
+// the data, and is copied into the table as well) or takes the input as the whole image, boot sector included. Open and
 // BuildTree must end cleanly whatever the bytes are.
 #include <algorithm>
 #include <cstddef>
@@ -71,7 +71,7 @@ std::vector<uint8_t> MakeImage(const uint8_t* data, size_t size) {
   }
   if (mode % 4 == 3) return std::vector<uint8_t>(data, data + size);
   const Layout& layout = kLayouts[mode % 4];
-  std::vector<uint8_t> image(512 + size, 0);
+  std::vector<uint8_t> image(512, 0);
   std::span<uint8_t> boot(image.data(), 512);
   StoreLe(boot, 11, 512, 2);
   boot[13] = static_cast<uint8_t>(1u << ((mode >> 2) % 4));  // 1 to 8 sectors per cluster
@@ -86,7 +86,13 @@ std::vector<uint8_t> MakeImage(const uint8_t* data, size_t size) {
     StoreLe(boot, 19, layout.totalSectors, 2);
     StoreLe(boot, 22, layout.sectorsPerFat, 2);
   }
-  std::memcpy(image.data() + 512, data, size);
+  // The directories come first in the input so that short inputs reach them; the table gets
+  // the same bytes, which gives chains to follow.
+  const size_t fatBytes = size_t{layout.sectorsPerFat} * 512;
+  const size_t directoryOffset = 512 + fatBytes;
+  image.resize(directoryOffset + size);
+  std::memcpy(image.data() + directoryOffset, data, size);
+  std::memcpy(image.data() + 512, data, std::min(size, fatBytes));
   return image;
 }
 
