@@ -63,6 +63,8 @@ class FatAnalyzer : public VolumeAnalyzer {
   uint32_t RootCluster() const;
   // The first sector of a cluster; clusters 0 and 1 give the first data sector.
   uint64_t ClusterToSector(uint32_t cluster) const;
+  // True when the whole cluster lies inside a volume of that many sectors.
+  bool ClusterInsideVolume(uint32_t cluster, uint64_t totalSectors) const;
   // FAT12 keeps 12 bits, FAT16 16 bits, FAT32 28 bits of a cluster number.
   uint32_t MaskCluster(uint32_t cluster) const;
   uint32_t ClusterMask() const;

@@ -150,7 +150,7 @@ class ClusterCopier {
     uint64_t remaining = remaining_;
     for (;;) {
       if (StopRequested(context_.stop)) return run;
-      if (analyzer_.ClusterToSector(c) >= total) return run;
+      if (!analyzer_.ClusterInsideVolume(c, total)) return run;
       ++run.count;
       // The cluster in which the size ends is the last one; nothing after it is looked up.
       if (remaining <= clusterBytes_) return run;
@@ -222,6 +222,12 @@ std::string_view ExtensionOf(std::string_view path) {
 
 }  // namespace
 
+bool FatAnalyzer::ClusterInsideVolume(uint32_t cluster, uint64_t totalSectors) const {
+  // A cluster that starts inside the volume but runs past its end is never allocated; reading
+  // it would take sectors that belong to whatever follows the volume, or fail on an image.
+  return ClusterToSector(cluster) + SectorsPerCluster() <= totalSectors;
+}
+
 bool FatAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std::string& path,
                               bool /*recoverStreams*/, RecoveryContext& context,
                               OperationLog* log) {
@@ -273,7 +279,7 @@ uint32_t FatAnalyzer::GetRecoveryProbability(ItemLocation& location, uint64_t si
     return cluster >= 2 && !table.IsEndOfChain(cluster) && !table.IsBad(cluster);
   };
   while (remaining > 0) {
-    if (ClusterToSector(c) >= total) break;
+    if (!ClusterInsideVolume(c, total)) break;
     if (remaining <= clusterBytes) {
       remaining = 0;
       break;
