@@ -1,0 +1,421 @@
+// The recovery job over a hand-built files tree, with an analyzer whose files name their
+// location: names fixed once for all, copy names, the path limit, folders of live files, a stop
+// during a file, hostile names and links that must not lead out of the destination, folder
+// creation that is undone, and a location corrected while writing.
+#include "core/recovery_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/memory_device.h"
+#include "common/port_doubles.h"
+#include "core/analyzer_factory.h"
+#include "core/file_name_policy.h"
+#include "core/folder_item.h"
+#include "core/folder_path.h"
+#include "core/item_store.h"
+#include "core/read_write_lock.h"
+#include "core/volume_analyzer.h"
+#include "disk/device_node.h"
+#include "platform/file_system.h"
+#include "platform/output_file.h"
+#include "support/operation_log.h"
+
+namespace orvande {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScriptedPrompter;
+
+// What the analyzer does for each file; null writes "data@<position>".
+std::function<bool(ItemLocation&, const std::string&, RecoveryContext&)> g_recover;
+
+class NamingAnalyzer : public VolumeAnalyzer {
+ public:
+  uint32_t BuildTree(const BuildTreeContext&, OperationLog*) override { return 0; }
+  bool RecoverFile(ItemLocation& location, uint64_t, const std::string& path, bool,
+                   RecoveryContext& context, OperationLog*) override {
+    if (g_recover) return g_recover(location, path, context);
+    return WriteData(location, path);
+  }
+  uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override { return 1; }
+  uint64_t GetTotalSectors() const override { return 8; }
+
+  static bool WriteData(const ItemLocation& location, const std::string& path) {
+    platform::OutputFile file;
+    if (file.CreateOrReplaceNoFollow(path) != 0) return false;
+    std::string data = "data@" + std::to_string(location.Position());
+    return file.Write(data.data(), data.size()) == 0 && file.Close() == 0;
+  }
+};
+
+std::unique_ptr<VolumeAnalyzer> MakeNamingAnalyzer() { return std::make_unique<NamingAnalyzer>(); }
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+constexpr uint64_t kSomeTime = 127000000000000000ull;  // 2003-06-16, whole seconds
+
+class RecoveryWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterAnalyzer(kFsFat, &MakeNamingAnalyzer);
+    g_recover = nullptr;
+    base_ = fs::temp_directory_path() / ("orvande_recovery_" + std::to_string(std::random_device{}()));
+    fs::create_directories(base_ / "out");
+    fs::create_directories(base_ / "outside");
+    out_ = (base_ / "out").string() + "/";
+    root_ = AddFolder(kNoNode, ".", kRootId, false);
+  }
+  void TearDown() override {
+    RegisterAnalyzer(kFsFat, nullptr);
+    g_recover = nullptr;
+    fs::remove_all(base_);
+  }
+
+  static constexpr uint32_t kRootId = 1;
+
+  TreeNode AddFolder(TreeNode parent, std::string_view name, uint32_t id, bool deleted) {
+    auto* folder = new FolderItem(id);
+    folder->SetDeleted(deleted ? 1 : 0);
+    TreeNode node = tree_.Insert(parent, InsertPlace::kLast, name,
+                                 deleted ? kImageDeletedFolder : kImageFolder, id);
+    folder->AddNode(node);
+    store_.Insert(id, folder);
+    folder->Release();
+    return node;
+  }
+
+  void AddFile(uint32_t folderId, uint32_t id, const std::string& name, bool deleted,
+               uint64_t position = 100) {
+    FolderRef folder = store_.FindRef(folderId);
+    ASSERT_TRUE(folder);
+    folder->AddFile(id, ItemLocation(0, position, deleted ? 1 : 0), name.c_str(), 10, kSomeTime,
+                    kSomeTime + id * 10000000ull, deleted ? 1 : 0);
+  }
+
+  std::unique_ptr<RecoveryContext> Job(std::vector<RecoverySelectionEntry> selection) {
+    auto job = std::make_unique<RecoveryContext>();
+    job->stop = &stop_;
+    job->running = &running_;
+    job->notifySink = &notify_;
+    job->deviceNode = &node_;
+    job->itemStore = &store_;
+    job->folderTree = &tree_;
+    job->destination = out_;
+    job->shownFolderId = kRootId;
+    job->selection = std::move(selection);
+    job->storeLock = &lock_;
+    return job;
+  }
+
+  void Run(std::unique_ptr<RecoveryContext> job) {
+    running_.store(1);
+    RunRecoveryJob(std::move(job));
+  }
+
+  void RunRoot(bool allFiles = false) {
+    auto job = Job({RecoverySelectionEntry::Folder(root_)});
+    job->recoverAllFiles = allFiles;
+    Run(std::move(job));
+  }
+
+  // Every regular file and folder below a path, relative to it, sorted.
+  static std::vector<std::string> Listing(const fs::path& under) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(under))
+      names.push_back(fs::relative(entry.path(), under).string() +
+                      (entry.is_directory() ? "/" : ""));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string JoinedLogs() const {
+    std::string text;
+    for (const std::string& log : prompter_.OperationLogs()) text += log;
+    return text;
+  }
+
+  ScriptedPrompter prompter_;
+  test::ScopedActivePrompter scope_{prompter_};
+  test::MemoryNode node_{std::vector<uint8_t>(4096, 0), kNodeImageFile, kFsFat};
+  ItemStore store_;
+  FolderTree tree_;
+  ReadWriteLock lock_{true};
+  test::RecordingNotifySink notify_;
+  StopFlag stop_{0};
+  StopFlag running_{0};
+  fs::path base_;
+  std::string out_;
+  TreeNode root_ = kNoNode;
+};
+
+TEST_F(RecoveryWriterTest, SymbolChosenOnceFixesEveryLaterNameWithoutAsking) {
+  AddFile(kRootId, 2, "?ILE.DOC", true, 200);
+  AddFile(kRootId, 3, "?EXT.TXT", true, 300);
+  AddFile(kRootId, 4, "LIVE.TXT", false);
+  // The first answer names a symbol the dialog refuses; it is explained and asked again.
+  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.DOC", true, '*'});
+  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.DOC", true, 'R'});
+  RunRoot();
+
+  EXPECT_EQ(Listing(out_), (std::vector<std::string>{"REXT.TXT", "RILE.DOC"}));
+  EXPECT_EQ(ReadText(out_ + "RILE.DOC"), "data@200");
+  EXPECT_EQ(prompter_.BrokenNameQuestions().size(), 2u);
+  EXPECT_EQ(prompter_.Texts(), std::vector<std::string>{"Please enter valid symbol."});
+  uint64_t modified = 0;
+  ASSERT_EQ(platform::GetFileModifiedTime(out_ + "REXT.TXT", &modified), 0u);
+  EXPECT_EQ(modified, kSomeTime + 3 * 10000000ull);
+}
+
+TEST_F(RecoveryWriterTest, SkipAllInTheNameDialogEndsTheJob) {
+  AddFile(kRootId, 2, "?NE.TXT", true);
+  AddFile(kRootId, 3, "TWO.TXT", true);
+  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kSkipAll, "", false, 0});
+  RunRoot();
+  EXPECT_TRUE(Listing(out_).empty());
+}
+
+TEST_F(RecoveryWriterTest, FolderOfLiveFilesIsMadeOnlyWhenDeletedItself) {
+  TreeNode live = AddFolder(root_, "live", 10, false);
+  TreeNode gone = AddFolder(root_, "gone", 11, true);
+  AddFile(10, 12, "a.txt", false);
+  AddFile(11, 13, "b.txt", false);
+  (void)live;
+  (void)gone;
+  RunRoot();
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"gone/"});
+
+  // With all files asked for, the live ones come too, unless the deleted-only filter is on.
+  auto filtered = Job({RecoverySelectionEntry::Folder(root_)});
+  filtered->recoverAllFiles = true;
+  filtered->deletedOnlyFilter = true;
+  Run(std::move(filtered));
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"gone/"});
+  RunRoot(true);
+  EXPECT_EQ(Listing(out_),
+            (std::vector<std::string>{"gone/", "gone/b.txt", "live/", "live/a.txt"}));
+
+  // A file chosen by itself is written even when it is live.
+  auto chosen = Job({RecoverySelectionEntry::File(4, "chosen.txt")});
+  AddFile(kRootId, 4, "chosen.txt", false);
+  Run(std::move(chosen));
+  EXPECT_TRUE(fs::exists(out_ + "chosen.txt"));
+}
+
+TEST_F(RecoveryWriterTest, PathLimitIsExactlyTheLinuxPathMax) {
+  // A destination deep enough that the last name fits the name limit.
+  std::string deep = out_;
+  while (deep.size() < kMaxPathBytes - 200) deep += std::string(150, 'd') + "/";
+  fs::create_directories(deep);
+  const size_t fits = kMaxPathBytes - 1 - deep.size();
+  ASSERT_LE(fits + 1, kMaxNameBytes);
+  AddFile(kRootId, 2, std::string(fits, 'a'), true);
+  AddFile(kRootId, 3, std::string(fits + 1, 'b'), true);
+  auto job = Job({RecoverySelectionEntry::Folder(root_)});
+  job->destination = deep;
+  Run(std::move(job));
+
+  EXPECT_TRUE(fs::exists(deep + std::string(fits, 'a')));
+  std::error_code tooLong;
+  EXPECT_FALSE(fs::exists(deep + std::string(fits + 1, 'b'), tooLong));
+  EXPECT_EQ(Listing(deep).size(), 1u);
+  EXPECT_NE(JoinedLogs().find("Long file name \"" + deep + std::string(fits + 1, 'b') + "\""),
+            std::string::npos);
+  EXPECT_NE(JoinedLogs().find("Can't recover the file"), std::string::npos);
+}
+
+TEST_F(RecoveryWriterTest, StopDuringAFileEndsTheJobAfterIt) {
+  AddFile(kRootId, 2, "first.bin", true, 1);
+  AddFile(kRootId, 3, "second.bin", true, 2);
+  g_recover = [this](ItemLocation& location, const std::string& path, RecoveryContext&) {
+    stop_.store(1);  // the user stops while this file is being written
+    return NamingAnalyzer::WriteData(location, path);
+  };
+  std::thread worker;
+  running_.store(1);
+  ASSERT_TRUE(StartRecoveryJob(Job({RecoverySelectionEntry::Folder(root_)}), &worker));
+  worker.join();
+
+  EXPECT_EQ(Listing(out_), std::vector<std::string>{"first.bin"});
+  EXPECT_EQ(running_.load(), 0);
+  EXPECT_EQ(JoinedLogs().find("Can't recover"), std::string::npos);  // a stop is no failure
+  std::vector<test::SentMessage> sent = notify_.Of(kMsgRecoveringFile);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_NE(sent[0].wParam, 0u);
+  EXPECT_EQ(sent[1], (test::SentMessage{kMsgRecoveringFile, 0, 0}));
+}
+
+TEST_F(RecoveryWriterTest, ExistingFilesFollowThePolicyChosenOnce) {
+  AddFile(kRootId, 2, "a.txt", true, 2);
+  AddFile(kRootId, 3, "b.txt", true, 3);
+  AddFile(kRootId, 4, "readme", true, 4);
+  std::ofstream(out_ + "a.txt") << "old";
+  std::ofstream(out_ + "b.txt") << "old";
+  std::ofstream(out_ + "readme") << "old";
+  prompter_.QueueReplaceAnswer(ReplaceAnswer::kAutoRenameAll);
+  RunRoot();
+  EXPECT_EQ(prompter_.ReplaceQuestions().size(), 1u);
+  EXPECT_EQ(ReadText(out_ + "a[Copy 001].txt"), "data@2");
+  EXPECT_EQ(ReadText(out_ + "b[Copy 001].txt"), "data@3");
+  EXPECT_EQ(ReadText(out_ + "readme[Copy 001]"), "data@4");
+  EXPECT_EQ(ReadText(out_ + "a.txt"), "old");
+
+  prompter_.QueueReplaceAnswer(ReplaceAnswer::kSkip);
+  prompter_.QueueReplaceAnswer(ReplaceAnswer::kReplaceAll);
+  RunRoot();
+  EXPECT_EQ(prompter_.ReplaceQuestions().size(), 3u);
+  EXPECT_EQ(ReadText(out_ + "a.txt"), "old");
+  EXPECT_EQ(ReadText(out_ + "b.txt"), "data@3");
+  EXPECT_EQ(ReadText(out_ + "readme"), "data@4");
+}
+
+TEST_F(RecoveryWriterTest, CopyNames) {
+  const std::string photo = out_ + "photo.jpg";
+  std::string copy;
+  ASSERT_TRUE(MakeCopyName(photo, &copy));
+  EXPECT_EQ(copy, out_ + "photo[Copy 001].jpg");
+  std::ofstream(copy) << "";
+  ASSERT_TRUE(MakeCopyName(photo, &copy));
+  EXPECT_EQ(copy, out_ + "photo[Copy 002].jpg");
+
+  fs::create_directories(out_ + "my.dir");
+  ASSERT_TRUE(MakeCopyName(out_ + "my.dir/readme", &copy));
+  EXPECT_EQ(copy, out_ + "my.dir/readme[Copy 001]");
+
+  // The capacity leaves room for the mark and its terminating zero.
+  EXPECT_FALSE(MakeCopyName(photo, &copy, photo.size() + 10));
+  EXPECT_TRUE(MakeCopyName(photo, &copy, photo.size() + 11));
+
+  // A name near the name limit loses stem bytes, never the mark or the extension.
+  const std::string longName = out_ + std::string(250, 'x') + ".txt";
+  ASSERT_TRUE(MakeCopyName(longName, &copy));
+  const std::string name = fs::path(copy).filename().string();
+  EXPECT_EQ(name.size(), kMaxNameBytes);
+  EXPECT_EQ(name.substr(name.size() - 14), "[Copy 001].txt");
+}
+
+TEST_F(RecoveryWriterTest, AllCopyNumbersTakenSkipsTheFileWithAMessage) {
+  const std::string path = out_ + "a.txt";
+  std::ofstream(path) << "";
+  for (int n = 1; n <= 998; ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "a[Copy %03d].txt", n);
+    std::ofstream(out_ + name) << "";
+  }
+  FileNamePolicy policy = FileNamePolicy::kRenameAll;
+  bool renamed = true;
+  std::string newPath;
+  EXPECT_FALSE(ResolveExistingFile(policy, path, &renamed, &newPath));
+  EXPECT_FALSE(renamed);
+  EXPECT_EQ(prompter_.Texts(),
+            std::vector<std::string>{"Can't find unique file name for \"" + path + "\". Skip."});
+
+  fs::remove(out_ + "a[Copy 998].txt");
+  EXPECT_TRUE(ResolveExistingFile(policy, path, &renamed, &newPath));
+  EXPECT_TRUE(renamed);
+  EXPECT_EQ(newPath, out_ + "a[Copy 998].txt");
+}
+
+TEST_F(RecoveryWriterTest, HostileNamesStayInsideTheDestination) {
+  TreeNode up = AddFolder(root_, "..", 10, true);
+  AddFolder(root_, std::string("x\0y", 3), 11, true);
+  AddFile(10, 20, "a/b", true);
+  AddFile(10, 21, "..", true);
+  AddFile(10, 22, std::string(300, 'n') + ".jpg", true);
+  AddFile(kRootId, 23, "../../outside/escape.txt", true);
+  (void)up;
+  RunRoot();
+
+  EXPECT_TRUE(Listing(base_ / "outside").empty());
+  EXPECT_EQ(Listing(base_), (std::vector<std::string>{
+                                "out/", "out/.._.._outside_escape.txt", "out/_../", "out/_../_..",
+                                "out/_../a_b", "out/_../" + std::string(251, 'n') + ".jpg",
+                                "out/x_y/", "outside/"}));
+  EXPECT_NE(JoinedLogs().find("WARNING: The name \"..\" can't be used as it stands; written as "
+                              "\"_..\"."),
+            std::string::npos);
+  EXPECT_NE(JoinedLogs().find("x\\0y"), std::string::npos);
+}
+
+TEST_F(RecoveryWriterTest, LinksInsideTheDestinationAreNeverFollowed) {
+  fs::create_directory_symlink(base_ / "outside", out_ + "linked");
+  std::ofstream(base_ / "outside" / "target.txt") << "keep";
+  fs::create_symlink(base_ / "outside" / "target.txt", out_ + "x.txt");
+  AddFolder(root_, "linked", 10, false);
+  AddFile(10, 20, "inner.txt", true);
+  AddFile(kRootId, 21, "x.txt", true, 21);
+  prompter_.QueueReplaceAnswer(ReplaceAnswer::kReplace);
+  RunRoot();
+
+  EXPECT_EQ(Listing(base_ / "outside"), std::vector<std::string>{"target.txt"});
+  EXPECT_EQ(ReadText(base_ / "outside" / "target.txt"), "keep");
+  EXPECT_FALSE(fs::is_symlink(out_ + "x.txt"));
+  EXPECT_EQ(ReadText(out_ + "x.txt"), "data@21");
+  EXPECT_NE(JoinedLogs().find("Can't create folder \"" + out_ + "linked\""), std::string::npos);
+}
+
+TEST_F(RecoveryWriterTest, FailedFolderCreationRemovesTheFoldersItMade) {
+  OperationLog log;
+  bool skipped = false;
+  bool stopped = false;
+  char replacement = '?';
+  std::string path = out_ + "a/b/" + std::string(300, 'c') + "/d/";
+  EXPECT_FALSE(CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped, &replacement, &log,
+                                out_.size()));
+  EXPECT_FALSE(fs::exists(out_ + "a"));
+  ASSERT_FALSE(log.Lines().empty());
+  EXPECT_NE(log.Lines()[0].find("Can't create folder \"" + out_ + "a/b/ccc"), std::string::npos);
+
+  // Skip in the name dialog of a folder: nothing made, nothing failed.
+  std::string broken = out_ + "new/?OLDER/";
+  EXPECT_TRUE(CreateFolderPath(broken, kMaxPathBytes, true, &skipped, &stopped, &replacement,
+                               &log, out_.size()));
+  EXPECT_TRUE(skipped);
+  EXPECT_FALSE(fs::exists(out_ + "new"));
+
+  // The user's own part of the path is taken as it stands, '?' included.
+  std::string mine = out_ + "what?/";
+  EXPECT_TRUE(CreateFolderPath(mine, kMaxPathBytes, true, &skipped, &stopped, &replacement, &log,
+                               mine.size()));
+  EXPECT_TRUE(fs::is_directory(out_ + "what?"));
+  EXPECT_EQ(prompter_.BrokenNameQuestions(), std::vector<std::string>{"?OLDER"});
+}
+
+TEST_F(RecoveryWriterTest, LocationCorrectedWhileWritingIsStoredInTheRecord) {
+  AddFile(kRootId, 2, "photo.jpg", true, 0x0123);
+  g_recover = [](ItemLocation& location, const std::string& path, RecoveryContext&) {
+    location.SetPosition(1, 0x10123);
+    return NamingAnalyzer::WriteData(location, path);
+  };
+  RunRoot();
+  FolderRef root = store_.FindRef(kRootId);
+  ASSERT_EQ(root->Files().size(), 1u);
+  EXPECT_EQ(root->Files()[0].location.Kind(), 1u);
+  EXPECT_EQ(root->Files()[0].location.Position(), 0x10123u);
+  EXPECT_EQ(root->Files()[0].location.Deleted(), 1u);
+  EXPECT_EQ(ReadText(out_ + "photo.jpg"), "data@" + std::to_string(0x10123));
+}
+
+TEST(BrokenNameAnswers, RefusedAsTheDialogWould) {
+  using A = BrokenNameAnswer;
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "", false, 0}), 61206u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "a:b.txt", false, 0}), 61207u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, 0}), 61231u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, '|'}), 61231u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, '_'}), 0u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "\xC3\xBC.txt", false, 0}), 0u);
+  EXPECT_EQ(BrokenNameProblem({A::kSkip, "", false, 0}), 0u);
+}
+
+}  // namespace
+}  // namespace orvande
