@@ -1,5 +1,6 @@
 #include "cli/analyze_command.h"
 #include "cli/command.h"
+#include "cli/recover_command.h"
 #include "cli/view_command.h"
 
 namespace orvande::cli {
@@ -7,6 +8,7 @@ namespace orvande::cli {
 std::vector<std::unique_ptr<Command>> MakeCommands() {
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(MakeAnalyzeCommand());
+  commands.push_back(MakeRecoverCommand());
   commands.push_back(MakeViewCommand());
   return commands;
 }
