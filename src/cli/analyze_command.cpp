@@ -165,7 +165,8 @@ class AnalyzeCommand final : public Command {
  public:
   CLI::App* Register(CLI::App& app) override {
     CLI::App* sub = app.add_subcommand(
-        "analyze", "Find every folder and file of the volume in SOURCE, deleted ones included, and list them");
+        "analyze",
+        "Find every folder and file of the volume in SOURCE, deleted ones included, and list them");
     sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
     sub->add_flag("--deleted-only", deletedOnly_,
                   "List only deleted files and folders, with the folders that lead to them");
@@ -202,7 +203,8 @@ class AnalyzeCommand final : public Command {
       InterruptScope interrupt(stop);
       const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
       TerminalProgressBar progress(context.err, strings::kAnalyzing, drawProgress);
-      BuildTreeContext build{&stop, nullptr, store, tree, &shown, storeLock, &progress, reader.get()};
+      BuildTreeContext build{&stop,  nullptr,   store,     tree,
+                             &shown, storeLock, &progress, reader.get()};
       status = analyzer->BuildTree(build, &log);
       progress.Finish();
     }
@@ -225,7 +227,8 @@ class AnalyzeCommand final : public Command {
     if (status != 0) {
       char code[16];
       std::snprintf(code, sizeof code, "0x%x", status);
-      return Fail(context, std::string("analysis failed (") + code + "); the listing is incomplete");
+      return Fail(context,
+                  std::string("analysis failed (") + code + "); the listing is incomplete");
     }
     return kExitOk;
   }
@@ -243,6 +246,8 @@ class AnalyzeCommand final : public Command {
 
 }  // namespace
 
-std::unique_ptr<Command> MakeAnalyzeCommand() { return std::make_unique<AnalyzeCommand>(); }
+std::unique_ptr<Command> MakeAnalyzeCommand() {
+  return std::make_unique<AnalyzeCommand>();
+}
 
 }  // namespace orvande::cli

@@ -9,7 +9,9 @@ namespace orvande::cli {
 TerminalProgressBar::TerminalProgressBar(std::ostream& out, std::string label, bool enabled)
     : out_(out), label_(std::move(label)), enabled_(enabled) {}
 
-TerminalProgressBar::~TerminalProgressBar() { Finish(); }
+TerminalProgressBar::~TerminalProgressBar() {
+  Finish();
+}
 
 void TerminalProgressBar::SetRange(uint32_t low, uint32_t high) {
   std::lock_guard<std::mutex> hold(mutex_);

@@ -133,8 +133,9 @@ std::string UtcTimeText(uint64_t fileTime, bool iso) {
   platform::CalendarTime time;
   if (fileTime == 0 || !platform::FileTimeToUtcCalendar(fileTime, &time)) return {};
   char text[48];
-  std::snprintf(text, sizeof text, iso ? "%04d-%02d-%02dT%02d:%02d:%02dZ" : "%04d-%02d-%02d %02d:%02d:%02d",
-                time.year, time.month, time.day, time.hour, time.minute, time.second);
+  std::snprintf(text, sizeof text,
+                iso ? "%04d-%02d-%02dT%02d:%02d:%02dZ" : "%04d-%02d-%02d %02d:%02d:%02d", time.year,
+                time.month, time.day, time.hour, time.minute, time.second);
   return text;
 }
 

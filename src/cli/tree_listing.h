@@ -19,9 +19,9 @@ struct ListedItem {
   bool folder = false;
   uint32_t id = 0;
   bool deleted = false;
-  uint64_t size = 0;        // 0 for folders
+  uint64_t size = 0;         // 0 for folders
   uint32_t probability = 4;  // a kProbability code; 4 (not deleted) for folders and live files
-  uint64_t created = 0;     // 100 ns units since 1601-01-01 UTC; 0 when unknown
+  uint64_t created = 0;      // 100 ns units since 1601-01-01 UTC; 0 when unknown
   uint64_t modified = 0;
 };
 

@@ -49,7 +49,9 @@ struct FindFileTypePlugin::Impl {
 
 FindFileTypePlugin::FindFileTypePlugin() : impl_(std::make_unique<Impl>()) {}
 
-FindFileTypePlugin::~FindFileTypePlugin() { Unload(); }
+FindFileTypePlugin::~FindFileTypePlugin() {
+  Unload();
+}
 
 void FindFileTypePlugin::Load(const std::string& path) {
   Unload();
@@ -88,7 +90,9 @@ bool FindFileTypePlugin::IsReady() const {
   return impl_->library.IsOpen() && impl_->version == typeprobe::kPluginVersion;
 }
 
-uint32_t FindFileTypePlugin::Version() const { return impl_->version; }
+uint32_t FindFileTypePlugin::Version() const {
+  return impl_->version;
+}
 
 bool FindFileTypePlugin::LoadTypesTable() {
   Impl& impl = *impl_;

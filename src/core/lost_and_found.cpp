@@ -31,7 +31,8 @@ FolderItem* NewSyntheticFolder(uint32_t id, uint64_t now) {
 bool MakeLostAndFound(LostAndFound& lf, uint64_t now, const BuildTreeContext& context,
                       TreeNode volumeRootNode) {
   FolderItem* folder = NewSyntheticFolder(kLostAndFoundId, now);
-  const TreeNode node = folder->InsertAtTop(kLostAndFoundName, false, context.folderTree, volumeRootNode);
+  const TreeNode node =
+      folder->InsertAtTop(kLostAndFoundName, false, context.folderTree, volumeRootNode);
   if (node == kNoNode) {
     folder->Release();
     return false;
@@ -45,9 +46,9 @@ bool MakeLostAndFound(LostAndFound& lf, uint64_t now, const BuildTreeContext& co
 
 bool MakeImagesFolder(LostAndFound& lf, uint64_t now, const BuildTreeContext& context) {
   FolderItem* folder = NewSyntheticFolder(kImagesFolderId, now);
-  const TreeNode node = folder->InsertUnder(kImagesName, false, lf.lostAndFoundFolder,
-                                            context.folderTree, context.shownNode,
-                                            context.notifySink);
+  const TreeNode node =
+      folder->InsertUnder(kImagesName, false, lf.lostAndFoundFolder, context.folderTree,
+                          context.shownNode, context.notifySink);
   if (node == kNoNode) {
     folder->Release();
     return false;

@@ -17,7 +17,9 @@ constexpr uint32_t kFindChunkBytes = 65536;
 constexpr uint64_t kMaxLength = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
 
 // The size of a negative offset, without overflowing for the smallest one.
-uint64_t Magnitude(int64_t negative) { return static_cast<uint64_t>(-(negative + 1)) + 1; }
+uint64_t Magnitude(int64_t negative) {
+  return static_cast<uint64_t>(-(negative + 1)) + 1;
+}
 
 }  // namespace
 

@@ -20,7 +20,8 @@ class VolumeStream : public typeprobe::Stream {
   bool Read(void* buffer, uint32_t size, uint32_t* bytesRead) override;
   uint64_t GetLength() override;
   uint64_t Seek(int64_t offset, int origin, uint64_t* position) override;
-  bool Find(const uint8_t* pattern, uint32_t patternLength, uint64_t limit, uint64_t* position) override;
+  bool Find(const uint8_t* pattern, uint32_t patternLength, uint64_t limit,
+            uint64_t* position) override;
   uint64_t SectorOfOffset(uint64_t offset) override;
   uint64_t Position() const { return position_; }
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -44,10 +44,10 @@ Outcome RunArgs(std::vector<std::string> args) {
 
 // A baseline JPEG of `entropy` scan bytes, as a camera card would hold one.
 std::vector<uint8_t> Jpeg(size_t entropy) {
-  std::vector<uint8_t> file = {0xFF, 0xD8,
-                               0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0,
-                               0xFF, 0xC0, 0x00, 0x0B, 8, 0, 16, 0, 16, 1, 1, 0x11, 0,
-                               0xFF, 0xDA, 0x00, 0x08, 1, 1, 0, 0, 0x3F, 0};
+  std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I',  'F',  0,
+                               1,    1,    0,    0,    1,    0,    1,   0,   0,    0xFF, 0xC0,
+                               0x00, 0x0B, 8,    0,    16,   0,    16,  1,   1,    0x11, 0,
+                               0xFF, 0xDA, 0x00, 0x08, 1,    1,    0,   0,   0x3F, 0};
   file.insert(file.end(), entropy, 0x5A);
   file.push_back(0xFF);
   file.push_back(0xD9);
@@ -61,7 +61,8 @@ bool IsProbabilityName(const Json& value) {
 class AnalyzeCommandTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new fs::path(fs::temp_directory_path() / ("orvande-analyze-" + std::to_string(std::random_device{}())));
+    folder_ = new fs::path(fs::temp_directory_path() /
+                           ("orvande-analyze-" + std::to_string(std::random_device{}())));
     fs::create_directories(*folder_);
     sample_ = new std::string((*folder_ / "sample-fat16.img").string());
     const std::string packed = std::string(ORVANDE_SOURCE_DIR) + "/samples/sample-fat16.img.xz";
@@ -100,8 +101,9 @@ TEST_F(AnalyzeCommandTest, JsonDescribesTheVolumeAndEveryItem) {
   const Json listing = AnalyzeJson(*sample_);
   std::vector<std::string> keys;
   for (const auto& [key, value] : listing.items()) keys.push_back(key);
-  EXPECT_EQ(keys, (std::vector<std::string>{"source", "file_system", "total_sectors", "bytes_per_sector",
-                                            "bytes_per_cluster", "items", "log"}));
+  EXPECT_EQ(keys,
+            (std::vector<std::string>{"source", "file_system", "total_sectors", "bytes_per_sector",
+                                      "bytes_per_cluster", "items", "log"}));
   EXPECT_EQ(listing["source"], *sample_);
   EXPECT_EQ(listing["file_system"], "FAT16");
   EXPECT_EQ(listing["total_sectors"], 16384);
@@ -112,8 +114,8 @@ TEST_F(AnalyzeCommandTest, JsonDescribesTheVolumeAndEveryItem) {
   for (const Json& item : listing["items"]) {
     std::vector<std::string> itemKeys;
     for (const auto& [key, value] : item.items()) itemKeys.push_back(key);
-    EXPECT_EQ(itemKeys, (std::vector<std::string>{"path", "type", "id", "deleted", "size", "probability",
-                                                  "created", "modified"}));
+    EXPECT_EQ(itemKeys, (std::vector<std::string>{"path", "type", "id", "deleted", "size",
+                                                  "probability", "created", "modified"}));
     const std::string path = item["path"];
     EXPECT_FALSE(path.empty());
     EXPECT_NE(path[0], '/') << path;
@@ -190,15 +192,18 @@ TEST_F(AnalyzeCommandTest, TextListsOneItemPerLineInColumns) {
     const Json& item = json.at(path);
     EXPECT_EQ(line[0], item["type"] == "folder" ? 'd' : 'f') << line;
     EXPECT_EQ(line[2], item["deleted"] ? 'D' : '-') << line;
-    const std::string probability = item["probability"].is_null() ? "-" : item["probability"].get<std::string>();
+    const std::string probability =
+        item["probability"].is_null() ? "-" : item["probability"].get<std::string>();
     EXPECT_EQ(line.substr(20, 8), (probability + "        ").substr(0, 8)) << line;
   }
   EXPECT_EQ(rows, json.size());
-  EXPECT_NE(o.out.find("\nf -            9720 -        2004-06-15 17:45:10  Documents/Quarterly Report 2004.txt\n"),
+  EXPECT_NE(o.out.find("\nf -            9720 -        2004-06-15 17:45:10  Documents/Quarterly "
+                       "Report 2004.txt\n"),
             std::string::npos)
       << o.out;
-  EXPECT_NE(o.out.find("\nd D               - -        2004-07-01 14:00:00  Pictures/Holiday 2003\n"),
-            std::string::npos)
+  EXPECT_NE(
+      o.out.find("\nd D               - -        2004-07-01 14:00:00  Pictures/Holiday 2003\n"),
+      std::string::npos)
       << o.out;
 }
 
@@ -207,13 +212,15 @@ TEST_F(AnalyzeCommandTest, AnImageInAFreeClusterIsListedUnderLostAndFound) {
   std::ifstream(*sample_, std::ios::binary)
       .read(reinterpret_cast<char*>(volume.data()), static_cast<std::streamsize>(volume.size()));
   LeReader boot(volume.data(), 512);
-  const uint64_t firstData = boot.U16(14) + uint64_t{boot.U8(16)} * boot.U16(22) + uint64_t{boot.U16(17)} * 32 / 512;
+  const uint64_t firstData =
+      boot.U16(14) + uint64_t{boot.U8(16)} * boot.U16(22) + uint64_t{boot.U16(17)} * 32 / 512;
   const uint64_t sector = firstData + 2 * 7000;  // a cluster far past the sample's few files
   const std::vector<uint8_t> jpeg = Jpeg(3000);
   std::copy(jpeg.begin(), jpeg.end(), volume.begin() + static_cast<std::ptrdiff_t>(sector * 512));
   const std::string image = (*folder_ / "with-image.img").string();
-  std::ofstream(image, std::ios::binary).write(reinterpret_cast<const char*>(volume.data()),
-                                               static_cast<std::streamsize>(volume.size()));
+  std::ofstream(image, std::ios::binary)
+      .write(reinterpret_cast<const char*>(volume.data()),
+             static_cast<std::streamsize>(volume.size()));
 
   const Json listing = AnalyzeJson(image);
   EXPECT_TRUE(listing["log"].empty()) << listing["log"];  // the plug-in was found
@@ -233,7 +240,8 @@ TEST_F(AnalyzeCommandTest, SourcesWithoutAVolumeFail) {
   std::ofstream(junk, std::ios::binary) << std::string(4096, 'Z');
   Outcome o = RunArgs({"analyze", junk, "--json"});
   EXPECT_EQ(o.exitCode, 1);
-  EXPECT_NE(o.err.find("No valid supported file system present on the volume."), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("No valid supported file system present on the volume."), std::string::npos)
+      << o.err;
   EXPECT_TRUE(o.out.empty()) << o.out;
 
   Outcome missing = RunArgs({"analyze", (*folder_ / "absent.img").string()});
@@ -245,7 +253,8 @@ TEST_F(AnalyzeCommandTest, SourcesWithoutAVolumeFail) {
 class AverageReader : public VolumeAnalyzer {
  public:
   uint32_t BuildTree(const BuildTreeContext&, OperationLog*) override { return 0; }
-  bool RecoverFile(ItemLocation&, uint64_t, const std::string&, bool, RecoveryContext&, OperationLog*) override {
+  bool RecoverFile(ItemLocation&, uint64_t, const std::string&, bool, RecoveryContext&,
+                   OperationLog*) override {
     return false;
   }
   uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override {
@@ -290,7 +299,8 @@ TEST(TreeListingTest, AsksTheReaderOnlyAboutDeletedFilesAndListsAFolderUnderEach
   EXPECT_EQ(deleted[2].probability, 1u);
 
   EXPECT_EQ(UtcTimeText(116444736000000000ull, true), "1970-01-01T00:00:00Z");
-  EXPECT_EQ(UtcTimeText(116444736000000000ull + 10'000'000ull * 86461, false), "1970-01-02 00:01:01");
+  EXPECT_EQ(UtcTimeText(116444736000000000ull + 10'000'000ull * 86461, false),
+            "1970-01-02 00:01:01");
   EXPECT_EQ(UtcTimeText(0, true), "");
 }
 

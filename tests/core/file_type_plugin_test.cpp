@@ -12,7 +12,9 @@
 namespace orvande {
 namespace {
 
-std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string FileName(const std::string& path) {
+  return path.substr(path.rfind('/') + 1);
+}
 
 // Whether a library with that file name is mapped into this process.
 bool IsMapped(const std::string& path) {
@@ -20,7 +22,8 @@ bool IsMapped(const std::string& path) {
   std::string line;
   const std::string name = "/" + FileName(path);
   while (std::getline(maps, line)) {
-    if (line.size() >= name.size() && line.compare(line.size() - name.size(), name.size(), name) == 0)
+    if (line.size() >= name.size() &&
+        line.compare(line.size() - name.size(), name.size(), name) == 0)
       return true;
   }
   return false;
@@ -65,7 +68,8 @@ TEST(FileTypePluginTest, ALibraryOfAnotherVersionIsUnloadedAndNothingOfItIsUsed)
   search.Prepare(plugin, &log);
   EXPECT_FALSE(search.IsOn());
   ASSERT_EQ(log.Lines().size(), 1u);
-  EXPECT_EQ(log.Lines()[0], "WARNING: Can't initialize typeprobe.dll (not found or wrong version).\r\n");
+  EXPECT_EQ(log.Lines()[0],
+            "WARNING: Can't initialize typeprobe.dll (not found or wrong version).\r\n");
   EXPECT_EQ(log.FlaggedCount(), 1u);
 
   search.Prepare(plugin, nullptr);

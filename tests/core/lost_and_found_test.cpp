@@ -18,10 +18,10 @@ using test::StubAnalyzer;
 
 // A small baseline JPEG: SOI, APP0, SOF0, SOS, `entropy` bytes of scan data, EOI.
 std::vector<uint8_t> Jpeg(size_t entropy) {
-  std::vector<uint8_t> file = {0xFF, 0xD8,
-                               0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0,
-                               0xFF, 0xC0, 0x00, 0x0B, 8, 0, 16, 0, 16, 1, 1, 0x11, 0,
-                               0xFF, 0xDA, 0x00, 0x08, 1, 1, 0, 0, 0x3F, 0};
+  std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I',  'F',  0,
+                               1,    1,    0,    0,    1,    0,    1,   0,   0,    0xFF, 0xC0,
+                               0x00, 0x0B, 8,    0,    16,   0,    16,  1,   1,    0x11, 0,
+                               0xFF, 0xDA, 0x00, 0x08, 1,    1,    0,   0,   0x3F, 0};
   file.insert(file.end(), entropy, 0x5A);
   file.push_back(0xFF);
   file.push_back(0xD9);
@@ -43,8 +43,7 @@ TEST(FoundFileResultTest, RunsMergeWithTheLastRunOnly) {
 
 class LostAndFoundTest : public ::testing::Test {
  protected:
-  LostAndFoundTest()
-      : context_{&stop_, &sink_, store_, tree_, &shown_, lock_, nullptr, nullptr} {
+  LostAndFoundTest() : context_{&stop_, &sink_, store_, tree_, &shown_, lock_, nullptr, nullptr} {
     root_ = tree_.Insert(kNoNode, InsertPlace::kLast, ".", kImageFolder, 1);
     other_ = tree_.Insert(kNoNode, InsertPlace::kLast, "zzz", kImageFolder, 2);
   }
@@ -74,7 +73,8 @@ TEST_F(LostAndFoundTest, ImagesFoundByTheSweepAreNumberedInClusterOrder) {
   const std::vector<std::pair<uint32_t, std::vector<uint8_t>>> images = {
       {10, Jpeg(1200)}, {20, Jpeg(10)}, {40, Jpeg(700)}};
   std::vector<uint8_t> volume(64 * 512, 0);
-  for (const auto& [sector, file] : images) std::memcpy(volume.data() + sector * 512, file.data(), file.size());
+  for (const auto& [sector, file] : images)
+    std::memcpy(volume.data() + sector * 512, file.data(), file.size());
   StubAnalyzer analyzer(volume, 64);
 
   FindFileTypePlugin plugin;

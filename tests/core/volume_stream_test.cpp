@@ -136,7 +136,8 @@ TEST(VolumeStreamTest, LongReadsDoNotGoToTheDeviceSectorBySector) {
   analyzer.Memory().Probe().reads.clear();
   EXPECT_EQ(ReadAll(stream, 300 * 512).size(), 300u * 512);
   EXPECT_LT(analyzer.Memory().Probe().reads.size(), 30u);
-  for (const test::ReadCall& call : analyzer.Memory().Probe().reads) EXPECT_FALSE(call.fillBadSectors);
+  for (const test::ReadCall& call : analyzer.Memory().Probe().reads)
+    EXPECT_FALSE(call.fillBadSectors);
 }
 
 TEST(VolumeStreamTest, AnImageShorterThanTheVolumeEndsTheReadWithoutInventedBytes) {
@@ -161,11 +162,13 @@ class VolumeStreamFindTest : public ::testing::Test {
     Put(2 * kChunk + 100, "LATE");
     return image_;
   }
-  void Put(size_t at, const char* text) { std::memcpy(image_.data() + at, text, std::strlen(text)); }
+  void Put(size_t at, const char* text) {
+    std::memcpy(image_.data() + at, text, std::strlen(text));
+  }
 
   bool Find(VolumeStream& stream, const char* text, uint64_t limit, uint64_t* at) {
-    return stream.Find(reinterpret_cast<const uint8_t*>(text), static_cast<uint32_t>(std::strlen(text)),
-                       limit, at);
+    return stream.Find(reinterpret_cast<const uint8_t*>(text),
+                       static_cast<uint32_t>(std::strlen(text)), limit, at);
   }
 
   std::vector<uint8_t> image_;

@@ -8,17 +8,18 @@
 
 namespace {
 
-bool StartsWithA(const uint8_t* buffer, uint32_t length) { return length > 0 && buffer[0] == 'A'; }
-bool AcceptsAnything(const uint8_t*, uint32_t) { return true; }
+bool StartsWithA(const uint8_t* buffer, uint32_t length) {
+  return length > 0 && buffer[0] == 'A';
+}
+bool AcceptsAnything(const uint8_t*, uint32_t) {
+  return true;
+}
 
 // Type 2 has an entry without a recogniser first and a second usable entry last, so only the
 // first usable entry may be picked; type 18 (no type) answers yes to everything.
 const typeprobe::SupportedType kTable[] = {
-    {2, 0, nullptr},
-    {2, 0, StartsWithA},
-    {9, 0, AcceptsAnything},
-    {2, 0, AcceptsAnything},
-    {18, 0, AcceptsAnything},
+    {2, 0, nullptr},         {2, 0, StartsWithA},      {9, 0, AcceptsAnything},
+    {2, 0, AcceptsAnything}, {18, 0, AcceptsAnything},
 };
 
 int releaseCount = 0;
@@ -29,7 +30,9 @@ std::string lastExtension;
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
-FAKE_EXPORT uint32_t GetDllVersion() { return FAKE_TYPEPROBE_VERSION; }
+FAKE_EXPORT uint32_t GetDllVersion() {
+  return FAKE_TYPEPROBE_VERSION;
+}
 
 FAKE_EXPORT uint32_t GetSupTypes(const typeprobe::SupportedType** table) {
   ++supTypesCalls;
@@ -37,7 +40,9 @@ FAKE_EXPORT uint32_t GetSupTypes(const typeprobe::SupportedType** table) {
   return sizeof kTable / sizeof kTable[0];
 }
 
-FAKE_EXPORT int IsEnabled() { return 1; }
+FAKE_EXPORT int IsEnabled() {
+  return 1;
+}
 
 // "two" names types 2 and 4 (4 is not in the table); anything else names none.
 FAKE_EXPORT uint32_t GetProcessors(const char* extension, uint32_t** typeIds) {
@@ -61,6 +66,12 @@ FAKE_EXPORT int SearchFile(uint32_t, typeprobe::Stream* stream, typeprobe::Resul
   return 1;
 }
 
-FAKE_EXPORT int FakeReleaseCount() { return releaseCount; }
-FAKE_EXPORT int FakeSupTypesCalls() { return supTypesCalls; }
-FAKE_EXPORT const char* FakeLastExtension() { return lastExtension.c_str(); }
+FAKE_EXPORT int FakeReleaseCount() {
+  return releaseCount;
+}
+FAKE_EXPORT int FakeSupTypesCalls() {
+  return supTypesCalls;
+}
+FAKE_EXPORT const char* FakeLastExtension() {
+  return lastExtension.c_str();
+}
