@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/standard_analyzers.h"
+#include "cli/cli_internal_failure.h"
 #include "cli/cli_progress.h"
 #include "cli/source_opener.h"
 #include "cli/tree_listing.h"
@@ -182,6 +183,7 @@ class AnalyzeCommand final : public Command {
     std::string problem;
     std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
     if (!node) return Fail(context, problem);
+    CliInternalFailureReporter failures(context.err, node.get());
 
     OperationLog log;
     // The engine has already said why when no analyzer comes back (through the prompter).

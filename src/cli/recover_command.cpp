@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "app/standard_analyzers.h"
+#include "cli/cli_internal_failure.h"
 #include "cli/cli_progress.h"
 #include "cli/cli_prompter.h"
 #include "cli/source_opener.h"
@@ -241,6 +242,7 @@ class RecoverCommand final : public Command {
     std::string problem;
     std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
     if (!node) return Fail(context, problem);
+    CliInternalFailureReporter failures(context.err, node.get());
     destinationRoot_ = DestinationRoot(output_);
     if (!SameDiskAccepted(context)) return kExitFailed;
 
