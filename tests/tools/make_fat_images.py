@@ -30,7 +30,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import corpus_lib as lib  # noqa: E402
 
-SHORT_NAME = re.compile(r"^[A-Z0-9_]{1,8}(\.[A-Z0-9_]{1,3})?$")
+SHORT_NAME_CHARS = re.compile(r"^[A-Za-z0-9$%'`\-_@~!(){}^#&]+$")
 START_TIME = 1615714012  # 2021-03-14 09:26:52 UTC, an even second
 
 IMAGES = {
@@ -39,6 +39,21 @@ IMAGES = {
     "fat16": dict(bits=16, kib=24 * 1024, spc=4, volid="2B3C4D5E", seed="fat16-v1"),
     "fat32": dict(bits=32, kib=36 * 1024, spc=1, volid="3C4D5E6F", seed="fat32-v1"),
 }
+
+
+def needs_long_name(name):
+    """Whether a name needs long-name entries (else the 8.3 entry with its case flags holds it)."""
+    base, dot, ext = name.rpartition(".")
+    if not dot:
+        base, ext = name, ""
+    if not base or len(base) > 8 or len(ext) > 3:
+        return True
+    for part in (base, ext):
+        if part and not SHORT_NAME_CHARS.match(part):
+            return True
+        if part.upper() != part and part.lower() != part:
+            return True
+    return False
 
 
 class FatImage:
@@ -302,6 +317,7 @@ class FatImage:
         with open(self.path, "rb") as image:
             data = image.read()
         for obj in self.objects:
+            obj.extra["lfn"] = needs_long_name(obj.path.rsplit("/", 1)[-1])
             if "sectors" in obj.extra and obj.kind == "file":
                 clusters = self.clusters(obj)
                 obj.extra["first_cluster"] = clusters[0] if clusters else 0
@@ -321,8 +337,7 @@ class FatImage:
                 raise RuntimeError(f"{obj.path}: intact {obj.intact}, expected {expected}")
             obj.note("intact measured: bytes of its former sectors compared with its content")
             if obj.kind != "stream":
-                name = obj.path.rsplit("/", 1)[-1]
-                if not SHORT_NAME.match(name):
+                if obj.extra["lfn"]:
                     obj.note("deleted long name: a reader takes the first character from the "
                              "long-name entries")
                 else:
