@@ -1,0 +1,387 @@
+// orvande-cli recover on the corpus images and the sample volume: what comes back and how it is
+// named, the free-cluster walk of fragmented deleted files, options that decide questions nobody
+// can answer, and a source that is never written.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+#include "cli/recover_command.h"
+#include "common/corpus.h"
+#include "platform/file_system.h"
+#include "platform/file_time.h"
+#include "support/le_reader.h"
+
+namespace orvande::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+using test::CorpusEntry;
+using test::CorpusImage;
+
+struct Outcome {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+Outcome RunArgs(std::vector<std::string> args) {
+  args.insert(args.begin(), "orvande-cli");
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  std::ostringstream out, err;
+  Outcome outcome;
+  outcome.exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+  outcome.out = out.str();
+  outcome.err = err.str();
+  return outcome;
+}
+
+std::vector<uint8_t> ReadBytes(const fs::path& path) {
+  std::vector<uint8_t> bytes(fs::file_size(path));
+  std::ifstream(path, std::ios::binary)
+      .read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
+}
+
+std::vector<std::string> Split(const std::string& path) {
+  std::vector<std::string> parts;
+  std::stringstream stream(path);
+  for (std::string part; std::getline(stream, part, '/');) parts.push_back(part);
+  return parts;
+}
+
+// FAT times are local times; the corpus was made with the zone set to UTC.
+class UtcZone {
+ public:
+  UtcZone() {
+    if (const char* old = std::getenv("TZ")) saved_ = old;
+    had_ = std::getenv("TZ") != nullptr;
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+  ~UtcZone() {
+    if (had_)
+      setenv("TZ", saved_.c_str(), 1);
+    else
+      unsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  std::string saved_;
+  bool had_ = false;
+};
+
+fs::path FreshFolder(const std::string& stem) {
+  fs::path folder = fs::temp_directory_path() / (stem + std::to_string(std::random_device{}()));
+  fs::create_directories(folder);
+  return folder;
+}
+
+// Reads allocation-table entries straight from the image bytes, to predict the walk of a deleted
+// file independently of the analyzer.
+class ImageTable {
+ public:
+  ImageTable(const std::vector<uint8_t>& image, const CorpusImage& corpus)
+      : image_(image), width_(corpus.fs == "FAT12" ? 12 : corpus.fs == "FAT16" ? 16 : 32) {
+    LeReader boot(image.data(), 512);
+    bytesPerSector_ = boot.U16(11);
+    fatStart_ = uint64_t{boot.U16(14)} * bytesPerSector_;
+    const uint32_t sectorsPerFat = boot.U16(22) != 0 ? boot.U16(22) : boot.U32(36);
+    const uint64_t rootBytes = uint64_t{boot.U16(17)} * 32;
+    dataStart_ = fatStart_ + uint64_t{boot.U8(16)} * sectorsPerFat * bytesPerSector_ +
+                 (rootBytes + bytesPerSector_ - 1) / bytesPerSector_ * bytesPerSector_;
+    clusterBytes_ = corpus.bytesPerCluster;
+  }
+
+  uint32_t Entry(uint32_t cluster) const {
+    if (width_ == 12) {
+      uint64_t at = fatStart_ + cluster + cluster / 2;
+      uint32_t word = image_[at] | (image_[at + 1] << 8);
+      return cluster % 2 ? word >> 4 : word & 0xFFF;
+    }
+    if (width_ == 16) {
+      uint64_t at = fatStart_ + uint64_t{cluster} * 2;
+      return image_[at] | (image_[at + 1] << 8);
+    }
+    uint64_t at = fatStart_ + uint64_t{cluster} * 4;
+    return (image_[at] | (image_[at + 1] << 8) | (image_[at + 2] << 16) |
+            (uint32_t{image_[at + 3]} << 24)) & 0x0FFFFFFF;
+  }
+
+  // From the first cluster, each next cluster is the next free one; a step that passes used
+  // clusters is one gap.
+  std::vector<uint32_t> FreeWalk(uint32_t first, uint64_t size, uint32_t* gaps) const {
+    std::vector<uint32_t> clusters{first};
+    uint32_t c = first;
+    *gaps = 0;
+    while (uint64_t{clusters.size()} * clusterBytes_ < size) {
+      bool passedUsed = false;
+      do {
+        ++c;
+        passedUsed = passedUsed || Entry(c) != 0;
+      } while (Entry(c) != 0);
+      if (passedUsed) ++*gaps;
+      clusters.push_back(c);
+    }
+    return clusters;
+  }
+
+  std::vector<uint8_t> Bytes(const std::vector<uint32_t>& clusters, uint64_t size) const {
+    std::vector<uint8_t> bytes;
+    for (uint32_t c : clusters) {
+      auto at = image_.begin() + static_cast<std::ptrdiff_t>(dataStart_ + uint64_t{c - 2} * clusterBytes_);
+      bytes.insert(bytes.end(), at, at + clusterBytes_);
+    }
+    bytes.resize(size);
+    return bytes;
+  }
+
+ private:
+  const std::vector<uint8_t>& image_;
+  uint32_t width_;
+  uint32_t bytesPerSector_ = 512;
+  uint64_t fatStart_ = 0;
+  uint64_t dataStart_ = 0;
+  uint32_t clusterBytes_ = 512;
+};
+
+class RecoverCorpusTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    corpus_ = &test::LoadCorpusImage(GetParam());
+    out_ = FreshFolder("orvande-recover-" + GetParam() + "-");
+  }
+  void TearDown() override { fs::remove_all(out_); }
+
+  // The name the analyzer lists: names without long-name entries in their upper-case 8.3 form,
+  // a deleted one without its first character.
+  std::string ListedPath(const std::string& path) const {
+    std::string listed, prefix;
+    for (const std::string& part : Split(path)) {
+      prefix += prefix.empty() ? part : "/" + part;
+      const CorpusEntry* entry = corpus_->Find(prefix);
+      std::string name = part;
+      if (entry != nullptr && !entry->longName) {
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (entry->deleted) name[0] = '?';
+      }
+      listed += listed.empty() ? name : "/" + name;
+    }
+    return listed;
+  }
+
+  // Where recover put it: the unknown character became the --replace-char.
+  fs::path WrittenPath(std::string listed) const {
+    std::replace(listed.begin(), listed.end(), '?', '_');
+    return out_ / listed;
+  }
+
+  std::map<std::string, Json> Listing() {
+    Outcome o = RunArgs({"analyze", corpus_->imagePath, "--json"});
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    std::map<std::string, Json> items;
+    const Json listing = Json::parse(o.out);
+    for (const Json& item : listing["items"]) items[item["path"]] = item;
+    return items;
+  }
+
+  UtcZone zone_;
+  const CorpusImage* corpus_ = nullptr;
+  fs::path out_;
+};
+
+TEST_P(RecoverCorpusTest, EveryFileComesBackAsTheManifestAndTheWalkSay) {
+  const std::map<std::string, Json> listed = Listing();
+  Outcome run = RunArgs({"recover", corpus_->imagePath, "--out", out_.string(), "--all-files",
+                         "--replace-char", "_", "--on-exists", "rename"});
+  ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
+
+  const std::vector<uint8_t> image = ReadBytes(corpus_->imagePath);
+  const ImageTable table(image, *corpus_);
+  size_t whole = 0, walked = 0;
+  for (const CorpusEntry& entry : corpus_->entries) {
+    if (entry.type != "file" || !entry.entryIntact) continue;
+    const std::string path = ListedPath(entry.path);
+    // Entries the directory scan cannot reach are that scan's matter, tested with it.
+    auto item = listed.find(path);
+    if (item == listed.end()) continue;
+    SCOPED_TRACE(entry.path + " listed as " + path);
+    const fs::path written = WrittenPath(path);
+    ASSERT_TRUE(fs::exists(written)) << run.out;
+
+    if (entry.deleted && !entry.intact) continue;  // overwritten: nothing to compare with
+    if (entry.deleted && entry.firstClusterHighCleared) continue;  // no type to probe a .bin for
+
+    if (!entry.deleted || entry.clusters.size() <= 1) {
+      EXPECT_EQ(test::Sha256OfFile(written.string()), entry.sha256);
+      uint64_t modified = 0;
+      ASSERT_EQ(platform::GetFileModifiedTime(written.string(), &modified), 0u);
+      int64_t seconds = 0;
+      long nanoseconds = 0;
+      platform::FileTimeToUnix(modified, &seconds, &nanoseconds);
+      ASSERT_TRUE(entry.mtime.has_value());
+      EXPECT_EQ(seconds, *entry.mtime);
+      if (entry.deleted) {
+        EXPECT_EQ(item->second["probability"], "average");
+      }
+      ++whole;
+      continue;
+    }
+
+    // A fragmented deleted file: the first cluster, then the next free ones.
+    uint32_t gaps = 0;
+    const std::vector<uint32_t> walk = table.FreeWalk(entry.firstCluster, entry.size, &gaps);
+    const std::vector<uint8_t> predicted = table.Bytes(walk, entry.size);
+    EXPECT_EQ(test::Sha256OfFile(written.string()), test::Sha256Hex(predicted));
+    EXPECT_EQ(item->second["probability"], gaps <= 1 ? "average" : "poor");
+    std::vector<uint32_t> real;
+    for (const auto& [first, count] : entry.clusters)
+      for (uint32_t i = 0; i < count; ++i) real.push_back(first + i);
+    if (walk == real) {
+      EXPECT_EQ(test::Sha256Hex(predicted), entry.sha256);
+    }
+    ++walked;
+  }
+  EXPECT_GT(whole, 50u);
+  EXPECT_GE(walked, 2u);
+  EXPECT_NE(run.out.find(" files written, "), std::string::npos);
+  EXPECT_NE(run.out.find(" 0 failures, "), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, RecoverCorpusTest, ::testing::Values("fat12", "fat16", "fat32"));
+
+class RecoverSampleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = FreshFolder("orvande-recover-sample-");
+    image_ = (folder_ / "sample-fat16.img").string();
+    const std::string packed = std::string(ORVANDE_SOURCE_DIR) + "/samples/sample-fat16.img.xz";
+    ASSERT_EQ(std::system(("xz -dc '" + packed + "' > '" + image_ + "'").c_str()), 0);
+    out_ = folder_ / "out";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(image_, fs::perms::owner_all, ec);
+    fs::remove_all(folder_);
+  }
+
+  static std::vector<std::string> Files(const fs::path& under) {
+    std::vector<std::string> names;
+    if (!fs::exists(under)) return names;
+    for (const auto& entry : fs::recursive_directory_iterator(under))
+      if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), under).string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path folder_;
+  std::string image_;
+  fs::path out_;
+};
+
+TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
+  Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "--replace-char", "_"});
+  ASSERT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_EQ(Files(out_), (std::vector<std::string>{
+                             "Documents/_ODO.TXT", "Documents/old draft.txt",
+                             "Pictures/Holiday 2003/beach sunset.jpg",
+                             "Pictures/Holiday 2003/mountain view.jpg", "Projects/_UILD.LOG"}));
+  EXPECT_NE(o.out.find("ok     9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
+            std::string::npos)
+      << o.out;
+  EXPECT_NE(o.out.find("5 files written, 16388 bytes, 0 failures, "), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("Recovered files are in " + out_.string() + "/"), std::string::npos);
+}
+
+TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace) {
+  Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "--structure", "--all-files",
+                       "Pictures/Holiday 2003", "./Documents/Quarterly Report 2004.txt",
+                       "Projects/"});
+  ASSERT_EQ(o.exitCode, 1);  // ?UILD.LOG needs a new first character and nobody can answer
+  EXPECT_NE(o.err.find("--replace-char"), std::string::npos) << o.err;
+  EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/Quarterly Report 2004.txt",
+                                                   "Pictures/Holiday 2003/beach sunset.jpg",
+                                                   "Pictures/Holiday 2003/mountain view.jpg"}));
+
+  fs::remove_all(out_);
+  o = RunArgs({"recover", image_, "--out", out_.string(), "Pictures/Holiday 2003",
+               "Documents/old draft.txt"});
+  ASSERT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_EQ(Files(out_), (std::vector<std::string>{"Holiday 2003/beach sunset.jpg",
+                                                   "Holiday 2003/mountain view.jpg",
+                                                   "old draft.txt"}));
+
+  o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/nothing.txt"});
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_NE(o.err.find("\"Documents/nothing.txt\" is neither a folder nor a file"),
+            std::string::npos);
+}
+
+TEST_F(RecoverSampleTest, ExistingFilesWithoutATerminalNeedTheOption) {
+  ASSERT_EQ(RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"}).exitCode, 0);
+  Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"});
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_NE(o.err.find("--on-exists replace|skip|rename"), std::string::npos) << o.err;
+
+  o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt",
+               "--on-exists", "rename"});
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 001].txt"));
+
+  for (const char* bad : {"?", "/", "ab", ""}) {
+    o = RunArgs({"recover", image_, "--out", out_.string(), "--replace-char", bad});
+    EXPECT_EQ(o.exitCode, 2) << bad;
+  }
+}
+
+TEST_F(RecoverSampleTest, ReadOnlySourceIsNeverWritten) {
+  fs::permissions(image_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const std::string before = test::Sha256OfFile(image_);
+  const auto timeBefore = fs::last_write_time(image_);
+  ASSERT_EQ(RunArgs({"analyze", image_}).exitCode, 0);
+  Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "--all-files",
+                       "--replace-char", "_"});
+  ASSERT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_EQ(test::Sha256OfFile(image_), before);
+  EXPECT_EQ(fs::last_write_time(image_), timeBefore);
+  EXPECT_EQ(Files(out_).size(), 10u);
+
+  // The same through a read-only loop device, where this machine lets us make one.
+  if (geteuid() != 0 || std::system("command -v losetup >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "no loop devices here";
+  const fs::path deviceFile = folder_ / "loop";
+  if (std::system(("losetup --read-only --find --show '" + image_ + "' > '" +
+                   deviceFile.string() + "' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "losetup refused";
+  std::string device;
+  std::ifstream(deviceFile) >> device;
+  fs::remove_all(out_);
+  o = RunArgs({"recover", device, "--out", out_.string(), "--replace-char", "_"});
+  std::system(("losetup -d '" + device + "'").c_str());
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_EQ(Files(out_).size(), 5u);
+  EXPECT_EQ(test::Sha256OfFile(image_), before);
+}
+
+TEST(RecoverOutputDevice, ImageFilesAndUnknownPlacesAreNotTheSourceDevice) {
+  EXPECT_FALSE(OutputOnSourceDevice(std::string(ORVANDE_SOURCE_DIR) + "/README.md",
+                                    fs::temp_directory_path().string()));
+  EXPECT_FALSE(OutputOnSourceDevice("/nonexistent/device", "/tmp"));
+}
+
+}  // namespace
+}  // namespace orvande::cli
