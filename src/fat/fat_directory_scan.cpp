@@ -85,7 +85,7 @@ bool FatDirectoryScan::ScanDirectoryChain(uint32_t firstCluster, bool inheritedD
   FatTable* table = analyzer_.Table();
   const uint64_t totalSectors = analyzer_.TotalSectors();
   // A chain can pass each cluster of the volume once; one that comes back to a cluster loops.
-  FatChainGuard guard(analyzer_.ClusterCount() + 1);
+  FatChainGuard guard(std::min(analyzer_.ClusterCount() + 1, analyzer_.ClusterMask()));
   uint32_t cluster = firstCluster;
   while (!StopRequested()) {
     const uint64_t sector = analyzer_.ClusterToSector(cluster);

@@ -30,6 +30,9 @@ bool LooksLikeDirectory(std::span<const uint8_t> cluster, uint32_t clusterCount,
   for (size_t i = 0; i < entries; ++i) {
     const DirEntry entry(cluster.data() + i * fat_dir::kEntrySize, fat_dir::kEntrySize);
     if (IsZeroEntry(entry)) {
+      // Nothing can be counted after the end mark: without a counted entry before it, the
+      // answer is already no (most free clusters end here at their first entry).
+      if (counted == 0) return false;
       ended = true;
       continue;
     }
