@@ -279,14 +279,6 @@ TEST(FatDosTime, ConversionRules) {
   EXPECT_EQ(cached.Convert(date, DosTime(1, 2, 4), 0), Local(2001, 12, 31, 1, 2, 4));
 }
 
-TEST(FatShortName, UpperFirstCharacterOfLongNames) {
-  EXPECT_EQ(UpperFirstCharacter("report"), "R");
-  EXPECT_EQ(UpperFirstCharacter("élan"), "É");
-  EXPECT_EQ(UpperFirstCharacter("жук"), "Ж");
-  EXPECT_EQ(UpperFirstCharacter("1abc"), "1");
-  EXPECT_EQ(UpperFirstCharacter(""), "");
-}
-
 TEST(FatShortName, BlanksExtensionsAndCodePage) {
   const auto text = [](const std::string& raw) {
     EntryBytes e = FileEntry(raw, 0, 0);

@@ -98,18 +98,6 @@ TEST(FatGeometry, Fat16WithZeroShortTotalTakesTheLongTotal) {
   EXPECT_EQ(volume.analyzer.FirstDataSector(), 97u);
 }
 
-TEST(FatGeometry, ClusterMasksPerWidth) {
-  FatTestVolume fat12(BootOnly(FatLayout::Diskette()));
-  ASSERT_TRUE(fat12.Open());
-  EXPECT_EQ(fat12.analyzer.MaskCluster(0x12345), 0x345u);
-  FatTestVolume fat16(BootOnly(FatLayout::SmallFat16()));
-  ASSERT_TRUE(fat16.Open());
-  EXPECT_EQ(fat16.analyzer.MaskCluster(0x12345), 0x2345u);
-  FatTestVolume fat32(BootOnly(FatLayout::SmallFat32()));
-  ASSERT_TRUE(fat32.Open());
-  EXPECT_EQ(fat32.analyzer.MaskCluster(0xF2345678), 0x02345678u);
-}
-
 // Each damaged boot sector is refused with the text that names the bad field.
 struct RefusedCase {
   const char* what;
