@@ -1,6 +1,5 @@
-// A FAT volume whose long names try to lead out of the destination folder ("..", "a/b",
-// "../up") or
-// exceed what Linux can store: recovering it writes everything inside the destination.
+// A FAT volume whose long names try to lead out of the destination folder ("..", "a/b", "../up")
+// or exceed what Linux can store: recovering it writes everything inside the destination.
 #include <gtest/gtest.h>
 
 #include <algorithm>
