@@ -33,6 +33,8 @@ uint32_t ClusterBitmap::Load(uint64_t position, OperationLog* log) {
   if (!HasBuffer()) return kStatusMftStreamReadFailed;
   uint64_t allocated = 0;
   if (!GetAttributeSize(kAttrData, AttributeName::None(), &dataSize_, &allocated)) dataSize_ = 0;
+  // Bits past the last cluster describe nothing; a damaged size claiming more is not read.
+  dataSize_ = std::min(dataSize_, clusterCount_ / 8 + 1);
   return status;
 }
 
@@ -63,7 +65,19 @@ ClusterBitmap::Chunk ClusterBitmap::ReadChunk(uint64_t index, OperationLog* log)
       }
     }
   }
+  chunk.length = length;
   for (uint8_t byte : chunk.bytes) chunk.freeCount += ZeroBits(byte);
+  chunk.allFailed = !chunk.failedPieces.empty() &&
+                    std::all_of(chunk.failedPieces.begin(), chunk.failedPieces.end(),
+                                [](bool failed) { return failed; });
+  const bool uniform =
+      std::all_of(chunk.bytes.begin(), chunk.bytes.end(),
+                  [&](uint8_t byte) { return byte == chunk.bytes.front(); });
+  if (length > 0 && uniform && (chunk.failedPieces.empty() || chunk.allFailed)) {
+    chunk.fill = chunk.bytes.front();
+    chunk.bytes = {};
+    chunk.failedPieces = {};
+  }
   return chunk;
 }
 
@@ -75,7 +89,8 @@ const ClusterBitmap::Chunk& ClusterBitmap::ChunkOf(uint64_t byteIndex, Operation
 }
 
 bool ClusterBitmap::PieceFailed(const Chunk& chunk, uint64_t byteInChunk) const {
-  return !chunk.failedPieces.empty() && chunk.failedPieces[byteInChunk / PieceBytes()];
+  return chunk.allFailed ||
+         (!chunk.failedPieces.empty() && chunk.failedPieces[byteInChunk / PieceBytes()]);
 }
 
 bool ClusterBitmap::IsFree(uint64_t cluster, OperationLog* log) {
@@ -83,7 +98,7 @@ bool ClusterBitmap::IsFree(uint64_t cluster, OperationLog* log) {
   if (byteIndex >= dataSize_) return false;
   const Chunk& chunk = ChunkOf(byteIndex, log);
   // Failed pieces hold all ones, so they answer "not free" here by themselves.
-  return (chunk.bytes[byteIndex % ChunkBytes()] & (1u << (cluster % 8))) == 0;
+  return (chunk.Byte(byteIndex % ChunkBytes()) & (1u << (cluster % 8))) == 0;
 }
 
 uint64_t ClusterBitmap::CountFree(uint64_t first, uint64_t count, OperationLog* log) {
@@ -96,7 +111,7 @@ uint64_t ClusterBitmap::CountFree(uint64_t first, uint64_t count, OperationLog* 
   while (at < end) {
     const Chunk& chunk = ChunkOf(at / 8, log);
     const uint64_t chunkStart = at / chunkBits * chunkBits;
-    const uint64_t chunkEnd = chunkStart + chunk.bytes.size() * 8;
+    const uint64_t chunkEnd = chunkStart + chunk.length * 8;
     const uint64_t stop = std::min(end, chunkEnd);
     if (at == chunkStart && stop == chunkEnd) {
       free += chunk.freeCount;
@@ -104,7 +119,7 @@ uint64_t ClusterBitmap::CountFree(uint64_t first, uint64_t count, OperationLog* 
       continue;
     }
     while (at < stop) {
-      const uint8_t byte = chunk.bytes[(at - chunkStart) / 8];
+      const uint8_t byte = chunk.Byte((at - chunkStart) / 8);
       if (at % 8 == 0 && stop - at >= 8) {
         free += ZeroBits(byte);
         at += 8;
@@ -128,7 +143,12 @@ bool ClusterBitmap::Advance(uint64_t* cluster, OperationLog* log) {
     const Chunk& chunk = ChunkOf(byteIndex, log);
     const uint64_t inChunk = byteIndex % chunkBytes;
     if (PieceFailed(chunk, inChunk)) return false;
-    const uint8_t byte = chunk.bytes[inChunk];
+    if (chunk.bytes.empty() && chunk.fill == 0xFF) {
+      // A whole chunk of used clusters.
+      at = (byteIndex - inChunk + chunk.length) * 8;
+      continue;
+    }
+    const uint8_t byte = chunk.Byte(inChunk);
     if (byte == 0xFF && at % 8 == 0) {
       at += 8;
       continue;

@@ -39,10 +39,16 @@ class ClusterBitmap : public MftRecord {
  private:
   // Bitmap bytes are read in chunks; a chunk that can't be read whole is read piece by piece
   // (one sector each), and a piece that fails reads as all ones (not free) and is remembered.
+  // A chunk whose bytes are all alike (a stretch of free or used clusters, or one that could not
+  // be read at all) keeps one byte instead of all of them.
   struct Chunk {
-    std::vector<uint8_t> bytes;
+    uint64_t length = 0;
+    std::vector<uint8_t> bytes;      // empty when uniform
+    uint8_t fill = 0xFF;             // every byte, when uniform
     std::vector<bool> failedPieces;  // empty when every piece was read
+    bool allFailed = false;
     uint64_t freeCount = 0;
+    uint8_t Byte(uint64_t index) const { return bytes.empty() ? fill : bytes[index]; }
   };
   const Chunk& ChunkOf(uint64_t byteIndex, OperationLog* log);
   Chunk ReadChunk(uint64_t index, OperationLog* log);

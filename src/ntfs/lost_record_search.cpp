@@ -133,7 +133,9 @@ uint32_t LostRecordSearch::Run(ClusterBitmap& clusters, bool tolerant, uint32_t*
     }
   }
 
-  const uint64_t clusterCount = analyzer_.GetTotalSectors() / perCluster;
+  // Cluster offsets in bytes must fit 64 bits, however large the boot sector says the volume is.
+  const uint64_t clusterCount =
+      std::min<uint64_t>(analyzer_.GetTotalSectors() / perCluster, UINT64_MAX / clusterBytes);
   const uint64_t begin = c;
   const ProgressScale progress(context_.progressBar, clusterCount > c ? clusterCount - c : 0);
   if (firstOutside_ == 0) firstOutside_ = n_;

@@ -37,6 +37,7 @@ int64_t SignedField(const LeReader& reader, size_t offset, uint32_t size) {
 // start is not free.
 void CountClusters(int64_t lcn, uint64_t count, ClusterBitmap& bitmap, OperationLog* log,
                    ClusterTally& tally) {
+  tally.counted += count;
   uint64_t free = 0;
   if (lcn >= 0) free = bitmap.CountFree(static_cast<uint64_t>(lcn), count, log);
   tally.free += free;
@@ -156,6 +157,8 @@ ClusterTally TallyRuns(std::span<const uint8_t> runs, uint64_t startingVcn, Clus
     const bool sparse = offsetSize == 0;
     if (!sparse) lcn += SignedField(reader, at + 1 + lengthSize, offsetSize);
     tally.Add(lcn, length, sparse);
+    // A file can't hold more clusters than its volume: such runs are damaged.
+    if (tally.Tally().counted > bitmap.ClusterCount()) break;
     at += 1 + lengthSize + offsetSize;
   }
   return tally.Tally();

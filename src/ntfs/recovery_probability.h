@@ -14,6 +14,7 @@ class OperationLog;
 struct ClusterTally {
   uint64_t free = 0;
   uint64_t used = 0;
+  uint64_t counted = 0;  // clusters looked up in the bitmap (sparse units need none)
   bool complete = false;
 };
 

@@ -279,12 +279,14 @@ TEST_F(NtfsProbability, BrokenAndEndlessRunLists) {
   Bytes early = EncodeRuns({{30, 200}});
   early.back() = 0x51;
   EXPECT_TRUE(TallyRuns(early, 0, *bitmap_, &log_).complete);
-  // A run of four thousand million clusters is counted without a walk over each one.
-  const ClusterTally huge = Tally({{0xFFFFFFFF, 300}});
-  EXPECT_TRUE(huge.complete);
-  EXPECT_EQ(huge.free, 1024u - 300u);
-  EXPECT_EQ(huge.free + huge.used, 0xFFFFFFFFu);
-  EXPECT_EQ(Judge(76, DeletedFile({{0xFFFFFFFF, 300}}, 0xFFFFFFFE)), kProbabilityPoor);
+  // A run of four thousand million clusters is more than the volume holds: damaged, so the
+  // chances are unknown, found without a walk over each cluster.
+  EXPECT_FALSE(Tally({{0xFFFFFFFF, 300}}).complete);
+  EXPECT_EQ(Judge(76, DeletedFile({{0xFFFFFFFF, 300}}, 0xFFFFFFFE)), kProbabilityUnknown);
+  // Sparse units hold no clusters, so a sparse file may be larger than its volume.
+  const ClusterTally sparse = Tally({test::Sparse(0xFFFFFFF0), {16, 300}});
+  EXPECT_TRUE(sparse.complete);
+  EXPECT_EQ(sparse.free, uint64_t{0xFFFFFFF0} + 16);
 }
 
 TEST_F(NtfsProbability, FewClustersLookIntoExtensionRecords) {
