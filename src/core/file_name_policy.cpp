@@ -32,10 +32,12 @@ size_t ExtensionStart(const std::string& path) {
 }  // namespace
 
 bool ResolveExistingFile(FileNamePolicy& policy, const std::string& path, bool* renamed,
-                         std::string* newPath, size_t capacity) {
+                         std::string* newPath, size_t capacity, bool* existed) {
   *renamed = false;
+  if (existed != nullptr) *existed = policy == FileNamePolicy::kOverwriteAll;
   if (policy == FileNamePolicy::kOverwriteAll) return true;
   if (!platform::PathExists(path)) return true;
+  if (existed != nullptr) *existed = true;
   if (policy == FileNamePolicy::kSkipAll) return false;
   if (policy == FileNamePolicy::kAsk) {
     switch (ActivePrompter().ConfirmFileReplace(path)) {

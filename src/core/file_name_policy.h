@@ -21,8 +21,11 @@ enum class FileNamePolicy : uint32_t { kAsk = 0, kOverwriteAll = 1, kSkipAll = 2
 
 // False means: do not write this file. With renamed set, newPath is the free name to use. May ask
 // "Confirm file replace" through the active prompter and change the policy.
+// existed (optional) tells whether something of that name was there (unless the policy is
+// overwrite-all, which does not look).
 bool ResolveExistingFile(FileNamePolicy& policy, const std::string& path, bool* renamed,
-                         std::string* newPath, size_t capacity = kMaxPathBytes);
+                         std::string* newPath, size_t capacity = kMaxPathBytes,
+                         bool* existed = nullptr);
 
 // The first free "stem[Copy NNN].ext" for NNN from 001 to 998; false when the path is too long
 // for the capacity or every number is taken. The extension starts at the last '.' after the last

@@ -62,6 +62,10 @@ struct RecoveryContext {
   bool deletedOnlyFilter = false;  // the frame's filter when the job started: live files not written
   bool useFileType = true;         // bUseFileType: the FAT32 start-cluster probe may run
   RecoveryListener* listener = nullptr;  // optional
+  // Bytes the analyzer wrote to the last file, when it counts them (kUnknownBytes otherwise): saves
+  // asking the file system for each file's size.
+  static constexpr uint64_t kUnknownBytes = ~uint64_t{0};
+  uint64_t fileBytesWritten = kUnknownBytes;
 };
 
 }  // namespace orvande

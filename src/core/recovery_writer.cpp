@@ -207,11 +207,13 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
 
   std::string full = path + name;
   bool renamed = false;
+  bool existed = false;
   std::string newPath;
-  if (!ResolveExistingFile(policy_, full, &renamed, &newPath)) return true;
+  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes, &existed))
+    return true;
   if (renamed) {
     full = std::move(newPath);
-  } else if (platform::IsSymbolicLink(full)) {
+  } else if (existed && platform::IsSymbolicLink(full)) {
     // Replacing means a new file under this name, never writing through the link.
     platform::RemoveFile(full);
   }
@@ -221,12 +223,17 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
     job_.notifySink->Send(kMsgRecoveringFile, reinterpret_cast<uintptr_t>(full.c_str()), 0);
 
   const ItemLocation before = record.location;
+  job_.fileBytesWritten = RecoveryContext::kUnknownBytes;
   bool ok = analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_,
                                   log_);
   if (!(record.location == before)) StoreLocation(folder, index, record);
   // Linux keeps no creation time that could be set; the modification time is.
   if (ok) platform::SetFileModifiedTime(full, record.modified);
-  if (job_.listener != nullptr) job_.listener->FileRecovered(full, SizeOnDisk(full), ok);
+  if (job_.listener != nullptr) {
+    uint64_t bytes = job_.fileBytesWritten;
+    if (bytes == RecoveryContext::kUnknownBytes) bytes = SizeOnDisk(full);
+    job_.listener->FileRecovered(full, bytes, ok);
+  }
   return ok;
 }
 

@@ -116,6 +116,8 @@ class ClusterCopier {
     context_.progressBar->SetPosition(0);
   }
 
+  uint64_t BytesWritten() const { return written_; }
+
   void ReportWriteError(uint32_t error) {
     if (log_ == nullptr) return;
     log_->AddFormat(OperationLog::kError, strings::kCantWriteFileFormat, path_.c_str());
@@ -189,6 +191,7 @@ class ClusterCopier {
       return false;
     }
     remaining_ -= bytes;
+    written_ += bytes;
     uint64_t whole = bytes / clusterBytes_;
     if (whole > 0 && context_.progressBar != nullptr)
       context_.progressBar->Advance(static_cast<uint32_t>(whole * (clusterBytes_ >> shift_)));
@@ -205,6 +208,7 @@ class ClusterCopier {
   ClusterWalk walk_;
   uint32_t shift_ = 0;
   uint32_t maxClusters_ = 1;
+  uint64_t written_ = 0;
   std::unique_ptr<uint8_t[]> buffer_;
 };
 
@@ -254,6 +258,8 @@ bool FatAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std::
   if (!copier.AllocateBuffer()) return false;
   copier.StartProgress();
   bool ok = copier.Run(c);
+  // A failed write may have put part of its piece out: then the file system is asked.
+  context.fileBytesWritten = ok ? copier.BytesWritten() : RecoveryContext::kUnknownBytes;
   // A write the system deferred can still fail here; the file is then not whole.
   if (uint32_t error = file.Close(); error != kSuccess && ok) {
     copier.ReportWriteError(error);
