@@ -10,9 +10,11 @@ write to "name:stream" makes an alternate stream) and compression.
 ntfs-3g keeps files contiguous when it can, so fragmentation is forced:
   1. populate, including spacer files and the (still empty) files that are
      to be fragmented;
-  2. a filler takes all the free space; every other spacer is truncated to
-     0 bytes, so the holes are the only free clusters; the empty files are
-     written into them; the filler is truncated to 0 bytes;
+  2. filler files take all the free space; every other spacer (in disk
+     order) is truncated to 0 bytes, so the holes are the only free clusters;
+     the empty files are written into them, the last one into everything
+     left, including the clusters of a file deleted just before; the fillers
+     are deleted;
   3. remount; delete the folder "Gone"; remount; a new file takes the lowest
      free MFT record, which is the one of "Gone", so its children lose their
      parent;
@@ -175,6 +177,10 @@ class NtfsImage:
                     break
         self.mount()
         return sorted(paths, key=lambda p: first[p])
+
+    def free_bytes(self):
+        info = os.statvfs(self.mnt)
+        return info.f_bfree * info.f_frsize
 
     def truncate_to_zero(self, path):
         os.truncate(self.real(path), 0)
@@ -357,7 +363,8 @@ def populate(img, spec):
     img.text("Documents/Projects/Alpha/plan.md", 300, "resident data")
     img.text("Documents/Projects/Beta Ω/data.csv", 50000)
     img.text("Documents/deleted_resident.txt", 400, "resident, deleted later")
-    img.text("Documents/overwritten.bin", 40 * c, "deleted before the filler took its clusters")
+    img.text("Documents/overwritten.bin", 40 * c,
+             "deleted when the volume was full; Big/fragmented_deleted.bin took its clusters")
     img.text("Ünïcødé/日本語/ファイル名.txt", 3000, "non-ASCII name")
     img.text("Ünïcødé/日本語/削除済みのファイル.txt", 6000, "non-ASCII name, deleted later")
     img.text("Ünïcødé/Ελληνικά αρχεία.txt", 500)
@@ -419,18 +426,20 @@ def fragment(img, spec):
     small = max(c, 1024)
     smalls = img.by_position([f"Spacers/small_{i:04d}.bin" for i in range(2 * spec["holes"])])
     bigs = img.by_position([f"Spacers/big_{i:03d}.bin" for i in range(2 * BIG_HOLES)])
-    img.delete("Documents/overwritten.bin")
     img.fill("Filler")
     for path in smalls[::2]:
         img.truncate_to_zero(path)
     img.write_into("Big/attribute list.bin",
                    lib.text_content(f"{img.seed}/attrlist", spec["holes"] * small - 8 * c))
+    # Deleted only now: the fillers and extension records have taken their MFT records, so this
+    # record survives while the next writes take its clusters.
+    img.delete("Documents/overwritten.bin")
     for path in bigs[::2]:
         img.truncate_to_zero(path)
     half = BIG_HOLES // 2 * BIG_SPACER
     img.write_into("Big/fragmented.bin", lib.text_content(f"{img.seed}/frag", half - 3 * c))
-    img.write_into("Big/fragmented_deleted.bin",
-                   lib.text_content(f"{img.seed}/fragdel", half - 5 * c))
+    room = img.free_bytes() - 2 * c
+    img.write_into("Big/fragmented_deleted.bin", lib.text_content(f"{img.seed}/fragdel", room))
     img.delete("Filler")
     for path in ["Big/attribute list.bin", "Big/fragmented.bin", "Big/fragmented_deleted.bin"]:
         img.by_path[path].note("written into holes: fragmented")
