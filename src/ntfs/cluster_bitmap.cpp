@@ -13,7 +13,9 @@ namespace {
 constexpr uint64_t kChunkBytes = 64 * 1024;
 constexpr uint64_t kNone = ~uint64_t{0};
 
-uint64_t ZeroBits(uint8_t byte) { return 8 - static_cast<uint64_t>(std::popcount(byte)); }
+uint64_t ZeroBits(uint8_t byte) {
+  return 8 - static_cast<uint64_t>(std::popcount(byte));
+}
 
 }  // namespace
 
@@ -38,9 +40,13 @@ uint32_t ClusterBitmap::Load(uint64_t position, OperationLog* log) {
   return status;
 }
 
-uint64_t ClusterBitmap::PieceBytes() const { return std::max<uint32_t>(1, Analyzer()->BytesPerSector()); }
+uint64_t ClusterBitmap::PieceBytes() const {
+  return std::max<uint32_t>(1, Analyzer()->BytesPerSector());
+}
 
-uint64_t ClusterBitmap::ChunkBytes() const { return std::max(kChunkBytes, PieceBytes()); }
+uint64_t ClusterBitmap::ChunkBytes() const {
+  return std::max(kChunkBytes, PieceBytes());
+}
 
 ClusterBitmap::Chunk ClusterBitmap::ReadChunk(uint64_t index, OperationLog* log) {
   Chunk chunk;
@@ -48,8 +54,7 @@ ClusterBitmap::Chunk ClusterBitmap::ReadChunk(uint64_t index, OperationLog* log)
   const uint64_t length = std::min(ChunkBytes(), dataSize_ - start);
   chunk.bytes.assign(length, 0xFF);
   uint64_t got = 0;
-  if (!ReadStream(kAttrData, AttributeName::None(), chunk.bytes.data(), start, length, &got,
-                  log) ||
+  if (!ReadStream(kAttrData, AttributeName::None(), chunk.bytes.data(), start, length, &got, log) ||
       got != length) {
     // Piece by piece, so that one bad sector costs only its own piece.
     const uint64_t piece = PieceBytes();
@@ -70,9 +75,8 @@ ClusterBitmap::Chunk ClusterBitmap::ReadChunk(uint64_t index, OperationLog* log)
   chunk.allFailed = !chunk.failedPieces.empty() &&
                     std::all_of(chunk.failedPieces.begin(), chunk.failedPieces.end(),
                                 [](bool failed) { return failed; });
-  const bool uniform =
-      std::all_of(chunk.bytes.begin(), chunk.bytes.end(),
-                  [&](uint8_t byte) { return byte == chunk.bytes.front(); });
+  const bool uniform = std::all_of(chunk.bytes.begin(), chunk.bytes.end(),
+                                   [&](uint8_t byte) { return byte == chunk.bytes.front(); });
   if (length > 0 && uniform && (chunk.failedPieces.empty() || chunk.allFailed)) {
     chunk.fill = chunk.bytes.front();
     chunk.bytes = {};
@@ -162,9 +166,13 @@ bool ClusterBitmap::Advance(uint64_t* cluster, OperationLog* log) {
   return false;
 }
 
-uint32_t AllFreeBitmap::Load(uint64_t /*position*/, OperationLog* /*log*/) { return kSuccess; }
+uint32_t AllFreeBitmap::Load(uint64_t /*position*/, OperationLog* /*log*/) {
+  return kSuccess;
+}
 
-bool AllFreeBitmap::IsFree(uint64_t /*cluster*/, OperationLog* /*log*/) { return true; }
+bool AllFreeBitmap::IsFree(uint64_t /*cluster*/, OperationLog* /*log*/) {
+  return true;
+}
 
 bool AllFreeBitmap::Advance(uint64_t* cluster, OperationLog* /*log*/) {
   if (*cluster == kNone || *cluster + 1 >= ClusterCount()) return false;

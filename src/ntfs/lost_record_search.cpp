@@ -27,7 +27,10 @@ constexpr uint32_t kProgressEvery = 11;
 LostRecordSearch::LostRecordSearch(NtfsAnalyzer& analyzer, const BuildTreeContext& context,
                                    NtfsTreeBuilder& builder, CoveredRanges covered,
                                    OperationLog* log)
-    : analyzer_(analyzer), context_(context), builder_(builder), covered_(std::move(covered)),
+    : analyzer_(analyzer),
+      context_(context),
+      builder_(builder),
+      covered_(std::move(covered)),
       log_(log) {}
 
 LostRecordSearch::Outcome LostRecordSearch::Search(const uint8_t* bytes, uint64_t size,
@@ -42,7 +45,8 @@ LostRecordSearch::Outcome LostRecordSearch::Search(const uint8_t* bytes, uint64_
       at = skip;
       continue;
     }
-    if (end - at < kSignatureSize || std::memcmp(bytes + (at - start), kSignature, kSignatureSize) != 0) {
+    if (end - at < kSignatureSize ||
+        std::memcmp(bytes + (at - start), kSignature, kSignatureSize) != 0) {
       if (!tolerant_) return Outcome::kEndStep;
       at += sector;
       continue;
@@ -95,9 +99,8 @@ bool LostRecordSearch::ReadSpareTail(int64_t lcn, uint32_t spare, std::vector<ui
   const uint64_t first = static_cast<uint64_t>(lcn) * perCluster + perCluster - spare;
   buffer.assign(uint64_t{spare} * analyzer_.BytesPerSector(), 0);
   uint32_t status = kSuccess;
-  const uint32_t got = analyzer_.ReadVolumeSectors(first, buffer.data(),
-                                                   static_cast<uint32_t>(buffer.size()), &status,
-                                                   spare, false, true);
+  const uint32_t got = analyzer_.ReadVolumeSectors(
+      first, buffer.data(), static_cast<uint32_t>(buffer.size()), &status, spare, false, true);
   *start = first * analyzer_.BytesPerSector();
   return got == spare;
 }

@@ -12,7 +12,9 @@ namespace {
 
 constexpr uint32_t kKindMft = 1;
 
-bool Multiply(uint64_t a, uint64_t b, uint64_t* out) { return !__builtin_mul_overflow(a, b, out); }
+bool Multiply(uint64_t a, uint64_t b, uint64_t* out) {
+  return !__builtin_mul_overflow(a, b, out);
+}
 
 }  // namespace
 

@@ -1,10 +1,11 @@
 #include "ntfs/mft_walk.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <exception>
 #include <new>
-#include <strings.h>
 
 #include "core/ports.h"
 #include "ntfs/cluster_bitmap.h"
@@ -18,8 +19,8 @@
 namespace orvande {
 namespace {
 
-constexpr char kInvalidMftFormat[] = "MFT structure is invalid (position: 0x%016" PRIx64
-                                     "). Status %x";
+constexpr char kInvalidMftFormat[] =
+    "MFT structure is invalid (position: 0x%016" PRIx64 "). Status %x";
 constexpr char kBitmapName[] = "$bitmap";
 // A record read through the MFT is first read this far at most.
 constexpr uint64_t kMaximumFirstMftRead = 16384;
@@ -131,8 +132,7 @@ uint32_t MftWalk::Run(uint64_t dataSize, uint64_t allocatedSize, bool tolerant) 
   // A run list that maps clusters twice would have the walk read the same records over and over:
   // it ends where that begins.
   const uint64_t limit = std::min(
-      allocatedSize,
-      MftLayout::Of(table).FirstRepeatedPosition(analyzer_.BytesPerCluster()));
+      allocatedSize, MftLayout::Of(table).FirstRepeatedPosition(analyzer_.BytesPerCluster()));
   MftRecord record(&analyzer_);
   uint64_t p = 0;
   uint32_t status = kSuccess;

@@ -67,9 +67,9 @@ uint32_t NtfsAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* 
   uint64_t allocatedSize = 0;
   bool hasData = false;
   try {
-    hasData = mftRecord_.GetAttributeSize(kAttrData, AttributeName::None(), &dataSize,
-                                          &allocatedSize) &&
-              (dataSize != 0 || allocatedSize != 0);
+    hasData =
+        mftRecord_.GetAttributeSize(kAttrData, AttributeName::None(), &dataSize, &allocatedSize) &&
+        (dataSize != 0 || allocatedSize != 0);
   } catch (const std::exception&) {
     hasData = false;
   }

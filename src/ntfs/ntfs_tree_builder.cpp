@@ -26,21 +26,21 @@ constexpr uint16_t kRecordInUse = 0x0001;
 
 // $STANDARD_INFORMATION value.
 namespace standard_information {
-constexpr size_t kCreatedOffset = 0;    // u64
-constexpr size_t kModifiedOffset = 8;   // u64
+constexpr size_t kCreatedOffset = 0;   // u64
+constexpr size_t kModifiedOffset = 8;  // u64
 constexpr size_t kMaximumRead = 4096;
 }  // namespace standard_information
 
 // $FILE_NAME value.
 namespace file_name {
-constexpr size_t kParentOffset = 0;        // u64, the low 32 bits are used
-constexpr size_t kCreatedOffset = 8;       // u64
-constexpr size_t kModifiedOffset = 16;     // u64
-constexpr size_t kDataSizeOffset = 48;     // u64
-constexpr size_t kFlagsOffset = 56;        // u32
-constexpr size_t kNameLengthOffset = 64;   // u8, UTF-16 units
-constexpr size_t kNameSpaceOffset = 65;    // u8
-constexpr size_t kNameOffset = 66;         // UTF-16LE
+constexpr size_t kParentOffset = 0;       // u64, the low 32 bits are used
+constexpr size_t kCreatedOffset = 8;      // u64
+constexpr size_t kModifiedOffset = 16;    // u64
+constexpr size_t kDataSizeOffset = 48;    // u64
+constexpr size_t kFlagsOffset = 56;       // u32
+constexpr size_t kNameLengthOffset = 64;  // u8, UTF-16 units
+constexpr size_t kNameSpaceOffset = 65;   // u8
+constexpr size_t kNameOffset = 66;        // UTF-16LE
 constexpr uint32_t kMaximumValue = 4095;
 constexpr uint32_t kDirectoryFlag = 0x10000000;
 constexpr uint32_t kSkippedFlag = 0x40;
@@ -109,8 +109,8 @@ NtfsTreeBuilder::Scan NtfsTreeBuilder::ScanAttributes(MftRecord& record, RecordV
     const size_t units = fields.U8(file_name::kNameLengthOffset);
     const size_t available =
         fields.size() > file_name::kNameOffset ? fields.size() - file_name::kNameOffset : 0;
-    std::string name = Utf16LeToUtf8(
-        fields.Sub(file_name::kNameOffset, std::min(units * 2, available / 2 * 2)));
+    std::string name =
+        Utf16LeToUtf8(fields.Sub(file_name::kNameOffset, std::min(units * 2, available / 2 * 2)));
     name.resize(Utf8PrefixLength(name, kMaxNameBytes));
     if (name.empty()) {
       result = Scan::kFailed;
@@ -209,10 +209,10 @@ uint32_t NtfsTreeBuilder::Place(MftRecord& record, uint32_t n, RecordValues& val
       folder->SetModified(values.modified);
       folder->SetDeleted(deleted);
       store.Insert(n, folder.get());
-      const TreeNode node =
-          parent ? folder->InsertUnder(values.name, values.deleted, parent.get(), tree,
-                                       context_.shownNode, context_.notifySink)
-                 : folder->InsertAtTop(values.name, values.deleted, tree, kNoNode);
+      const TreeNode node = parent
+                                ? folder->InsertUnder(values.name, values.deleted, parent.get(),
+                                                      tree, context_.shownNode, context_.notifySink)
+                                : folder->InsertAtTop(values.name, values.deleted, tree, kNoNode);
       if (node == kNoNode) return kStatusTreeInsertFailed;
       if (values.deleted && parent)
         parent->MarkContainsDeleted(tree, context_.notifySink, context_.shownNode);

@@ -112,7 +112,8 @@ uint32_t JudgeOwnData(MftRecord& record, ClusterBitmap& bitmap, OperationLog* lo
     // The runs lie inside the attribute.
     const std::span<const uint8_t> bytes = record.Bytes();
     const uint64_t start = uint64_t{data->Offset()} + data->RunListOffset();
-    const uint64_t end = std::min<uint64_t>(uint64_t{data->Offset()} + data->Length(), bytes.size());
+    const uint64_t end =
+        std::min<uint64_t>(uint64_t{data->Offset()} + data->Length(), bytes.size());
     if (start > end) return kProbabilityUnknown;
     const ClusterTally tally =
         TallyRuns(bytes.subspan(start, end - start), data->StartingVcn(), bitmap, log);

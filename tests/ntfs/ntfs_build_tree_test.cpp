@@ -36,8 +36,9 @@ class NtfsBuildTree : public ::testing::Test {
     if (node == nullptr) {
       ASSERT_NE(volume_.Open(), nullptr);
     } else {
-      ASSERT_NE(volume_.OpenWith(new test::MemorySectorDevice(volume_.SharedImage(), nullptr, node)),
-                nullptr);
+      ASSERT_NE(
+          volume_.OpenWith(new test::MemorySectorDevice(volume_.SharedImage(), nullptr, node)),
+          nullptr);
     }
     reader_ = std::make_unique<NtfsAnalyzer>();
     SectorDevice* device = new test::MemorySectorDevice(volume_.SharedImage());
@@ -47,7 +48,8 @@ class NtfsBuildTree : public ::testing::Test {
   }
   uint32_t Build(bool withReader = true) {
     if (volume_.Analyzer() == nullptr) Open();
-    context_ = std::make_unique<BuildTreeContext>(tree_.Context(withReader ? reader_.get() : nullptr));
+    context_ =
+        std::make_unique<BuildTreeContext>(tree_.Context(withReader ? reader_.get() : nullptr));
     return volume_.Analyzer()->BuildTree(*context_, &log_);
   }
   uint32_t Probability(const std::string& path) {
@@ -75,15 +77,15 @@ class NtfsBuildTree : public ::testing::Test {
 
 TEST_F(NtfsBuildTree, TheWalkFillsTheTreeAndHandsTheBitmapToTheReader) {
   volume_.PutRecord(64, SimpleRecord({.name = u"docs", .directory = true}, 3));
-  volume_.PutRecord(65, RecordBuilder()
-                            .Flags(0)
-                            .Resident(kAttrFileName, u"", FileName({.name = u"gone.bin", .parent = 64}))
-                            .NonResident(kAttrData, u"", EncodeRuns({{2, 300}, {2, 100}}), 0, 3, 16000)
-                            .Build());
+  volume_.PutRecord(65,
+                    RecordBuilder()
+                        .Flags(0)
+                        .Resident(kAttrFileName, u"", FileName({.name = u"gone.bin", .parent = 64}))
+                        .NonResident(kAttrData, u"", EncodeRuns({{2, 300}, {2, 100}}), 0, 3, 16000)
+                        .Build());
   volume_.PutRecord(66, SimpleRecord({.name = u"kept.txt", .parent = 64}, 1, Bytes(9, 'k')));
   EXPECT_EQ(Build(), 0u);
-  EXPECT_EQ(tree_.Summary(),
-            "$Bitmap:f- $MFT:f- docs:d- docs/gone.bin:fD docs/kept.txt:f-");
+  EXPECT_EQ(tree_.Summary(), "$Bitmap:f- $MFT:f- docs:d- docs/gone.bin:fD docs/kept.txt:f-");
   EXPECT_EQ(tree_.List().at("docs/gone.bin").id, 65u);
 
   // Both analyzers have the bitmap; the reader judges: 2 used, 2 free clusters.
@@ -124,9 +126,10 @@ TEST_F(NtfsBuildTree, RecordsBeyondTheValidDataArriveAsOutside) {
   volume_.PutRecord(161, SimpleRecord({.name = u"in later.txt", .parent = 160}));
   EXPECT_EQ(Build(), 0u);
   // Record 150 is the first outside: parents from 11 to 150 are not trusted, later ones are.
-  EXPECT_EQ(tree_.Summary(),
-            "$$folder_2147483712:dD $$folder_2147483712/was in docs.txt:fD $Bitmap:f- $MFT:f- docs:d- "
-            "later:dD later/in later.txt:fD was in root.txt:fD");
+  EXPECT_EQ(
+      tree_.Summary(),
+      "$$folder_2147483712:dD $$folder_2147483712/was in docs.txt:fD $Bitmap:f- $MFT:f- docs:d- "
+      "later:dD later/in later.txt:fD was in root.txt:fD");
 }
 
 TEST_F(NtfsBuildTree, LostRecordsInFreeClustersAfterTheTable) {
@@ -216,10 +219,11 @@ TEST_F(NtfsBuildTree, TableRunsThatLeaveTheVolumeOrPointBackEndTheWalk) {
   volume_.PutRecord(70, SimpleRecord({.name = u"kept.txt"}));
   // The table's second run lies far outside the volume.
   const Bytes runs = EncodeRuns({{kMftClusters, 16}, {64, 100000}});
-  const Bytes outside = RecordBuilder()
-                .Resident(kAttrFileName, u"", test::FileNameValue(u"$MFT"))
-                .NonResident(kAttrData, u"", runs, 0, kMftClusters + 63, (kMftClusters + 64) * 4096)
-                .Build();
+  const Bytes outside =
+      RecordBuilder()
+          .Resident(kAttrFileName, u"", test::FileNameValue(u"$MFT"))
+          .NonResident(kAttrData, u"", runs, 0, kMftClusters + 63, (kMftClusters + 64) * 4096)
+          .Build();
   volume_.PutRecord(0, outside);
   EXPECT_EQ(Build(), kStatusMftStreamReadFailed);
   EXPECT_EQ(tree_.List().count("kept.txt"), 1u);
@@ -227,12 +231,12 @@ TEST_F(NtfsBuildTree, TableRunsThatLeaveTheVolumeOrPointBackEndTheWalk) {
   // Runs that map the table's clusters again and again, claiming terabytes: the walk ends
   // where they repeat, at once.
   TreeUnderTest repeated;
-  volume_.PutRecord(0, RecordBuilder()
-                           .Resident(kAttrFileName, u"", test::FileNameValue(u"$MFT"))
-                           .NonResident(kAttrData, u"",
-                                        EncodeRuns({{kMftClusters, 16}, {0xFFFFFFFF, 0}}), 0, 0,
-                                        uint64_t{1} << 44)
-                           .Build());
+  volume_.PutRecord(
+      0, RecordBuilder()
+             .Resident(kAttrFileName, u"", test::FileNameValue(u"$MFT"))
+             .NonResident(kAttrData, u"", EncodeRuns({{kMftClusters, 16}, {0xFFFFFFFF, 0}}), 0, 0,
+                          uint64_t{1} << 44)
+             .Build());
   Open();
   BuildTreeContext context = repeated.Context(reader_.get());
   OperationLog log;
@@ -262,13 +266,15 @@ TEST_F(NtfsBuildTree, HostileRecordsEndCleanly) {
     return list;
   }();
   volume_.PutRecord(90, RecordBuilder().Resident(kAttrAttributeList, u"", selfList).Build());
-  volume_.PutRecord(91, RecordBuilder()
-                            .Resident(kAttrAttributeList, u"", test::ListEntry(kAttrFileName, u"", 0, 90))
-                            .Build());
+  volume_.PutRecord(
+      91, RecordBuilder()
+              .Resident(kAttrAttributeList, u"", test::ListEntry(kAttrFileName, u"", 0, 90))
+              .Build());
   // A record of 65536 bytes full of noise after its header.
   Bytes noise(65536);
   uint32_t state = 12345;
-  for (uint8_t& byte : noise) byte = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 16);
+  for (uint8_t& byte : noise)
+    byte = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 16);
   noise[0] = 'F', noise[1] = 'I', noise[2] = 'L', noise[3] = 'E';
   StoreLe(noise, 4, 0x30, 2);
   StoreLe(noise, 6, 129, 2);

@@ -68,7 +68,8 @@ struct Analysis {
 // be found, so what lay in it sits under the placeholder for its record number.
 std::string ExpectedPath(const test::CorpusImage& image, const test::CorpusEntry& entry) {
   std::string path = entry.path;
-  for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+  for (size_t slash = path.find('/'); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
     const test::CorpusEntry* ancestor = image.Find(path.substr(0, slash));
     if (ancestor != nullptr && !ancestor->entryIntact && ancestor->mftRecord) {
       path = kPlaceholderPrefix + std::to_string(*ancestor->mftRecord) + path.substr(slash);
@@ -290,7 +291,8 @@ TEST_F(NtfsCorpusAnalysis, SameFilesAsTheSleuthKit) {
       if (it->first.rfind(kPlaceholderPrefix, 0) == 0 && slash != std::string::npos) {
         const std::string rest = it->first.substr(slash + 1);
         auto orphan = orphans.find(rest);
-        EXPECT_NE(orphan, orphans.end()) << it->first << " is under a placeholder, fls has no orphan";
+        EXPECT_NE(orphan, orphans.end())
+            << it->first << " is under a placeholder, fls has no orphan";
         if (orphan != orphans.end()) {
           EXPECT_EQ(orphan->second, it->second) << it->first;
           orphans.erase(orphan);
@@ -300,7 +302,8 @@ TEST_F(NtfsCorpusAnalysis, SameFilesAsTheSleuthKit) {
         ++it;
       }
     }
-    EXPECT_TRUE(orphans.empty()) << orphans.size() << " orphans of fls not under a placeholder, e.g. "
+    EXPECT_TRUE(orphans.empty()) << orphans.size()
+                                 << " orphans of fls not under a placeholder, e.g. "
                                  << orphans.begin()->first;
     for (const auto& [path, deleted] : theirs) {
       auto it = ours.find(path);

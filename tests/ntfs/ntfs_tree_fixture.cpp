@@ -66,7 +66,8 @@ void AddSystemRecords(TestVolume& volume, const std::vector<uint64_t>& used) {
   const uint64_t clusters = g.totalSectors / g.sectorsPerCluster;
   std::vector<std::pair<uint64_t, uint64_t>> ranges{{0, g.mftCluster + g.mftClusters}};
   for (uint64_t c : used) ranges.emplace_back(c, 1);
-  volume.PutRecord(kBitmapRecord, SimpleRecord({.name = u"$Bitmap"}, 1, BitmapBytes(clusters, ranges)));
+  volume.PutRecord(kBitmapRecord,
+                   SimpleRecord({.name = u"$Bitmap"}, 1, BitmapBytes(clusters, ranges)));
 }
 
 TreeUnderTest::TreeUnderTest() = default;

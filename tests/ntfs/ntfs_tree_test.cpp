@@ -100,20 +100,22 @@ TEST_F(NtfsTree, ParentsThatMayHaveBeenReusedAreNotTrusted) {
 TEST_F(NtfsTree, TheNameShownIsTheFirstLongNameMadeShowable) {
   AddRoot();
   std::string chosen;
-  Add(80, RecordBuilder()
-              .Resident(kAttrStandardInformation, u"", StandardInformation(11, 12))
-              .Resident(kAttrFileName, u"", FileName({.name = u"LONGNA~1.TXT", .nameSpace = 2}))
-              .Resident(kAttrFileName, u"", FileName({.name = u"skipped", .flags = 0x40}))
-              .Resident(kAttrFileName, u"", FileName({.name = u"Ünïcode <long>: name€.txt"}))
-              .Resident(kAttrFileName, u"", FileName({.name = u"second hard link"}))
-              .Build(),
+  Add(80,
+      RecordBuilder()
+          .Resident(kAttrStandardInformation, u"", StandardInformation(11, 12))
+          .Resident(kAttrFileName, u"", FileName({.name = u"LONGNA~1.TXT", .nameSpace = 2}))
+          .Resident(kAttrFileName, u"", FileName({.name = u"skipped", .flags = 0x40}))
+          .Resident(kAttrFileName, u"", FileName({.name = u"Ünïcode <long>: name€.txt"}))
+          .Resident(kAttrFileName, u"", FileName({.name = u"second hard link"}))
+          .Build(),
       false, 0, &chosen);
   EXPECT_EQ(chosen, "Ünïcode ?long?? name€.txt");
   Add(81, SimpleRecord({.name = std::u16string(u"ctl\x01\x1f|*\"x")}));
   std::string none = "stale";
-  Add(82, RecordBuilder()
-              .Resident(kAttrFileName, u"", FileName({.name = u"SHORT~1.TXT", .nameSpace = 2}))
-              .Build(),
+  Add(82,
+      RecordBuilder()
+          .Resident(kAttrFileName, u"", FileName({.name = u"SHORT~1.TXT", .nameSpace = 2}))
+          .Build(),
       false, 0, &none);
   EXPECT_EQ(none, "");
   EXPECT_EQ(tree_.Summary(), "ctl?????x:f- Ünïcode ?long?? name€.txt:f-");
@@ -122,14 +124,15 @@ TEST_F(NtfsTree, TheNameShownIsTheFirstLongNameMadeShowable) {
 TEST_F(NtfsTree, TimesSizeAndDeletedMark) {
   AddRoot();
   // Times missing from $STANDARD_INFORMATION come from the $FILE_NAME; the size from $DATA.
-  Add(90, RecordBuilder()
-              .Flags(0)
-              .Resident(kAttrStandardInformation, u"", StandardInformation(0, 0x2222))
-              .Resident(kAttrFileName, u"",
-                        FileName({.name = u"gone.bin", .created = 0x1111, .modified = 0x9999,
-                                  .dataSize = 7}))
-              .NonResident(kAttrData, u"", EncodeRuns({{3, 200}}), 0, 2, 12345)
-              .Build());
+  Add(90,
+      RecordBuilder()
+          .Flags(0)
+          .Resident(kAttrStandardInformation, u"", StandardInformation(0, 0x2222))
+          .Resident(
+              kAttrFileName, u"",
+              FileName({.name = u"gone.bin", .created = 0x1111, .modified = 0x9999, .dataSize = 7}))
+          .NonResident(kAttrData, u"", EncodeRuns({{3, 200}}), 0, 2, 12345)
+          .Build());
   const test::ListedEntry file = tree_.List().at("gone.bin");
   EXPECT_TRUE(file.deleted);
   EXPECT_EQ(file.location.Deleted(), 1);
@@ -159,7 +162,10 @@ TEST_F(NtfsTree, NamesKeptInExtensionRecords) {
                              .Resident(kAttrStandardInformation, u"", StandardInformation(5, 6))
                              .Resident(kAttrFileName, u"", FileName({.name = u"far name.txt"}))
                              .Build());
-  Add(100, RecordBuilder().Resident(kAttrAttributeList, u"", list).Resident(kAttrData, u"", Bytes(3, 1)).Build());
+  Add(100, RecordBuilder()
+               .Resident(kAttrAttributeList, u"", list)
+               .Resident(kAttrData, u"", Bytes(3, 1))
+               .Build());
   const auto entries = tree_.List();
   ASSERT_EQ(entries.count("far name.txt"), 1u) << tree_.Summary();
   EXPECT_EQ(entries.at("far name.txt").id, 100u);
@@ -192,9 +198,9 @@ class NtfsProbability : public NtfsTree {
  protected:
   void SetUp() override {
     test::AddSystemRecords(volume_);
-    volume_.PutRecord(test::kBitmapRecord,
-                      SimpleRecord({.name = u"$Bitmap"}, 1,
-                                   test::BitmapBytes(1024, {{0, 144}, {200, 100}})));
+    volume_.PutRecord(
+        test::kBitmapRecord,
+        SimpleRecord({.name = u"$Bitmap"}, 1, test::BitmapBytes(1024, {{0, 144}, {200, 100}})));
     LoadBitmap();
   }
   void LoadBitmap() {
