@@ -28,7 +28,9 @@ constexpr uint16_t kRecordInUse = 0x0001;
 namespace standard_information {
 constexpr size_t kCreatedOffset = 0;   // u64
 constexpr size_t kModifiedOffset = 8;  // u64
-constexpr size_t kMaximumRead = 4096;
+// Only the two times are used; for the resident value a record holds, reading more of it
+// would fail or succeed alike.
+constexpr size_t kUsedBytes = 16;
 }  // namespace standard_information
 
 // $FILE_NAME value.
@@ -81,7 +83,7 @@ NtfsTreeBuilder::Scan NtfsTreeBuilder::ScanAttributes(MftRecord& record, RecordV
     const uint32_t type = attribute.Type();
     if (type > kAttrFileName) return false;
     if (type == kAttrStandardInformation) {
-      value.assign(standard_information::kMaximumRead, 0);
+      value.assign(standard_information::kUsedBytes, 0);
       uint64_t got = 0;
       if (!record.ReadAttribute(attribute, value.data(), 0, value.size(), &got, log)) {
         result = Scan::kFailed;
