@@ -113,8 +113,9 @@ ReplaceAnswer CliPrompter::ConfirmFileReplace(std::string_view path) {
   if (rememberedReplace_) return *rememberedReplace_;
   const std::string exists = Format(LoadString(strings::kIdFileExists), std::string(path).c_str());
   if (in_ == nullptr) {
-    Unanswerable(exists + " There is no terminal to ask whether to replace it; choose with "
-                          "--on-exists replace|skip|rename.");
+    Unanswerable(exists +
+                 " There is no terminal to ask whether to replace it; choose with "
+                 "--on-exists replace|skip|rename.");
     return ReplaceAnswer::kSkipAll;
   }
   for (;;) {
@@ -164,8 +165,9 @@ BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
     return answer;
   }
   for (;;) {
-    err_ << strings::kBrokenFileNameCaption << ": " << WithoutAccelerator(strings::kBrokenFileNameLabel)
-         << ' ' << name << "\n  " << WithoutAccelerator(strings::kNewFileNameLabel)
+    err_ << strings::kBrokenFileNameCaption << ": "
+         << WithoutAccelerator(strings::kBrokenFileNameLabel) << ' ' << name << "\n  "
+         << WithoutAccelerator(strings::kNewFileNameLabel)
          << " (empty: keep it, - skip, -- skip all) " << std::flush;
     bool ok = false;
     std::string line = ReadLine(&ok);

@@ -210,7 +210,8 @@ class RecoverCommand final : public Command {
  public:
   CLI::App* Register(CLI::App& app) override {
     CLI::App* sub = app.add_subcommand(
-        "recover", "Write deleted (or, with --all-files, all) files of the volume in SOURCE into DIR");
+        "recover",
+        "Write deleted (or, with --all-files, all) files of the volume in SOURCE into DIR");
     sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
     sub->add_option("PATH", paths_, "Folders or files to recover, as analyze prints them");
     sub->add_option("--out", output_, "Destination folder (made when missing)")->required();
@@ -312,10 +313,9 @@ class RecoverCommand final : public Command {
 
   bool SameDiskAccepted(CommandContext& context) {
     if (!OutputOnSourceDevice(source_, destinationRoot_) || yes_) return true;
-    MessageAnswer answer =
-        ActivePrompter().ShowMessage(LoadString(strings::kIdSameDiskWarning),
-                                     strings::kProgramTitle, MessageIcon::kExclamation,
-                                     MessageButtons::kYesNo);
+    MessageAnswer answer = ActivePrompter().ShowMessage(
+        LoadString(strings::kIdSameDiskWarning), strings::kProgramTitle, MessageIcon::kExclamation,
+        MessageButtons::kYesNo);
     if (answer == MessageAnswer::kYes) return true;
     Fail(context, "\"" + output_ + "\" lies on the source device \"" + source_ +
                       "\"; writing there can overwrite the deleted data. Choose another --out, "
@@ -338,8 +338,7 @@ class RecoverCommand final : public Command {
     if (status != 0) {
       char code[16];
       std::snprintf(code, sizeof code, "0x%x", status);
-      context.err << "orvande-cli: analysis failed (" << code
-                  << "); recovering what was found\n";
+      context.err << "orvande-cli: analysis failed (" << code << "); recovering what was found\n";
       analysisIncomplete_ = true;
     }
     return true;
@@ -351,15 +350,15 @@ class RecoverCommand final : public Command {
     for (const std::string& text : wanted) {
       ResolvedPath resolved = ResolveTreePath(tree_, store_, storeLock_, text);
       if (!resolved.found) {
-        Fail(context, "\"" + text + "\" is neither a folder nor a file of the volume (paths are "
-                                    "as analyze prints them)");
+        Fail(context, "\"" + text +
+                          "\" is neither a folder nor a file of the volume (paths are "
+                          "as analyze prints them)");
         return false;
       }
       if (resolved.folderNode != kNoNode) {
         std::string destination = destinationRoot_;
         if (structure_) destination += StructurePath(tree_, tree_.Parent(resolved.folderNode));
-        AddEntry(plans, destination, 0, false,
-                 RecoverySelectionEntry::Folder(resolved.folderNode));
+        AddEntry(plans, destination, 0, false, RecoverySelectionEntry::Folder(resolved.folderNode));
       } else {
         std::string destination = destinationRoot_;
         if (structure_) destination += StructurePath(tree_, resolved.parentNode);
@@ -500,6 +499,8 @@ bool OutputOnSourceDevice(const std::string& source, const std::string& outputFo
   return sourceDisk && outputDisk && *sourceDisk == *outputDisk;
 }
 
-std::unique_ptr<Command> MakeRecoverCommand() { return std::make_unique<RecoverCommand>(); }
+std::unique_ptr<Command> MakeRecoverCommand() {
+  return std::make_unique<RecoverCommand>();
+}
 
 }  // namespace orvande::cli

@@ -22,7 +22,7 @@ std::unique_ptr<Command> MakeRecoverCommand();
 // One PATH of the command line found in the files tree: a folder node, or the files of a folder
 // that carry that name.
 struct ResolvedPath {
-  std::string path;            // as given, without a leading "./" or a final '/'
+  std::string path;               // as given, without a leading "./" or a final '/'
   TreeNode folderNode = kNoNode;  // a folder PATH
   TreeNode parentNode = kNoNode;  // the node of the folder that holds the files (a file PATH)
   uint32_t parentFolderId = 0;

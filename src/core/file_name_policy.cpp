@@ -77,8 +77,8 @@ bool MakeCopyName(const std::string& path, std::string* newPath, size_t capacity
   if (fixedBytes >= kMaxNameBytes) return false;
   size_t stemNameLimit = kMaxNameBytes - fixedBytes;
   if (stem.size() - nameStart > stemNameLimit) {
-    stem.resize(nameStart + Utf8PrefixLength(std::string_view(stem).substr(nameStart),
-                                             stemNameLimit));
+    stem.resize(nameStart +
+                Utf8PrefixLength(std::string_view(stem).substr(nameStart), stemNameLimit));
   }
 
   for (int n = 1; n <= kLastCopyNumber; ++n) {
@@ -101,8 +101,7 @@ uint32_t BrokenNameProblem(const BrokenNameAnswer& answer) {
   if (answer.action != BrokenNameAnswer::kRename) return 0;
   if (answer.newName.empty()) return strings::kIdEmptyNewFileName;
   if (answer.changeAll) {
-    return answer.symbol == 0 || IsInvalidNameSymbol(answer.symbol) ? strings::kIdInvalidSymbol
-                                                                     : 0;
+    return answer.symbol == 0 || IsInvalidNameSymbol(answer.symbol) ? strings::kIdInvalidSymbol : 0;
   }
   for (char c : answer.newName) {
     if (IsInvalidNameSymbol(c)) return strings::kIdInvalidNewFileName;

@@ -79,8 +79,8 @@ FixOutcome FixUnknownCharacters(std::string& path, size_t capacity, char* replac
 
 }  // namespace
 
-bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* skipped,
-                      bool* stopped, char* replacement, OperationLog* log, size_t keptPrefix) {
+bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* skipped, bool* stopped,
+                      char* replacement, OperationLog* log, size_t keptPrefix) {
   if (skipped != nullptr) *skipped = false;
   bool existed = platform::PathExists(path);
   if (!existed) {

@@ -18,7 +18,7 @@ class OperationLog;
 //
 // A failure is reported (when report is set) to the log, or without a log in a message box; the
 // folders this call made are removed again and false is returned.
-bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* skipped,
-                      bool* stopped, char* replacement, OperationLog* log, size_t keptPrefix = 0);
+bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* skipped, bool* stopped,
+                      char* replacement, OperationLog* log, size_t keptPrefix = 0);
 
 }  // namespace orvande

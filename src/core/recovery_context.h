@@ -59,8 +59,9 @@ struct RecoveryContext {
   std::vector<RecoverySelectionEntry> selection;
   char replacementCharacter = '?';     // '?' until a symbol is chosen for all later names
   ReadWriteLock* storeLock = nullptr;  // read side held while a folder's files are walked
-  bool deletedOnlyFilter = false;  // the frame's filter when the job started: live files not written
-  bool useFileType = true;         // bUseFileType: the FAT32 start-cluster probe may run
+  bool deletedOnlyFilter =
+      false;                // the frame's filter when the job started: live files not written
+  bool useFileType = true;  // bUseFileType: the FAT32 start-cluster probe may run
   RecoveryListener* listener = nullptr;  // optional
   // Bytes the analyzer wrote to the last file, when it counts them (kUnknownBytes otherwise): saves
   // asking the file system for each file's size.

@@ -109,8 +109,7 @@ bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentP
   return result;
 }
 
-bool RecoveryWriter::ReadRecord(FolderItem& folder, size_t index, FileRecord* copy,
-                                bool* present) {
+bool RecoveryWriter::ReadRecord(FolderItem& folder, size_t index, FileRecord* copy, bool* present) {
   OptionalReadLock hold(job_.storeLock);
   const std::vector<FileRecord>& files = folder.Files();
   *present = index < files.size();
@@ -176,8 +175,7 @@ void RecoveryWriter::StoreLocation(FolderItem& folder, size_t index, const FileR
   // The user interface may be reading this record's location for its probability column.
   std::vector<FileRecord>& files = folder.MutableFiles();
   if (job_.storeLock != nullptr) job_.storeLock->LockWrite();
-  if (index < files.size() && files[index].id == record.id &&
-      files[index].Name() == record.Name())
+  if (index < files.size() && files[index].id == record.id && files[index].Name() == record.Name())
     files[index].location = record.location;
   if (job_.storeLock != nullptr) job_.storeLock->Unlock();
 }
@@ -209,8 +207,7 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
   bool renamed = false;
   bool existed = false;
   std::string newPath;
-  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes, &existed))
-    return true;
+  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes, &existed)) return true;
   if (renamed) {
     full = std::move(newPath);
   } else if (existed && platform::IsSymbolicLink(full)) {
@@ -224,8 +221,8 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
 
   const ItemLocation before = record.location;
   job_.fileBytesWritten = RecoveryContext::kUnknownBytes;
-  bool ok = analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_,
-                                  log_);
+  bool ok =
+      analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_, log_);
   if (!(record.location == before)) StoreLocation(folder, index, record);
   // Linux keeps no creation time that could be set; the modification time is.
   if (ok) platform::SetFileModifiedTime(full, record.modified);

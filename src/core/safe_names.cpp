@@ -8,7 +8,9 @@ namespace {
 // Extensions longer than this are not worth keeping when a long name is cut.
 constexpr size_t kMaxKeptExtension = 16;
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 std::string CutToNameLimit(const std::string& name) {
   size_t dot = name.rfind('.');

@@ -170,8 +170,7 @@ class ClusterCopier {
     const uint32_t sectors = count * analyzer_.SectorsPerCluster();
     uint32_t result = kSuccess;
     if (analyzer_.ReadVolumeSectors(analyzer_.ClusterToSector(first), buffer_.get(),
-                                    count * clusterBytes_, &result, sectors, true,
-                                    true) == sectors)
+                                    count * clusterBytes_, &result, sectors, true, true) == sectors)
       return WriteClusters(count);
     // Again one cluster at a time, so that the file ends just before the cluster that fails.
     for (uint32_t i = 0; i < count; ++i) {
@@ -186,7 +185,8 @@ class ClusterCopier {
   // Writes `count` clusters from the start of the buffer, the last one cut to what remains.
   bool WriteClusters(uint32_t count) {
     uint64_t bytes = std::min<uint64_t>(remaining_, uint64_t{count} * clusterBytes_);
-    if (uint32_t error = file_.Write(buffer_.get(), static_cast<size_t>(bytes)); error != kSuccess) {
+    if (uint32_t error = file_.Write(buffer_.get(), static_cast<size_t>(bytes));
+        error != kSuccess) {
       ReportWriteError(error);
       return false;
     }

@@ -1,6 +1,8 @@
 // orvande-cli recover on the corpus images and the sample volume: what comes back and how it is
 // named, the free-cluster walk of fragmented deleted files, options that decide questions nobody
 // can answer, and a source that is never written.
+#include "cli/recover_command.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,7 +20,7 @@
 #include <vector>
 
 #include "cli/cli_app.h"
-#include "cli/recover_command.h"
+#include "cli/cli_prompter.h"
 #include "common/corpus.h"
 #include "platform/file_system.h"
 #include "platform/file_time.h"
@@ -96,7 +98,10 @@ fs::path FreshFolder(const std::string& stem) {
 class ImageTable {
  public:
   ImageTable(const std::vector<uint8_t>& image, const CorpusImage& corpus)
-      : image_(image), width_(corpus.fs == "FAT12" ? 12 : corpus.fs == "FAT16" ? 16 : 32) {
+      : image_(image),
+        width_(corpus.fs == "FAT12"   ? 12
+               : corpus.fs == "FAT16" ? 16
+                                      : 32) {
     LeReader boot(image.data(), 512);
     bytesPerSector_ = boot.U16(11);
     fatStart_ = uint64_t{boot.U16(14)} * bytesPerSector_;
@@ -119,7 +124,8 @@ class ImageTable {
     }
     uint64_t at = fatStart_ + uint64_t{cluster} * 4;
     return (image_[at] | (image_[at + 1] << 8) | (image_[at + 2] << 16) |
-            (uint32_t{image_[at + 3]} << 24)) & 0x0FFFFFFF;
+            (uint32_t{image_[at + 3]} << 24)) &
+           0x0FFFFFFF;
   }
 
   // From the first cluster, each next cluster is the next free one; a step that passes used
@@ -143,7 +149,8 @@ class ImageTable {
   std::vector<uint8_t> Bytes(const std::vector<uint32_t>& clusters, uint64_t size) const {
     std::vector<uint8_t> bytes;
     for (uint32_t c : clusters) {
-      auto at = image_.begin() + static_cast<std::ptrdiff_t>(dataStart_ + uint64_t{c - 2} * clusterBytes_);
+      auto at = image_.begin() +
+                static_cast<std::ptrdiff_t>(dataStart_ + uint64_t{c - 2} * clusterBytes_);
       bytes.insert(bytes.end(), at, at + clusterBytes_);
     }
     bytes.resize(size);
@@ -296,21 +303,22 @@ class RecoverSampleTest : public ::testing::Test {
 TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
   Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "--replace-char", "_"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_EQ(Files(out_), (std::vector<std::string>{
-                             "Documents/_ODO.TXT", "Documents/old draft.txt",
-                             "Pictures/Holiday 2003/beach sunset.jpg",
-                             "Pictures/Holiday 2003/mountain view.jpg", "Projects/_UILD.LOG"}));
-  EXPECT_NE(o.out.find("ok     9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
-            std::string::npos)
+  EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/_ODO.TXT", "Documents/old draft.txt",
+                                                   "Pictures/Holiday 2003/beach sunset.jpg",
+                                                   "Pictures/Holiday 2003/mountain view.jpg",
+                                                   "Projects/_UILD.LOG"}));
+  EXPECT_NE(
+      o.out.find("ok     9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
+      std::string::npos)
       << o.out;
   EXPECT_NE(o.out.find("5 files written, 16388 bytes, 0 failures, "), std::string::npos) << o.out;
   EXPECT_NE(o.out.find("Recovered files are in " + out_.string() + "/"), std::string::npos);
 }
 
 TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace) {
-  Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "--structure", "--all-files",
-                       "Pictures/Holiday 2003", "./Documents/Quarterly Report 2004.txt",
-                       "Projects/"});
+  Outcome o =
+      RunArgs({"recover", image_, "--out", out_.string(), "--structure", "--all-files",
+               "Pictures/Holiday 2003", "./Documents/Quarterly Report 2004.txt", "Projects/"});
   ASSERT_EQ(o.exitCode, 1);  // ?UILD.LOG needs a new first character and nobody can answer
   EXPECT_NE(o.err.find("--replace-char"), std::string::npos) << o.err;
   EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/Quarterly Report 2004.txt",
@@ -321,9 +329,9 @@ TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace)
   o = RunArgs({"recover", image_, "--out", out_.string(), "Pictures/Holiday 2003",
                "Documents/old draft.txt"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_EQ(Files(out_), (std::vector<std::string>{"Holiday 2003/beach sunset.jpg",
-                                                   "Holiday 2003/mountain view.jpg",
-                                                   "old draft.txt"}));
+  EXPECT_EQ(Files(out_),
+            (std::vector<std::string>{"Holiday 2003/beach sunset.jpg",
+                                      "Holiday 2003/mountain view.jpg", "old draft.txt"}));
 
   o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/nothing.txt"});
   EXPECT_EQ(o.exitCode, 1);
@@ -332,13 +340,14 @@ TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace)
 }
 
 TEST_F(RecoverSampleTest, ExistingFilesWithoutATerminalNeedTheOption) {
-  ASSERT_EQ(RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"}).exitCode, 0);
+  ASSERT_EQ(
+      RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"}).exitCode, 0);
   Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"});
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_NE(o.err.find("--on-exists replace|skip|rename"), std::string::npos) << o.err;
 
-  o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt",
-               "--on-exists", "rename"});
+  o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt", "--on-exists",
+               "rename"});
   EXPECT_EQ(o.exitCode, 0) << o.err;
   EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 001].txt"));
 
@@ -353,8 +362,8 @@ TEST_F(RecoverSampleTest, ReadOnlySourceIsNeverWritten) {
   const std::string before = test::Sha256OfFile(image_);
   const auto timeBefore = fs::last_write_time(image_);
   ASSERT_EQ(RunArgs({"analyze", image_}).exitCode, 0);
-  Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "--all-files",
-                       "--replace-char", "_"});
+  Outcome o =
+      RunArgs({"recover", image_, "--out", out_.string(), "--all-files", "--replace-char", "_"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(test::Sha256OfFile(image_), before);
   EXPECT_EQ(fs::last_write_time(image_), timeBefore);
@@ -364,8 +373,9 @@ TEST_F(RecoverSampleTest, ReadOnlySourceIsNeverWritten) {
   if (geteuid() != 0 || std::system("command -v losetup >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "no loop devices here";
   const fs::path deviceFile = folder_ / "loop";
-  if (std::system(("losetup --read-only --find --show '" + image_ + "' > '" +
-                   deviceFile.string() + "' 2>/dev/null").c_str()) != 0)
+  if (std::system(("losetup --read-only --find --show '" + image_ + "' > '" + deviceFile.string() +
+                   "' 2>/dev/null")
+                      .c_str()) != 0)
     GTEST_SKIP() << "losetup refused";
   std::string device;
   std::ifstream(deviceFile) >> device;
@@ -375,6 +385,37 @@ TEST_F(RecoverSampleTest, ReadOnlySourceIsNeverWritten) {
   EXPECT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(Files(out_).size(), 5u);
   EXPECT_EQ(test::Sha256OfFile(image_), before);
+}
+
+TEST(RecoverPrompter, TerminalAnswersAndRememberedAllAnswers) {
+  std::ostringstream err;
+  std::istringstream in("x\nk\n\n*\nnew?.txt\n_\n");
+  CliPrompter prompter(err, &in);
+  // An unknown key asks again; "skip all" holds for later questions without reading.
+  EXPECT_EQ(prompter.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kSkipAll);
+  EXPECT_EQ(prompter.ConfirmFileReplace("/out/b.txt"), ReplaceAnswer::kSkipAll);
+  EXPECT_NE(err.str().find("File \"/out/a.txt\" exists."), std::string::npos) << err.str();
+
+  // A refused symbol is explained and the dialog asked again.
+  BrokenNameAnswer answer = prompter.AskBrokenFileName("?ILE.DOC");
+  EXPECT_EQ(answer.action, BrokenNameAnswer::kRename);
+  EXPECT_EQ(answer.newName, "new?.txt");
+  EXPECT_TRUE(answer.changeAll);
+  EXPECT_EQ(answer.symbol, '_');
+  EXPECT_NE(err.str().find("Please enter valid symbol."), std::string::npos) << err.str();
+
+  // Options answer without asking; "ask" without a terminal stops the job and says why.
+  StopFlag stop{0};
+  CliPrompter silent(err, nullptr);
+  silent.SetRecoveryAnswers({RecoveryAnswers::OnExists::kRename, 'Q', &stop});
+  EXPECT_EQ(silent.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kAutoRenameAll);
+  EXPECT_EQ(silent.AskBrokenFileName("?X").symbol, 'Q');
+  EXPECT_FALSE(silent.UnansweredQuestion());
+  silent.SetRecoveryAnswers({RecoveryAnswers::OnExists::kAsk, 0, &stop});
+  EXPECT_EQ(silent.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kSkipAll);
+  EXPECT_EQ(stop.load(), 1);
+  ASSERT_TRUE(silent.UnansweredQuestion());
+  EXPECT_NE(silent.UnansweredQuestion()->find("--on-exists"), std::string::npos);
 }
 
 TEST(RecoverOutputDevice, ImageFilesAndUnknownPlacesAreNotTheSourceDevice) {

@@ -56,7 +56,9 @@ class NamingAnalyzer : public VolumeAnalyzer {
   }
 };
 
-std::unique_ptr<VolumeAnalyzer> MakeNamingAnalyzer() { return std::make_unique<NamingAnalyzer>(); }
+std::unique_ptr<VolumeAnalyzer> MakeNamingAnalyzer() {
+  return std::make_unique<NamingAnalyzer>();
+}
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -70,7 +72,8 @@ class RecoveryWriterTest : public ::testing::Test {
   void SetUp() override {
     RegisterAnalyzer(kFsFat, &MakeNamingAnalyzer);
     g_recover = nullptr;
-    base_ = fs::temp_directory_path() / ("orvande_recovery_" + std::to_string(std::random_device{}()));
+    base_ =
+        fs::temp_directory_path() / ("orvande_recovery_" + std::to_string(std::random_device{}()));
     fs::create_directories(base_ / "out");
     fs::create_directories(base_ / "outside");
     out_ = (base_ / "out").string() + "/";
@@ -337,10 +340,10 @@ TEST_F(RecoveryWriterTest, HostileNamesStayInsideTheDestination) {
   RunRoot();
 
   EXPECT_TRUE(Listing(base_ / "outside").empty());
-  EXPECT_EQ(Listing(base_), (std::vector<std::string>{
-                                "out/", "out/.._.._outside_escape.txt", "out/_../", "out/_../_..",
-                                "out/_../a_b", "out/_../" + std::string(251, 'n') + ".jpg",
-                                "out/x_y/", "outside/"}));
+  EXPECT_EQ(Listing(base_),
+            (std::vector<std::string>{
+                "out/", "out/.._.._outside_escape.txt", "out/_../", "out/_../_..", "out/_../a_b",
+                "out/_../" + std::string(251, 'n') + ".jpg", "out/x_y/", "outside/"}));
   EXPECT_NE(JoinedLogs().find("WARNING: The name \"..\" can't be used as it stands; written as "
                               "\"_..\"."),
             std::string::npos);
@@ -378,8 +381,8 @@ TEST_F(RecoveryWriterTest, FailedFolderCreationRemovesTheFoldersItMade) {
 
   // Skip in the name dialog of a folder: nothing made, nothing failed.
   std::string broken = out_ + "new/?OLDER/";
-  EXPECT_TRUE(CreateFolderPath(broken, kMaxPathBytes, true, &skipped, &stopped, &replacement,
-                               &log, out_.size()));
+  EXPECT_TRUE(CreateFolderPath(broken, kMaxPathBytes, true, &skipped, &stopped, &replacement, &log,
+                               out_.size()));
   EXPECT_TRUE(skipped);
   EXPECT_FALSE(fs::exists(out_ + "new"));
 

@@ -95,7 +95,7 @@ TEST(FatHostileNames, NothingLandsOutsideTheDestination) {
   std::string cut;
   for (int i = 0; i < 125; ++i) cut += "\xC3\xA9";
   EXPECT_EQ(written, (std::vector<std::string>{".._up/", ".._up/.._.._escaped.txt", "_..", "a_b",
-                                                cut + ".txt"}));
+                                               cut + ".txt"}));
   EXPECT_EQ(running.load(), 0);
   ASSERT_EQ(prompter.OperationLogs().size(), 1u);
   EXPECT_NE(prompter.OperationLogs()[0].find("written as \"a_b\""), std::string::npos);
