@@ -84,6 +84,53 @@ int64_t UnixSeconds(uint64_t fileTime) {
          static_cast<int64_t>(kFileTimeUnitsPerSecond);
 }
 
+bool ToolAvailable(const char* tool) {
+  const std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+// The lines a command prints on standard output.
+std::vector<std::string> OutputLines(const std::string& command) {
+  std::vector<std::string> lines;
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return lines;
+  std::string line;
+  char chunk[4096];
+  while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
+    line += chunk;
+    if (line.back() != '\n') continue;
+    line.pop_back();
+    lines.push_back(std::move(line));
+    line.clear();
+  }
+  pclose(pipe);
+  return lines;
+}
+
+// The modification time ($STANDARD_INFORMATION) of every record as fls reads it, by record
+// number; empty without fls.
+std::map<uint64_t, int64_t> SleuthTimes(const std::string& imagePath) {
+  std::map<uint64_t, int64_t> times;
+  if (!ToolAvailable("fls")) return times;
+  // Body lines: md5|name|inode|mode|uid|gid|size|atime|mtime|ctime|crtime; the inode is
+  // "record-type-id", and type 48 lines carry the $FILE_NAME times.
+  for (const std::string& line : OutputLines("fls -r -p -m '' '" + imagePath + "'")) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t bar = line.find('|'); bar != std::string::npos; bar = line.find('|', start)) {
+      fields.push_back(line.substr(start, bar - start));
+      start = bar + 1;
+    }
+    fields.push_back(line.substr(start));
+    if (fields.size() < 11) continue;
+    const std::string& inode = fields[2];
+    const size_t dash = inode.find('-');
+    if (dash == std::string::npos || inode.compare(dash, 4, "-48-") == 0) continue;
+    times.emplace(std::stoull(inode.substr(0, dash)), std::stoll(fields[8]));
+  }
+  return times;
+}
+
 class NtfsCorpusAnalysis : public test::NtfsOutputTest {
  protected:
   void SetUp() override {
@@ -102,8 +149,10 @@ TEST_F(NtfsCorpusAnalysis, EveryEntryAtItsPath) {
     ASSERT_NE(analysis.analyzer, nullptr) << test::Lines(analysis.log);
     EXPECT_EQ(analysis.status, 0u) << test::Lines(analysis.log);
     EXPECT_TRUE(analysis.reader->HasClusterBitmap());
+    const std::map<uint64_t, int64_t> volumeTimes = SleuthTimes(image.imagePath);
     int checked = 0;
     int underPlaceholders = 0;
+    int timesFromVolume = 0;
     for (const test::CorpusEntry& entry : image.entries) {
       // A record taken by a later file describes that file now.
       if (entry.IsStream() || !entry.entryIntact) continue;
@@ -120,15 +169,21 @@ TEST_F(NtfsCorpusAnalysis, EveryEntryAtItsPath) {
       if (!entry.IsFolder()) {
         EXPECT_EQ(item.size, entry.size);
       }
-      // The generator records a time for its filler files but never sets it on them, so the
-      // volume holds the time they were written.
-      if (entry.mtime && entry.notes.rfind("fills the volume", 0) != 0) {
-        EXPECT_EQ(UnixSeconds(item.modified), *entry.mtime);
+      // The volume's own time, as an independent reader sees it, where the generator could not
+      // set the time it recorded (its filler, files deleted while the volume was full).
+      if (entry.mtime && entry.mftRecord) {
+        auto onVolume = volumeTimes.find(*entry.mftRecord);
+        const int64_t expected = onVolume != volumeTimes.end() ? onVolume->second : *entry.mtime;
+        EXPECT_EQ(UnixSeconds(item.modified), expected);
+        timesFromVolume += onVolume != volumeTimes.end() && onVolume->second != *entry.mtime;
       }
       underPlaceholders += path.rfind(kPlaceholderPrefix, 0) == 0;
       ++checked;
     }
     EXPECT_GT(checked, 100);
+    // Only a few times may differ from what the generator recorded.
+    EXPECT_LT(timesFromVolume * 20, checked)
+        << timesFromVolume << " times differ from the manifest";
     // Each image has a folder whose record a later file took.
     EXPECT_GT(underPlaceholders, 0);
   }
@@ -147,9 +202,15 @@ TEST_F(NtfsCorpusAnalysis, ProbabilitiesFromTheBitmap) {
       ItemLocation location = analysis.items.at(ExpectedPath(image, entry)).location;
       const uint32_t probability = analysis.reader->GetRecoveryProbability(location, 0, nullptr);
       // The clusters of a deleted file that is still whole are all free; a live file is no
-      // question at all.
-      EXPECT_EQ(probability, entry.deleted ? (entry.intact ? kProbabilityGood : kProbabilityPoor)
-                                           : kProbabilityNotDeleted);
+      // question at all. Clusters that were overwritten and freed again look free too, so the
+      // bitmap says nothing certain about files that are no longer whole.
+      if (!entry.deleted) {
+        EXPECT_EQ(probability, kProbabilityNotDeleted);
+      } else if (entry.intact) {
+        EXPECT_EQ(probability, kProbabilityGood);
+      } else {
+        EXPECT_LE(probability, kProbabilityPoor);
+      }
       deleted += entry.deleted;
     }
     EXPECT_GT(deleted, 10);
@@ -201,40 +262,24 @@ struct SleuthEntry {
   bool reallocated = false;
 };
 
-bool ToolAvailable(const char* tool) {
-  const std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
-
 std::vector<SleuthEntry> SleuthListing(const std::string& imagePath) {
   std::vector<SleuthEntry> entries;
-  const std::string command = "fls -r -p '" + imagePath + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return entries;
-  std::string line;
-  char chunk[4096];
-  while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
-    line += chunk;
-    if (line.empty() || line.back() != '\n') continue;
-    line.pop_back();
+  for (const std::string& line : OutputLines("fls -r -p '" + imagePath + "'")) {
     const size_t tab = line.find('\t');
-    if (tab != std::string::npos) {
-      SleuthEntry entry;
-      const std::string head = line.substr(0, tab);
-      entry.path = line.substr(tab + 1);
-      entry.file = head.size() >= 3 && head[2] == 'r';
-      entry.deleted = head.find(" * ") != std::string::npos;
-      const std::string realloc = " (realloc)";
-      if (entry.path.size() > realloc.size() &&
-          entry.path.compare(entry.path.size() - realloc.size(), realloc.size(), realloc) == 0) {
-        entry.reallocated = true;
-        entry.path.resize(entry.path.size() - realloc.size());
-      }
-      entries.push_back(entry);
+    if (tab == std::string::npos) continue;
+    SleuthEntry entry;
+    const std::string head = line.substr(0, tab);
+    entry.path = line.substr(tab + 1);
+    entry.file = head.size() >= 3 && head[2] == 'r';
+    entry.deleted = head.find(" * ") != std::string::npos;
+    const std::string realloc = " (realloc)";
+    if (entry.path.size() > realloc.size() &&
+        entry.path.compare(entry.path.size() - realloc.size(), realloc.size(), realloc) == 0) {
+      entry.reallocated = true;
+      entry.path.resize(entry.path.size() - realloc.size());
     }
-    line.clear();
+    entries.push_back(entry);
   }
-  pclose(pipe);
   return entries;
 }
 
