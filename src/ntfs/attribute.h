@@ -15,7 +15,9 @@ class AttributeName {
  public:
   static AttributeName Any() { return AttributeName(true, {}); }
   static AttributeName None() { return AttributeName(false, {}); }
-  static AttributeName Of(std::span<const uint8_t> utf16le) { return AttributeName(false, utf16le); }
+  static AttributeName Of(std::span<const uint8_t> utf16le) {
+    return AttributeName(false, utf16le);
+  }
 
   bool IsAny() const { return any_; }
   uint32_t Length() const { return static_cast<uint32_t>(bytes_.size() / 2); }

@@ -33,7 +33,8 @@ uint64_t ClusterReader::ClustersInVolumeFrom(int64_t lcn) const {
 }
 
 uint64_t ClusterReader::MaxBatch() const {
-  return std::max<uint64_t>(1, kMaxRequestBytes / std::max<uint32_t>(1, analyzer_.BytesPerCluster()));
+  return std::max<uint64_t>(1,
+                            kMaxRequestBytes / std::max<uint32_t>(1, analyzer_.BytesPerCluster()));
 }
 
 void ClusterReader::LogReadFailure(uint32_t status, uint64_t firstSector, bool compressed,
@@ -42,16 +43,16 @@ void ClusterReader::LogReadFailure(uint32_t status, uint64_t firstSector, bool c
   if (status == kStatusSectorNotFound || status == kStatusOutsideVolume) {
     log->AddId(OperationLog::kWarning, strings::kIdNotInVolume);
     analyzer_.LogGeometry(log);
-    log->AddFormat(OperationLog::kPlain,
-                   compressed ? ntfs_texts::kCurrentCompressedSectorFormat
-                              : ntfs_texts::kCurrentSectorFormat,
-                   firstSector);
+    log->AddFormat(
+        OperationLog::kPlain,
+        compressed ? ntfs_texts::kCurrentCompressedSectorFormat : ntfs_texts::kCurrentSectorFormat,
+        firstSector);
   } else if (status == ErrDataError) {
     log->AddId(OperationLog::kWarning, strings::kIdBadSectorAt, firstSector);
   } else {
-    log->AddFormat(OperationLog::kWarning,
-                   compressed ? ntfs_texts::kCompressedReadErrorFormat : ntfs_texts::kReadErrorFormat,
-                   status);
+    log->AddFormat(
+        OperationLog::kWarning,
+        compressed ? ntfs_texts::kCompressedReadErrorFormat : ntfs_texts::kReadErrorFormat, status);
     log->AddFormat(OperationLog::kWarning, ntfs_texts::kSectorFormat, firstSector);
   }
 }
@@ -79,8 +80,8 @@ bool ClusterReader::ReadClean(int64_t lcn, uint64_t count, uint8_t* out) {
   if (lcn < 0 || count == 0 || sectors > UINT32_MAX || bytes > UINT32_MAX) return false;
   uint32_t status = kSuccess;
   const uint32_t got = analyzer_.ReadVolumeSectors(
-      static_cast<uint64_t>(lcn) * analyzer_.SectorsPerCluster(), out,
-      static_cast<uint32_t>(bytes), &status, static_cast<uint32_t>(sectors), true, true);
+      static_cast<uint64_t>(lcn) * analyzer_.SectorsPerCluster(), out, static_cast<uint32_t>(bytes),
+      &status, static_cast<uint32_t>(sectors), true, true);
   return got == sectors && IsSuccess(status);
 }
 
@@ -93,8 +94,8 @@ bool ClusterReader::ReadRange(int64_t lcn, uint64_t count, uint64_t inCluster, u
                             static_cast<uint64_t>(lcn - windowLcn_) < windowCount_;
       if (!inWindow) {
         const uint64_t windowClusters = std::max<uint64_t>(1, kWindowBytes / clusterBytes);
-        uint64_t fill = std::min({std::max<uint64_t>(ahead, 1), windowClusters,
-                                  ClustersInVolumeFrom(lcn)});
+        uint64_t fill =
+            std::min({std::max<uint64_t>(ahead, 1), windowClusters, ClustersInVolumeFrom(lcn)});
         if (fill == 0) return false;
         windowCount_ = 0;
         window_.resize(fill * clusterBytes);
@@ -149,9 +150,9 @@ bool ClusterReader::ReadUnit(const VcnMapping& mapping, std::vector<uint8_t>& da
       return false;
     }
     *status = kSuccess;
-    const uint32_t got = analyzer_.ReadVolumeSectors(
-        firstSector, data.data() + i * clusterBytes, static_cast<uint32_t>(clusterBytes), status,
-        perCluster, true, true);
+    const uint32_t got = analyzer_.ReadVolumeSectors(firstSector, data.data() + i * clusterBytes,
+                                                     static_cast<uint32_t>(clusterBytes), status,
+                                                     perCluster, true, true);
     if (!IsSuccess(*status) || got != perCluster) {
       LogReadFailure(*status, firstSector, true, log);
       return false;

@@ -28,7 +28,9 @@ void LogFault(OperationLog* log, const char* code) {
   if (log != nullptr) log->Add(OperationLog::kError, code);
 }
 
-uint64_t RoundUp(uint64_t value, uint64_t unit) { return (value + unit - 1) / unit * unit; }
+uint64_t RoundUp(uint64_t value, uint64_t unit) {
+  return (value + unit - 1) / unit * unit;
+}
 
 }  // namespace
 
@@ -110,7 +112,8 @@ uint32_t MftRecord::ReadDirectRecord(uint64_t offset, uint64_t* next, OperationL
     return kStatusNtfsFault;
   }
   if (sectorsRead == 0 && !IsSuccess(status)) return status;
-  const uint64_t bytesRead = std::min<uint64_t>(uint64_t{sectorsRead} * bytesPerSector, first.size());
+  const uint64_t bytesRead =
+      std::min<uint64_t>(uint64_t{sectorsRead} * bytesPerSector, first.size());
   if (bytesRead < record_header::kMinimumRead) return kStatusShortDirectRead;
   if (!HasFileSignature(first)) return kStatusNoFileSignature;
   const uint32_t recordSize = LeReader(first).U32(record_header::kAllocatedSizeOffset);
@@ -123,10 +126,10 @@ uint32_t MftRecord::ReadDirectRecord(uint64_t offset, uint64_t* next, OperationL
     std::memcpy(buffer_.data(), first.data(), std::min<uint64_t>(bytesRead, buffer_.size()));
     if (bytesRead < recordSize) {
       const uint64_t restSectors = (recordSize - bytesRead + bytesPerSector - 1) / bytesPerSector;
-      const uint32_t got = analyzer.ReadVolumeSectors(
-          firstSector + sectorsRead, buffer_.data() + bytesRead,
-          static_cast<uint32_t>(buffer_.size() - bytesRead), &status,
-          static_cast<uint32_t>(restSectors), true, true);
+      const uint32_t got =
+          analyzer.ReadVolumeSectors(firstSector + sectorsRead, buffer_.data() + bytesRead,
+                                     static_cast<uint32_t>(buffer_.size() - bytesRead), &status,
+                                     static_cast<uint32_t>(restSectors), true, true);
       if (got < restSectors) {
         buffer_.clear();
         // The rest could not be read even though the device reported no failure: the record is

@@ -90,8 +90,8 @@ class MftRecord {
                     bool collectUnit) const;
   // One cluster of the attribute into a buffer of BytesPerCluster: the bytes delivered, 0 on
   // failure. 0 with *status 0 means the VCN is not mapped here and is to be looked up by name.
-  uint32_t ReadCluster(const Attribute& attribute, uint64_t vcn, uint8_t* cluster,
-                       uint32_t* status, OperationLog* log);
+  uint32_t ReadCluster(const Attribute& attribute, uint64_t vcn, uint8_t* cluster, uint32_t* status,
+                       OperationLog* log);
   uint32_t ReadClusterByName(uint32_t type, const AttributeName& name, uint64_t vcn,
                              uint8_t* cluster, uint32_t* status, OperationLog* log);
   // length bytes of the attribute's value from offset. A resident value gives what it holds.
@@ -133,8 +133,8 @@ class MftRecord {
   // The cluster-by-cluster read behind ReadAttribute and ReadStream: through the attribute when
   // one is given, else by name only.
   bool ReadNonResident(const Attribute* attribute, uint32_t type, const AttributeName& name,
-                       uint8_t* destination, uint64_t offset, uint64_t length,
-                       uint64_t* bytesRead, OperationLog* log);
+                       uint8_t* destination, uint64_t offset, uint64_t length, uint64_t* bytesRead,
+                       OperationLog* log);
   // One cluster the way the reading steps take it, with every message; false ends the read.
   bool ReadOneClusterStep(const Attribute* attribute, uint32_t type, const AttributeName& name,
                           uint64_t vcn, uint32_t inCluster, uint64_t take, uint8_t* destination,

@@ -71,7 +71,9 @@ bool MftRecord::IsExtension() const {
   return LeReader(buffer_).U64(record_header::kBaseReferenceOffset) != 0;
 }
 
-uint16_t MftRecord::Flags() const { return LeReader(buffer_).U16(record_header::kFlagsOffset); }
+uint16_t MftRecord::Flags() const {
+  return LeReader(buffer_).U16(record_header::kFlagsOffset);
+}
 
 MftRecord* MftRecord::FindExtension(uint64_t position) const {
   auto it = recordCache_.find(position);

@@ -25,7 +25,8 @@ constexpr uint32_t kKindMft = 1;
 
 uint32_t MftRecord::ReadMapped(const VcnMapping& mapping, uint8_t* cluster, uint32_t* status,
                                OperationLog* log) {
-  if (mapping.compressed) return analyzer_->Clusters().ReadCompressed(mapping, cluster, status, log);
+  if (mapping.compressed)
+    return analyzer_->Clusters().ReadCompressed(mapping, cluster, status, log);
   if (mapping.sparse) {
     std::memset(cluster, 0, analyzer_->BytesPerCluster());
     return analyzer_->BytesPerCluster();
@@ -69,7 +70,8 @@ bool MftRecord::ReadAttribute(const Attribute& attribute, uint8_t* destination, 
   *bytesRead = 0;
   if (length == 0) return true;
   if (!attribute.HeaderFits(attribute_header::kWalkHeaderSize)) return false;
-  if (!attribute.NonResident()) return ReadResident(attribute, destination, offset, length, bytesRead);
+  if (!attribute.NonResident())
+    return ReadResident(attribute, destination, offset, length, bytesRead);
   if (!BelongsHere(attribute)) return false;
   return ReadNonResident(&attribute, attribute.Type(), AttributeName::None(), destination, offset,
                          length, bytesRead, log);
@@ -123,7 +125,8 @@ bool MftRecord::ReadNonResident(const Attribute* attribute, uint32_t type,
     if (!mapped) {
       if (attribute != nullptr) {
         if (!attribute->NameFits()) return false;
-        mapped = MapVcnByName(type, AttributeName::Of(attribute->NameBytes()), vcn, &mapping, false);
+        mapped =
+            MapVcnByName(type, AttributeName::Of(attribute->NameBytes()), vcn, &mapping, false);
       } else {
         mapped = MapVcnByName(type, name, vcn, &mapping, false);
       }

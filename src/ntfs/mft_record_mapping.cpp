@@ -17,9 +17,9 @@ const RunList& MftRecord::RunsOf(const Attribute& attribute) const {
   if (it != runLists_.end()) return it->second;
   // Runs are read up to the end of the record buffer, not of the attribute.
   const size_t start = size_t{attribute.Offset()} + attribute.RunListOffset();
-  std::span<const uint8_t> bytes =
-      start <= buffer_.size() ? std::span<const uint8_t>(buffer_).subspan(start)
-                              : std::span<const uint8_t>();
+  std::span<const uint8_t> bytes = start <= buffer_.size()
+                                       ? std::span<const uint8_t>(buffer_).subspan(start)
+                                       : std::span<const uint8_t>();
   return runLists_.emplace(attribute.Offset(), RunList::Decode(bytes, attribute.StartingVcn()))
       .first->second;
 }

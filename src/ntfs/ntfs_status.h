@@ -51,7 +51,8 @@ inline constexpr char kRecordReadErrorFormat[] =
 inline constexpr char kVolumeSizeFormat[] = "Volume size: 0x%016" PRIx64 " sectors";
 inline constexpr char kClusterSizeFormat[] = "Cluster size: %d";
 inline constexpr char kCurrentSectorFormat[] = "Current sector: 0x%016" PRIx64;
-inline constexpr char kCurrentCompressedSectorFormat[] = "Current sector(compressed): 0x%016" PRIx64;
+inline constexpr char kCurrentCompressedSectorFormat[] =
+    "Current sector(compressed): 0x%016" PRIx64;
 inline constexpr char kReadErrorFormat[] = "ext attribute read error: %x";
 inline constexpr char kCompressedReadErrorFormat[] = "compressed sector read error: %x";
 inline constexpr char kSectorFormat[] = "Sector: 0x%016" PRIx64;

@@ -13,6 +13,8 @@ class RecordFault : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-[[noreturn]] inline void ThrowRecordFault(const char* what) { throw RecordFault(what); }
+[[noreturn]] inline void ThrowRecordFault(const char* what) {
+  throw RecordFault(what);
+}
 
 }  // namespace orvande

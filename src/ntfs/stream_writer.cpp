@@ -58,7 +58,8 @@ bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attrib
                             OperationLog* log) {
   platform::OutputFile file;
   if (uint32_t error = file.CreateOrReplace(path); error != kSuccess) {
-    if (log != nullptr) log->AddFormat(OperationLog::kWarning, ntfs_texts::kCantCreateFileFormat, path.c_str());
+    if (log != nullptr)
+      log->AddFormat(OperationLog::kWarning, ntfs_texts::kCantCreateFileFormat, path.c_str());
     LogSystemError(log, OperationLog::kWarning, error);
     return false;
   }
@@ -101,7 +102,8 @@ bool MftRecord::WriteFileData(const std::string& path, bool recoverStreams,
     uint32_t error = file.CreateOrReplace(path);
     if (error == kSuccess) error = file.Close();
     if (error != kSuccess) {
-      if (log != nullptr) log->AddFormat(OperationLog::kError, ntfs_texts::kCantCreateFileFormat, path.c_str());
+      if (log != nullptr)
+        log->AddFormat(OperationLog::kError, ntfs_texts::kCantCreateFileFormat, path.c_str());
       LogSystemError(log, OperationLog::kError, error);
       return false;
     }

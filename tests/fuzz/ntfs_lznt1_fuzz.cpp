@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> cluster(kCluster);
     std::optional<size_t> got = byCluster.Extract(c * kCluster, cluster);
     if (!got || !allBytes) continue;
-    const size_t expected = *allBytes > c * kCluster ? std::min(kCluster, *allBytes - c * kCluster) : 0;
+    const size_t expected =
+        *allBytes > c * kCluster ? std::min(kCluster, *allBytes - c * kCluster) : 0;
     if (*got != expected) abort();
     if (std::memcmp(cluster.data(), all.data() + c * kCluster, *got) != 0) abort();
   }

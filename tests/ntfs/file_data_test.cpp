@@ -35,7 +35,8 @@ class BadSectorDevice : public test::MemorySectorDevice {
   using MemorySectorDevice::MemorySectorDevice;
   uint32_t ReadSectors(uint64_t first, uint8_t* buffer, uint32_t size, uint32_t* result,
                        uint32_t count, int unitShift, bool fill) override {
-    uint32_t got = MemorySectorDevice::ReadSectors(first, buffer, size, result, count, unitShift, fill);
+    uint32_t got =
+        MemorySectorDevice::ReadSectors(first, buffer, size, result, count, unitShift, fill);
     const uint64_t unit = uint64_t{1} << unitShift;
     for (uint64_t sector : bad) {
       const uint64_t at = sector * 512;
@@ -69,9 +70,9 @@ class FileData : public test::NtfsOutputTest {
 
 TEST_F(FileData, ResidentDataAndNamedStreams) {
   volume_.PutRecord(20, RecordBuilder()
-                           .Resident(kAttrData, u"", Bytes{'h', 'e', 'l', 'l', 'o'})
-                           .Resident(kAttrData, u"x", Bytes{'s', 't', 'r'})
-                           .Build());
+                            .Resident(kAttrData, u"", Bytes{'h', 'e', 'l', 'l', 'o'})
+                            .Resident(kAttrData, u"x", Bytes{'s', 't', 'r'})
+                            .Build());
   Open();
   ASSERT_TRUE(Recover(20, false));
   EXPECT_EQ(ReadFile(PathOf("f")), (Bytes{'h', 'e', 'l', 'l', 'o'}));
@@ -93,8 +94,8 @@ TEST_F(FileData, FragmentedDataReadsAtAnyOffset) {
   }
   expected.resize(expected.size() - 1234);
   volume_.PutRecord(21, RecordBuilder()
-                           .NonResident(kAttrData, u"", EncodeRuns(runs), 0, 35, expected.size())
-                           .Build());
+                            .NonResident(kAttrData, u"", EncodeRuns(runs), 0, 35, expected.size())
+                            .Build());
   Open();
   ASSERT_TRUE(Recover(21));
   EXPECT_EQ(ReadFile(PathOf("f")), expected);
@@ -111,7 +112,8 @@ TEST_F(FileData, FragmentedDataReadsAtAnyOffset) {
     uint64_t got = 0;
     ASSERT_TRUE(record.ReadAttribute(*data, out.data(), offset, length, &got, nullptr));
     ASSERT_EQ(got, length);
-    ASSERT_TRUE(std::equal(out.begin(), out.end(), expected.begin() + offset)) << offset << " " << length;
+    ASSERT_TRUE(std::equal(out.begin(), out.end(), expected.begin() + offset))
+        << offset << " " << length;
   }
 }
 
@@ -120,11 +122,11 @@ TEST_F(FileData, SparseHolesReadAsZerosWhereverTheyFall) {
   volume_.PutCluster(300, one);
   volume_.PutCluster(305, two);
   const uint64_t size = 20 * 4096;
-  volume_.PutRecord(22, RecordBuilder()
-                           .NonResident(kAttrData, u"",
-                                        EncodeRuns({{1, 300}, Sparse(4), {1, 5}, Sparse(14)}), 0, 19,
-                                        size, 0x8000)
-                           .Build());
+  volume_.PutRecord(
+      22, RecordBuilder()
+              .NonResident(kAttrData, u"", EncodeRuns({{1, 300}, Sparse(4), {1, 5}, Sparse(14)}), 0,
+                           19, size, 0x8000)
+              .Build());
   Open();
   ASSERT_TRUE(Recover(22));
   Bytes expected(size, 0);
@@ -170,10 +172,10 @@ TEST_F(FileData, CompressedSparseAndPlainUnits) {
   expected.insert(expected.end(), plain.begin(), plain.end());
   expected.resize(expected.size() - 1000);
   volume_.PutRecord(23, RecordBuilder()
-                           .NonResident(kAttrData, u"",
-                                        EncodeRuns({{2, 600}, Sparse(14), Sparse(16), {16, 100}}), 0,
-                                        47, expected.size(), 0x0001)
-                           .Build());
+                            .NonResident(kAttrData, u"",
+                                         EncodeRuns({{2, 600}, Sparse(14), Sparse(16), {16, 100}}),
+                                         0, 47, expected.size(), 0x0001)
+                            .Build());
   Open();
   ASSERT_TRUE(Recover(23));
   EXPECT_EQ(ReadFile(PathOf("f")), expected);
@@ -182,10 +184,10 @@ TEST_F(FileData, CompressedSparseAndPlainUnits) {
 
 TEST_F(FileData, InvalidCompressedDataFailsTheFile) {
   volume_.PutCluster(600, Bytes{0x02, 0xB0, 0x01, 0x00, 0x00, 0x00, 0x00});
-  volume_.PutRecord(24, RecordBuilder()
-                           .NonResident(kAttrData, u"", EncodeRuns({{1, 600}, Sparse(15)}), 0, 15,
-                                        5000, 0x0001)
-                           .Build());
+  volume_.PutRecord(
+      24, RecordBuilder()
+              .NonResident(kAttrData, u"", EncodeRuns({{1, 600}, Sparse(15)}), 0, 15, 5000, 0x0001)
+              .Build());
   Open();
   EXPECT_FALSE(Recover(24));
   EXPECT_FALSE(std::filesystem::exists(PathOf("f")));
@@ -195,14 +197,12 @@ TEST_F(FileData, InvalidCompressedDataFailsTheFile) {
 }
 
 TEST_F(FileData, ClustersOutsideTheVolume) {
-  volume_.PutRecord(25, RecordBuilder()
-                           .NonResident(kAttrData, u"", EncodeRuns({{2, 5000}}), 0, 1, 6000)
-                           .Build());
+  volume_.PutRecord(
+      25, RecordBuilder().NonResident(kAttrData, u"", EncodeRuns({{2, 5000}}), 0, 1, 6000).Build());
   // The volume's last cluster still lies inside it.
   volume_.PutCluster(1023, Bytes(4096, 0x5A));
-  volume_.PutRecord(26, RecordBuilder()
-                           .NonResident(kAttrData, u"", EncodeRuns({{1, 1023}}), 0, 0, 4096)
-                           .Build());
+  volume_.PutRecord(
+      26, RecordBuilder().NonResident(kAttrData, u"", EncodeRuns({{1, 1023}}), 0, 0, 4096).Build());
   Open();
   EXPECT_FALSE(Recover(25));
   EXPECT_FALSE(std::filesystem::exists(PathOf("f")));
@@ -218,9 +218,10 @@ TEST_F(FileData, ClustersOutsideTheVolume) {
 TEST_F(FileData, BadSectorsAreReportedPerClusterAndReadAsZeros) {
   Bytes content = Pattern(3 * 4096, 5);
   volume_.PutCluster(300, content);
-  volume_.PutRecord(27, RecordBuilder()
-                           .NonResident(kAttrData, u"", EncodeRuns({{3, 300}}), 0, 2, content.size())
-                           .Build());
+  volume_.PutRecord(27,
+                    RecordBuilder()
+                        .NonResident(kAttrData, u"", EncodeRuns({{3, 300}}), 0, 2, content.size())
+                        .Build());
   auto* device = new BadSectorDevice(volume_.SharedImage());
   device->bad = {300 * 8 + 9, 300 * 8 + 12, 128 + 8 * 10};  // two in cluster 301, one in the MFT
   analyzer_ = volume_.OpenWith(device);
@@ -235,17 +236,18 @@ TEST_F(FileData, BadSectorsAreReportedPerClusterAndReadAsZeros) {
 
 TEST_F(FileData, AFailingNamedStreamOnlyWarns) {
   volume_.PutRecord(28, RecordBuilder()
-                           .Resident(kAttrData, u"", Bytes{'a', 'b', 'c'})
-                           .NonResident(kAttrData, u"x", EncodeRuns({{1, 5000}}), 0, 0, 10)
-                           .Build());
+                            .Resident(kAttrData, u"", Bytes{'a', 'b', 'c'})
+                            .NonResident(kAttrData, u"x", EncodeRuns({{1, 5000}}), 0, 0, 10)
+                            .Build());
   volume_.PutRecord(29, RecordBuilder()
-                           .NonResident(kAttrData, u"", EncodeRuns({{1, 5000}}), 0, 0, 10)
-                           .Resident(kAttrData, u"x", Bytes{'a'})
-                           .Build());
+                            .NonResident(kAttrData, u"", EncodeRuns({{1, 5000}}), 0, 0, 10)
+                            .Resident(kAttrData, u"x", Bytes{'a'})
+                            .Build());
   Open();
   ASSERT_TRUE(Recover(28, true));
   EXPECT_EQ(ReadFile(PathOf("f")), (Bytes{'a', 'b', 'c'}));
-  EXPECT_NE(test::Lines(log_).find("WARNING: Can't recover alternative streams."), std::string::npos);
+  EXPECT_NE(test::Lines(log_).find("WARNING: Can't recover alternative streams."),
+            std::string::npos);
   EXPECT_FALSE(Recover(29, true));
   EXPECT_FALSE(std::filesystem::exists(PathOf("f")));
 }
@@ -253,9 +255,10 @@ TEST_F(FileData, AFailingNamedStreamOnlyWarns) {
 TEST_F(FileData, StopKeepsWhatWasWritten) {
   Bytes content = Pattern(200000, 8);
   volume_.PutCluster(300, content);
-  volume_.PutRecord(30, RecordBuilder()
-                           .NonResident(kAttrData, u"", EncodeRuns({{49, 300}}), 0, 48, content.size())
-                           .Build());
+  volume_.PutRecord(30,
+                    RecordBuilder()
+                        .NonResident(kAttrData, u"", EncodeRuns({{49, 300}}), 0, 48, content.size())
+                        .Build());
   StopFlag stop{0};
   context_.stop = &stop;
   auto* device = new test::MemorySectorDevice(volume_.SharedImage());
@@ -265,16 +268,18 @@ TEST_F(FileData, StopKeepsWhatWasWritten) {
     if (call.first >= 300 * 8) stop = 1;
   };
   ASSERT_TRUE(Recover(30));
-  EXPECT_EQ(ReadFile(PathOf("f")), Bytes(content.begin(), content.begin() + MftRecord::kStreamPiece));
+  EXPECT_EQ(ReadFile(PathOf("f")),
+            Bytes(content.begin(), content.begin() + MftRecord::kStreamPiece));
 }
 
 TEST_F(FileData, LooseRecordsAndSectorRuns) {
   const uint64_t loose = 400 * 4096;
   volume_.PutBytes(loose, RecordBuilder().Resident(kAttrData, u"", Bytes{'l'}).Build());
-  volume_.PutBytes(loose + 4096, RecordBuilder()
-                                     .Resident(kAttrAttributeList, u"", ListEntry(kAttrData, u"", 0, 3))
-                                     .Resident(kAttrData, u"", Bytes{'l'})
-                                     .Build());
+  volume_.PutBytes(loose + 4096,
+                   RecordBuilder()
+                       .Resident(kAttrAttributeList, u"", ListEntry(kAttrData, u"", 0, 3))
+                       .Resident(kAttrData, u"", Bytes{'l'})
+                       .Build());
   volume_.PutBytes(500 * 512, Bytes(1024, 'r'));
   Open();
   ItemLocation direct(0, loose);
@@ -293,9 +298,9 @@ TEST_F(FileData, AListThatContradictsItselfFailsTheFile) {
   Bytes entry = ListEntry(kAttrData, u"", 0, 31);
   entry[6] = 200;  // a name far longer than the list
   volume_.PutRecord(31, RecordBuilder()
-                           .Resident(kAttrAttributeList, u"", entry)
-                           .Resident(kAttrData, u"", Bytes{'d'})
-                           .Build());
+                            .Resident(kAttrAttributeList, u"", entry)
+                            .Resident(kAttrData, u"", Bytes{'d'})
+                            .Build());
   Open();
   EXPECT_FALSE(Recover(31));
   EXPECT_FALSE(std::filesystem::exists(PathOf("f")));

@@ -61,7 +61,9 @@ std::optional<Bytes> Extract(Bytes compressed, uint64_t from, size_t size) {
   return out;
 }
 
-std::vector<Token> Literals(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
+std::vector<Token> Literals(const Bytes& bytes) {
+  return {bytes.begin(), bytes.end()};
+}
 
 TEST(Lznt1, StoredChunksAreTheirOwnOutput) {
   Bytes stored(4096);

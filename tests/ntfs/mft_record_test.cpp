@@ -168,16 +168,22 @@ void PutListedFiles(TestVolume& volume) {
                            .Resident(kAttrAttributeList, u"", list)
                            .NonResident(kAttrData, u"", EncodeRuns({{4, 100}}), 0, 3, size)
                            .Build());
-  volume.PutRecord(31, RecordBuilder().BaseReference(30).NonResident(
-                           kAttrData, u"", EncodeRuns({{4, 200}}), 4, 7, 0).Build());
+  volume.PutRecord(31, RecordBuilder()
+                           .BaseReference(30)
+                           .NonResident(kAttrData, u"", EncodeRuns({{4, 200}}), 4, 7, 0)
+                           .Build());
   Bytes other = ListEntry(kAttrData, u"", 0, 33);
   Bytes second = ListEntry(kAttrData, u"", 2, 34);
   other.insert(other.end(), second.begin(), second.end());
   volume.PutRecord(32, RecordBuilder().Resident(kAttrAttributeList, u"", other).Build());
-  volume.PutRecord(33, RecordBuilder().BaseReference(32).NonResident(
-                           kAttrData, u"", EncodeRuns({{2, 300}}), 0, 1, 4 * 4096).Build());
-  volume.PutRecord(34, RecordBuilder().BaseReference(32).NonResident(
-                           kAttrData, u"", EncodeRuns({{2, 400}}), 2, 3, 0).Build());
+  volume.PutRecord(33, RecordBuilder()
+                           .BaseReference(32)
+                           .NonResident(kAttrData, u"", EncodeRuns({{2, 300}}), 0, 1, 4 * 4096)
+                           .Build());
+  volume.PutRecord(34, RecordBuilder()
+                           .BaseReference(32)
+                           .NonResident(kAttrData, u"", EncodeRuns({{2, 400}}), 2, 3, 0)
+                           .Build());
   for (uint64_t lcn : {100, 101, 102, 103, 200, 201, 202, 203, 300, 301, 400, 401})
     volume.PutCluster(lcn, Bytes(4096, static_cast<uint8_t>(lcn)));
 }
@@ -212,9 +218,9 @@ TEST(MftRecord, AttributeListReachesExtensionRecords) {
   uint64_t dataSize = 0, allocated = 0;
   ASSERT_TRUE(record.GetAttributeSize(kAttrData, AttributeName::None(), &dataSize, &allocated));
   EXPECT_EQ(dataSize, 4u * 4096);
-  ASSERT_TRUE(record.ReadStream(kAttrData, AttributeName::None(), read.data(), 4096, 2 * 4096,
-                                &got, nullptr));
-  EXPECT_EQ(read[0], 45);  // 301 as a byte
+  ASSERT_TRUE(record.ReadStream(kAttrData, AttributeName::None(), read.data(), 4096, 2 * 4096, &got,
+                                nullptr));
+  EXPECT_EQ(read[0], 45);      // 301 as a byte
   EXPECT_EQ(read[4096], 144);  // 400 as a byte
 
   // A record found loose on the disk can't reach its extensions.
@@ -226,13 +232,14 @@ TEST(MftRecord, AttributeListReachesExtensionRecords) {
 
 TEST(MftRecord, ListsOf64KiBAndMissingExtensions) {
   TestVolume volume;
-  volume.PutRecord(5, RecordBuilder()
-                          .NonResident(kAttrAttributeList, u"", EncodeRuns({{16, 500}}), 0, 15, 65536)
-                          .Resident(kAttrData, u"", Bytes{'o', 'k'})
-                          .Build());
-  volume.PutRecord(6, RecordBuilder()
-                          .Resident(kAttrAttributeList, u"", ListEntry(kAttrData, u"", 0, 9))
-                          .Build());
+  volume.PutRecord(5,
+                   RecordBuilder()
+                       .NonResident(kAttrAttributeList, u"", EncodeRuns({{16, 500}}), 0, 15, 65536)
+                       .Resident(kAttrData, u"", Bytes{'o', 'k'})
+                       .Build());
+  volume.PutRecord(
+      6,
+      RecordBuilder().Resident(kAttrAttributeList, u"", ListEntry(kAttrData, u"", 0, 9)).Build());
   NtfsAnalyzer* analyzer = volume.Open();
   ASSERT_NE(analyzer, nullptr);
   MftRecord record(analyzer);
@@ -253,8 +260,12 @@ TEST(MftRecord, ListsOf64KiBAndMissingExtensions) {
 TEST(MftRecord, ExtensionsDoNotLoadListsOfTheirOwn) {
   // Two records naming each other in their lists would otherwise load each other forever.
   TestVolume volume;
-  volume.PutRecord(7, RecordBuilder().Resident(kAttrAttributeList, u"", ListEntry(kAttrData, u"", 0, 8)).Build());
-  volume.PutRecord(8, RecordBuilder().Resident(kAttrAttributeList, u"", ListEntry(kAttrData, u"", 0, 7)).Build());
+  volume.PutRecord(
+      7,
+      RecordBuilder().Resident(kAttrAttributeList, u"", ListEntry(kAttrData, u"", 0, 8)).Build());
+  volume.PutRecord(
+      8,
+      RecordBuilder().Resident(kAttrAttributeList, u"", ListEntry(kAttrData, u"", 0, 7)).Build());
   NtfsAnalyzer* analyzer = volume.Open();
   ASSERT_NE(analyzer, nullptr);
   MftRecord record(analyzer);
@@ -274,8 +285,10 @@ TEST(MftOwnRecord, RecognisesTheTablesOwnName) {
   EXPECT_FALSE(IsMftOwnRecord(renamed.data(), renamed.size()));
   EXPECT_FALSE(IsMftOwnRecord(own.data(), name + 6));
   EXPECT_FALSE(IsMftOwnRecord(own.data(), 41));
-  Bytes unsorted = RecordBuilder().Resident(0x40, u"", Bytes(8)).Resident(kAttrFileName, u"",
-                                            test::FileNameValue(u"$MFT")).Build();
+  Bytes unsorted = RecordBuilder()
+                       .Resident(0x40, u"", Bytes(8))
+                       .Resident(kAttrFileName, u"", test::FileNameValue(u"$MFT"))
+                       .Build();
   EXPECT_FALSE(IsMftOwnRecord(unsorted.data(), unsorted.size()));
   Bytes noAttributes = own;
   StoreLe(noAttributes, 20, 0, 2);

@@ -11,7 +11,9 @@ namespace {
 constexpr uint32_t kUsaOffset = 0x30;
 constexpr uint16_t kSequenceNumber = 0x4A4A;
 
-size_t Align8(size_t value) { return (value + 7) & ~size_t{7}; }
+size_t Align8(size_t value) {
+  return (value + 7) & ~size_t{7};
+}
 
 void Put(Bytes& bytes, size_t offset, uint64_t value, size_t width) {
   if (bytes.size() < offset + width) bytes.resize(offset + width);
@@ -39,7 +41,9 @@ size_t SignedWidth(int64_t value) {
 
 }  // namespace
 
-TestRun Sparse(uint64_t length) { return TestRun{length, 0, true}; }
+TestRun Sparse(uint64_t length) {
+  return TestRun{length, 0, true};
+}
 
 Bytes EncodeRuns(const std::vector<TestRun>& runs) {
   Bytes out;
@@ -47,7 +51,8 @@ Bytes EncodeRuns(const std::vector<TestRun>& runs) {
     const size_t lengthWidth = UnsignedWidth(run.length);
     const size_t offsetWidth = run.sparse ? 0 : SignedWidth(run.delta);
     out.push_back(static_cast<uint8_t>(lengthWidth | (offsetWidth << 4)));
-    for (size_t i = 0; i < lengthWidth; ++i) out.push_back(static_cast<uint8_t>(run.length >> (8 * i)));
+    for (size_t i = 0; i < lengthWidth; ++i)
+      out.push_back(static_cast<uint8_t>(run.length >> (8 * i)));
     for (size_t i = 0; i < offsetWidth; ++i)
       out.push_back(static_cast<uint8_t>(static_cast<uint64_t>(run.delta) >> (8 * i)));
   }
@@ -189,9 +194,10 @@ TestVolume::TestVolume(VolumeGeometry geometry)
 Bytes TestVolume::MftOwnRecord() const {
   return RecordBuilder(geometry_.recordSize)
       .Resident(kAttrFileName, u"", FileNameValue(u"$MFT"))
-      .NonResident(kAttrData, u"",
-                   EncodeRuns({{geometry_.mftClusters, static_cast<int64_t>(geometry_.mftCluster)}}),
-                   0, geometry_.mftClusters - 1, uint64_t{geometry_.mftClusters} * ClusterBytes())
+      .NonResident(
+          kAttrData, u"",
+          EncodeRuns({{geometry_.mftClusters, static_cast<int64_t>(geometry_.mftCluster)}}), 0,
+          geometry_.mftClusters - 1, uint64_t{geometry_.mftClusters} * ClusterBytes())
       .Build(geometry_.bytesPerSector);
 }
 

@@ -31,10 +31,10 @@ TEST(RunList, OffsetsAreSignedDeltasToThePreviousRun) {
   EXPECT_EQ(runs.Extents()[1].lcn, 0x0FFF);
 
   // Three-byte and four-byte offsets going back; a four-byte 0x7FFFFFFF goes forward.
-  RunList wide = RunList::Decode(
-      Bytes{0x31, 1, 0x00, 0x00, 0x10, 0x31, 1, 0xFE, 0xFF, 0xFF, 0x41, 1, 0xF0, 0xFF, 0xFF, 0xFF,
-            0x41, 1, 0xFF, 0xFF, 0xFF, 0x7F, 0x00},
-      0);
+  RunList wide =
+      RunList::Decode(Bytes{0x31, 1,    0x00, 0x00, 0x10, 0x31, 1,    0xFE, 0xFF, 0xFF, 0x41, 1,
+                            0xF0, 0xFF, 0xFF, 0xFF, 0x41, 1,    0xFF, 0xFF, 0xFF, 0x7F, 0x00},
+                      0);
   ASSERT_EQ(wide.Extents().size(), 4u);
   EXPECT_EQ(wide.Extents()[0].lcn, 0x100000);
   EXPECT_EQ(wide.Extents()[1].lcn, 0x100000 - 2);
@@ -218,8 +218,9 @@ TEST(RunList, CompressedMappingAgreesWithAWalkFromTheStart) {
         ASSERT_EQ(got.lcn, expected.lcn) << "round " << round << " vcn " << target;
       }
       if (got.compressed) {
-        ASSERT_EQ(std::vector<int64_t>(got.unitLcns.begin(), got.unitLcns.begin() + got.unitLcnCount),
-                  expected.lcns);
+        ASSERT_EQ(
+            std::vector<int64_t>(got.unitLcns.begin(), got.unitLcns.begin() + got.unitLcnCount),
+            expected.lcns);
       }
     }
   }
