@@ -181,18 +181,6 @@ TEST_F(NtfsTree, FoldersNamingEachOtherAsParentsStayInTheTree) {
   EXPECT_EQ(tree_.Summary(), "b:d- b/a:d- b/a/f.txt:f-");
 }
 
-TEST_F(NtfsTree, TheShownFolderHearsOfNewFiles) {
-  AddRoot();
-  tree_.shown = tree_.tree.Children(kNoNode).front();
-  tree_.notify.Clear();
-  Add(120, SimpleRecord({.name = u"new.txt"}));
-  Add(121, SimpleRecord({.name = u"elsewhere.txt", .parent = 64}));
-  const std::vector<test::SentMessage> sent = tree_.notify.Of(kMsgFolderChanged);
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].wParam, tree_.shown.load());
-  EXPECT_EQ(sent[0].lParam, 0u);
-}
-
 // Clusters 0-143 hold the boot area and the MFT; 200-299 are used, 300-399 free.
 class NtfsProbability : public NtfsTree {
  protected:
