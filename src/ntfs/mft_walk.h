@@ -14,7 +14,7 @@ class NtfsAnalyzer;
 class NtfsTreeBuilder;
 class OperationLog;
 
-// Scales 64-bit progress values into the bar's 32-bit range.
+// Scales 64-bit progress values into the bar's 32-bit range. Used by the analysis worker only.
 class ProgressScale {
  public:
   ProgressScale(ProgressBar* bar, uint64_t range);
