@@ -26,6 +26,7 @@ uint32_t LengthBits(uint32_t p) {
 std::optional<uint32_t> DecompressLznt1Chunk(std::span<const uint8_t> data,
                                              std::span<uint8_t, kLznt1ChunkOutput> out) {
   const size_t size = data.size();
+  const LeReader tokens(data);
   size_t in = 0;
   uint32_t p = 0;
   while (in < size && p < kLznt1ChunkOutput) {
@@ -37,7 +38,7 @@ std::optional<uint32_t> DecompressLznt1Chunk(std::span<const uint8_t> data,
       }
       // A reference cut off by the end of the chunk ends the chunk.
       if (in + 1 >= size) return p;
-      const uint32_t token = data[in] | (uint32_t{data[in + 1]} << 8);
+      const uint32_t token = tokens.U16(in);
       in += 2;
       const uint32_t lengthBits = LengthBits(p);
       const uint32_t distance = (token >> lengthBits) + 1;

@@ -21,7 +21,9 @@ constexpr uint32_t kKindMft = 1;
 constexpr uint32_t kMaximumFirstMftRead = 16384;
 
 bool HasFileSignature(std::span<const uint8_t> bytes) {
-  return bytes.size() >= 4 && std::memcmp(bytes.data(), "FILE", 4) == 0;
+  constexpr char kSignature[] = "FILE";
+  return LeReader(bytes).Fits(record_header::kSignatureOffset, 4) &&
+         std::memcmp(bytes.data() + record_header::kSignatureOffset, kSignature, 4) == 0;
 }
 
 void LogFault(OperationLog* log, const char* code) {

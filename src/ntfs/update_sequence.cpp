@@ -20,8 +20,7 @@ bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t recordSize, uint32_
     const uint64_t word = usaOffset + 2 * i;
     if (sectorEnd > recordSize || sectorEnd < 2 || word + 2 > end || sectorEnd > record.size())
       return false;
-    record[sectorEnd - 2] = record[word];
-    record[sectorEnd - 1] = record[word + 1];
+    StoreLe(record, sectorEnd - 2, header.U16(word), 2);
   }
   return true;
 }

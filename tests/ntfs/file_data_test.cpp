@@ -252,6 +252,29 @@ TEST_F(FileData, AFailingNamedStreamOnlyWarns) {
   EXPECT_FALSE(std::filesystem::exists(PathOf("f")));
 }
 
+TEST_F(FileData, StreamsKeptInExtensionRecordsAndNamesWithSlashes) {
+  Bytes list = ListEntry(kAttrData, u"", 0, 32);
+  for (const Bytes& e : {ListEntry(kAttrData, u"a/b", 0, 33), ListEntry(kAttrData, u"z", 0, 33)})
+    list.insert(list.end(), e.begin(), e.end());
+  volume_.PutRecord(32, RecordBuilder()
+                           .Resident(kAttrAttributeList, u"", list)
+                           .Resident(kAttrData, u"", Bytes{'m'})
+                           .Build());
+  // Small streams moved to an extension record stay resident there.
+  volume_.PutRecord(33, RecordBuilder()
+                           .BaseReference(32)
+                           .Resident(kAttrData, u"a/b", Bytes{'s', '1'})
+                           .Resident(kAttrData, u"z", Bytes{'s', '2'})
+                           .Build());
+  Open();
+  ASSERT_TRUE(Recover(32, true));
+  EXPECT_EQ(ReadFile(PathOf("f")), Bytes{'m'});
+  // A '/' read from the disk must not lead into another folder.
+  EXPECT_EQ(ReadFile(PathOf("f:a?b")), (Bytes{'s', '1'}));
+  EXPECT_EQ(ReadFile(PathOf("f:z")), (Bytes{'s', '2'}));
+  EXPECT_EQ(log_.LineCount(), 0u);
+}
+
 TEST_F(FileData, StopKeepsWhatWasWritten) {
   Bytes content = Pattern(200000, 8);
   volume_.PutCluster(300, content);
