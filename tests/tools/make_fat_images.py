@@ -498,14 +498,14 @@ def final_deletions(img, bits):
 
 
 def build(out_dir, name):
-    spec = IMAGES[name]
-    img = FatImage(out_dir, name, spec["bits"], spec["kib"], spec["spc"], spec["volid"],
-                   spec["seed"])
-    populate(img, spec["bits"])
+    plan = IMAGES[name]
+    img = FatImage(out_dir, name, plan["bits"], plan["kib"], plan["spc"], plan["volid"],
+                   plan["seed"])
+    populate(img, plan["bits"])
     fragment(img)
-    if spec["bits"] == 32:
+    if plan["bits"] == 32:
         fill_high(img)
-    final_deletions(img, spec["bits"])
+    final_deletions(img, plan["bits"])
     orphans = ["CAMERA/ORPHAN01.JPG", "CAMERA/ORPHAN02.JPG", "CAMERA/ORPHAN03.JPG"]
     # Cluster lists must exist before post-processing looks entries up.
     for obj in img.objects:
@@ -513,7 +513,7 @@ def build(out_dir, name):
             clusters = img.clusters(obj)
             obj.extra["first_cluster"] = clusters[0] if clusters else 0
     img.erase_entries("CAMERA", orphans)
-    if spec["bits"] == 32:
+    if plan["bits"] == 32:
         img.clear_high_words("HIGH", HIGH_CLEAR)
     reused = {f"SPACERS/S{i:03d}.BIN" for i in range(1, 61, 2)} | {"DOCS/PARTIAL.TXT"}
     img.finish(reused, orphans)

@@ -345,7 +345,7 @@ class NtfsImage:
         return digest == lib.sha256(obj.data)
 
 
-def populate(img, spec):
+def populate(img, plan):
     c = img.cluster
     for folder in ["Documents", "Documents/Projects", "Documents/Projects/Alpha",
                    "Documents/Projects/Beta Ω", "Ünïcødé", "Ünïcødé/日本語", "Many", "Spacers",
@@ -373,7 +373,7 @@ def populate(img, spec):
     img.text(deep + "/bottom of the deep path.txt", 2500, "path longer than 260 characters")
     img.text(deep + "/deleted at the bottom.txt", 900, "deep, deleted later")
 
-    for i in range(spec["many"]):
+    for i in range(plan["many"]):
         img.text(f"Many/file_{i:04d}.txt", 40 + (i * 37) % 560, "resident data")
 
     img.text("Compressed/compressed_text.txt", 200000, "compressed")
@@ -411,7 +411,7 @@ def populate(img, spec):
     img.text("Gone/note.txt", 200, "resident; its folder's MFT record is reused later")
     img.text("Gone/Sub folder/grandchild.txt", 700)
 
-    for i in range(2 * spec["holes"]):
+    for i in range(2 * plan["holes"]):
         img.put(f"Spacers/small_{i:04d}.bin",
                 lib.block_content(f"{img.seed}/ss{i}", max(c, 1024), 256))
     for i in range(2 * BIG_HOLES):
@@ -421,16 +421,16 @@ def populate(img, spec):
     img.mkdir("Filler")
 
 
-def fragment(img, spec):
+def fragment(img, plan):
     c = img.cluster
     small = max(c, 1024)
-    smalls = img.by_position([f"Spacers/small_{i:04d}.bin" for i in range(2 * spec["holes"])])
+    smalls = img.by_position([f"Spacers/small_{i:04d}.bin" for i in range(2 * plan["holes"])])
     bigs = img.by_position([f"Spacers/big_{i:03d}.bin" for i in range(2 * BIG_HOLES)])
     img.fill("Filler")
     for path in smalls[::2]:
         img.truncate_to_zero(path)
     img.write_into("Big/attribute list.bin",
-                   lib.text_content(f"{img.seed}/attrlist", spec["holes"] * small - 8 * c))
+                   lib.text_content(f"{img.seed}/attrlist", plan["holes"] * small - 8 * c))
     # Deleted only now: the fillers and extension records have taken their MFT records, so this
     # record survives while the next writes take its clusters.
     img.delete("Documents/overwritten.bin")
@@ -455,12 +455,12 @@ def orphan_parent(img):
         raise RuntimeError(f"reborn.txt got record {reborn.extra['mft_record']}, Gone had {gone}")
 
 
-def final_deletions(img, spec):
+def final_deletions(img, plan):
     paths = ["Trash", "Big/fragmented_deleted.bin", "Compressed/compressed_deleted.txt",
              "Sparse/sparse_deleted.bin", "Streams/gone.txt", "Documents/deleted_resident.txt",
              "Ünïcødé/日本語/削除済みのファイル.txt",
              "Deep/" + "/".join(DEEP) + "/deleted at the bottom.txt"]
-    paths += [f"Many/file_{i:04d}.txt" for i in range(7, spec["many"], 97)]
+    paths += [f"Many/file_{i:04d}.txt" for i in range(7, plan["many"], 97)]
     for path in paths:
         obj = img.by_path[path]
         if obj.kind == "file":
@@ -469,17 +469,17 @@ def final_deletions(img, spec):
 
 
 def build(out_dir, name):
-    spec = IMAGES[name]
-    img = NtfsImage(out_dir, name, spec["cluster"], spec["sector"], spec["mib"], spec["seed"])
+    plan = IMAGES[name]
+    img = NtfsImage(out_dir, name, plan["cluster"], plan["sector"], plan["mib"], plan["seed"])
     img.mount()
     try:
-        populate(img, spec)
-        fragment(img, spec)
+        populate(img, plan)
+        fragment(img, plan)
         img.set_times()
         img.umount()
         img.mount()
         orphan_parent(img)
-        final_deletions(img, spec)
+        final_deletions(img, plan)
         img.set_times()
     finally:
         if img.proc:
