@@ -82,9 +82,11 @@ if [[ ! -f "$image" || ! -f "$stamp" || "$(cat "$stamp")" != "$params" ]]; then
   make_volume
 fi
 
-# Best wall time in seconds and the peak resident size in KiB of a command, over $runs runs.
+# Best wall time in seconds, the processor time (user + system) of that run and the peak
+# resident size in KiB of a command, over $runs runs. On a shared machine the processor time is
+# the steadier figure.
 measure() {
-  local best="" peak=0 log
+  local best="" cpu="" peak=0 log
   log="$(mktemp)"
   for _ in $(seq "$runs"); do
     /usr/bin/time -v -o "$log" "$@" >/dev/null 2>&1 || true
@@ -92,25 +94,29 @@ measure() {
     wall="$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$log" |
       awk -F: '{ if (NF == 3) print $1*3600 + $2*60 + $3; else print $1*60 + $2 }')"
     rss="$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")"
-    if [[ -z "$best" ]] || awk -v a="$wall" -v b="$best" 'BEGIN { exit !(a < b) }'; then best="$wall"; fi
+    if [[ -z "$best" ]] || awk -v a="$wall" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+      best="$wall"
+      cpu="$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$log")"
+    fi
     (( rss > peak )) && peak="$rss"
   done
   rm -f "$log"
-  echo "$best $peak"
+  echo "$best $cpu $peak"
 }
 
 records="$("$cli" analyze "$image" --json 2>/dev/null | grep -c '"path"' || true)"
 deleted="$("$cli" analyze "$image" --json 2>/dev/null | grep -c '"deleted":true' || true)"
 echo "image: $image ($(du -h --apparent-size "$image" | cut -f1), $records items listed, $deleted deleted)"
 
-read -r cat_s cat_kb < <(measure cat "$image")
-read -r fls_s fls_kb < <(measure fls -r -p "$image")
-read -r ovd_s ovd_kb < <(measure "$cli" analyze "$image")
-read -r ovj_s ovj_kb < <(measure "$cli" analyze "$image" --json)
+read -r cat_s cat_cpu cat_kb < <(measure cat "$image")
+read -r fls_s fls_cpu fls_kb < <(measure fls -r -p "$image")
+read -r ovd_s ovd_cpu ovd_kb < <(measure "$cli" analyze "$image")
+read -r ovj_s ovj_cpu ovj_kb < <(measure "$cli" analyze "$image" --json)
 
-printf '%-34s %10s %14s\n' "command (best of $runs)" "seconds" "peak RSS MiB"
-printf '%-34s %10.2f %14.1f\n' "cat IMAGE > /dev/null" "$cat_s" "$(echo "$cat_kb/1024" | bc -l)"
-printf '%-34s %10.2f %14.1f\n' "fls -r -p IMAGE" "$fls_s" "$(echo "$fls_kb/1024" | bc -l)"
-printf '%-34s %10.2f %14.1f\n' "orvande-cli analyze IMAGE" "$ovd_s" "$(echo "$ovd_kb/1024" | bc -l)"
-printf '%-34s %10.2f %14.1f\n' "orvande-cli analyze IMAGE --json" "$ovj_s" "$(echo "$ovj_kb/1024" | bc -l)"
-printf 'analyze / fls: %.3f\n' "$(echo "$ovd_s/$fls_s" | bc -l)"
+row() { printf '%-34s %10.2f %10.2f %14.1f\n' "$1" "$2" "$3" "$(echo "$4/1024" | bc -l)"; }
+printf '%-34s %10s %10s %14s\n' "command (best of $runs)" "seconds" "cpu s" "peak RSS MiB"
+row "cat IMAGE > /dev/null" "$cat_s" "$cat_cpu" "$cat_kb"
+row "fls -r -p IMAGE" "$fls_s" "$fls_cpu" "$fls_kb"
+row "orvande-cli analyze IMAGE" "$ovd_s" "$ovd_cpu" "$ovd_kb"
+row "orvande-cli analyze IMAGE --json" "$ovj_s" "$ovj_cpu" "$ovj_kb"
+printf 'analyze / fls: %.3f wall, %.3f cpu\n' "$(echo "$ovd_s/$fls_s" | bc -l)" "$(echo "$ovd_cpu/$fls_cpu" | bc -l)"

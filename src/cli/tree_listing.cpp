@@ -16,8 +16,8 @@ namespace {
 
 constexpr char kVolumeRootText[] = ".";
 
-struct Entry {
-  ListedItem item;
+// Kept beside each listed item: the item's folder and whether the listing keeps it.
+struct Link {
   int parent = -1;  // index of the folder entry holding this one
   bool keep = false;
 };
@@ -33,6 +33,10 @@ class Lister {
       : tree_(tree), store_(store), lock_(lock), options_(options) {}
 
   std::vector<ListedItem> Run() {
+    // A large volume lists hundreds of thousands of items: room for all of them is made once.
+    const size_t expected = ExpectedCount();
+    items_.reserve(expected);
+    links_.reserve(expected);
     // Depth first without recursion: the tree's depth comes from the volume.
     struct Pending {
       TreeNode node;
@@ -65,19 +69,17 @@ class Lister {
     FolderRef folder = store_.FindRef(id);
     int index = parent;
     if (!volumeRoot) {
-      Entry entry;
-      entry.item.path = path;
-      entry.item.folder = true;
-      entry.item.id = id;
+      ListedItem item;
+      item.path = path;
+      item.folder = true;
+      item.id = id;
       if (folder) {
-        entry.item.deleted = folder->Deleted() != 0;
-        entry.item.created = folder->Created();
-        entry.item.modified = folder->Modified();
+        item.deleted = folder->Deleted() != 0;
+        item.created = folder->Created();
+        item.modified = folder->Modified();
       }
-      entry.parent = parent;
-      entry.keep = !options_.deletedOnly || entry.item.deleted;
-      index = static_cast<int>(entries_.size());
-      entries_.push_back(std::move(entry));
+      index = static_cast<int>(items_.size());
+      Add(std::move(item), parent);
     }
     if (folder) AddFiles(*folder, path, index);
     return index;
@@ -86,18 +88,30 @@ class Lister {
   void AddFiles(FolderItem& folder, const std::string& path, int parent) {
     ReadLockGuard guard(lock_);
     for (const FileRecord& file : folder.Files()) {
-      Entry entry;
-      entry.item.path = JoinPath(path, std::string(file.Name()));
-      entry.item.id = file.id;
-      entry.item.deleted = file.deleted != 0;
-      entry.item.size = file.size;
-      entry.item.created = file.created;
-      entry.item.modified = file.modified;
-      entry.item.probability = entry.item.deleted ? Probability(file) : kProbabilityNotDeleted;
-      entry.parent = parent;
-      entry.keep = !options_.deletedOnly || entry.item.deleted;
-      entries_.push_back(std::move(entry));
+      ListedItem item;
+      item.path = JoinPath(path, std::string(file.Name()));
+      item.id = file.id;
+      item.deleted = file.deleted != 0;
+      item.size = file.size;
+      item.created = file.created;
+      item.modified = file.modified;
+      item.probability = item.deleted ? Probability(file) : kProbabilityNotDeleted;
+      Add(std::move(item), parent);
     }
+  }
+
+  void Add(ListedItem item, int parent) {
+    links_.push_back({parent, !options_.deletedOnly || item.deleted});
+    items_.push_back(std::move(item));
+  }
+
+  // Folders and files in the store: what the listing holds at most (a folder with several
+  // nodes is listed once per node, so this may fall short, which only costs a reallocation).
+  size_t ExpectedCount() const {
+    size_t count = 0;
+    ReadLockGuard guard(lock_);
+    store_.ForEach([&](uint32_t, FolderItem* folder) { count += 1 + folder->Files().size(); });
+    return count;
   }
 
   uint32_t Probability(const FileRecord& file) {
@@ -110,21 +124,26 @@ class Lister {
 
   std::vector<ListedItem> Collect() {
     // Parents come before their children, so one pass from the end carries "keep" upwards.
-    for (size_t i = entries_.size(); i-- > 0;) {
-      if (entries_[i].keep && entries_[i].parent >= 0) entries_[entries_[i].parent].keep = true;
+    for (size_t i = links_.size(); i-- > 0;) {
+      if (links_[i].keep && links_[i].parent >= 0) links_[links_[i].parent].keep = true;
     }
-    std::vector<ListedItem> items;
-    for (Entry& entry : entries_) {
-      if (entry.keep) items.push_back(std::move(entry.item));
+    // The kept items move to the front in place.
+    size_t kept = 0;
+    for (size_t i = 0; i < items_.size(); ++i) {
+      if (!links_[i].keep) continue;
+      if (kept != i) items_[kept] = std::move(items_[i]);
+      ++kept;
     }
-    return items;
+    items_.resize(kept);
+    return std::move(items_);
   }
 
   const FolderTree& tree_;
   const ItemStore& store_;
   ReadWriteLock& lock_;
   const ListingOptions& options_;
-  std::vector<Entry> entries_;
+  std::vector<ListedItem> items_;
+  std::vector<Link> links_;  // one per item
 };
 
 }  // namespace

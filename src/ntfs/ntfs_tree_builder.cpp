@@ -78,7 +78,7 @@ void NtfsTreeBuilder::ReplaceUnshownCharacters(std::string& name) {
 NtfsTreeBuilder::Scan NtfsTreeBuilder::ScanAttributes(MftRecord& record, RecordValues& values,
                                                       OperationLog* log) {
   Scan result = Scan::kNoName;
-  std::vector<uint8_t> value;
+  std::vector<uint8_t>& value = value_;
   record.ForEachAttribute([&](const Attribute& attribute) {
     const uint32_t type = attribute.Type();
     if (type > kAttrFileName) return false;

@@ -5,6 +5,7 @@
 // and place when that folder's record arrives. Used by the analysis worker only.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/volume_analyzer.h"
 
@@ -50,6 +51,8 @@ class NtfsTreeBuilder {
   bool IsShown(FolderItem& folder) const;
 
   const BuildTreeContext& context_;
+  // Attribute values are read into this one buffer, record after record.
+  std::vector<uint8_t> value_;
 };
 
 }  // namespace orvande
