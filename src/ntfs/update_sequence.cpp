@@ -6,6 +6,12 @@
 #include "support/le_reader.h"
 
 namespace orvande {
+namespace {
+
+// The stride that the format's writers use whatever the sector size.
+constexpr uint32_t kBlockStride = 512;
+
+}  // namespace
 
 bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t recordSize, uint32_t bytesPerSector) {
   LeReader header(record);
@@ -15,8 +21,14 @@ bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t recordSize, uint32_
   // Replacement word i lies at usaOffset + 2 i; the first one must not overlap the signature.
   if (usaOffset + 2 < 4) return false;
   const uint64_t end = std::min<uint64_t>(recordSize, record.size());
+  // Volumes with sectors above 512 bytes still protect every 512 bytes of a record; the count
+  // of words tells which stride the record was written with.
+  uint64_t stride = bytesPerSector;
+  if (bytesPerSector != 0 && count - 1 != recordSize / bytesPerSector &&
+      count - 1 == recordSize / kBlockStride)
+    stride = kBlockStride;
   for (uint64_t i = 1; i < count; ++i) {
-    const uint64_t sectorEnd = i * bytesPerSector;
+    const uint64_t sectorEnd = i * stride;
     const uint64_t word = usaOffset + 2 * i;
     if (sectorEnd > recordSize || sectorEnd < 2 || word + 2 > end || sectorEnd > record.size())
       return false;

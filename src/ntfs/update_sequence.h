@@ -7,7 +7,8 @@
 
 namespace orvande {
 
-// Puts the replacement words back into `record` (its first recordSize bytes count as the record).
+// Puts the replacement words back into `record` (its first recordSize bytes count as the record),
+// one at the end of each sector, or of each 512 bytes when the number of words says so.
 // The overwritten bytes are not compared with the sequence number: a record torn by an
 // interrupted write is used as it reads. False when the array or a sector lies outside the
 // record; the words already put back stay.

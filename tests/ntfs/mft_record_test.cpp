@@ -113,22 +113,33 @@ TEST(MftRecord, UpdateSequencePutsSectorEndsBack) {
   EXPECT_EQ(LeReader(record.Bytes()).U16(510), 0x4A4A);
 }
 
-TEST(MftRecord, FourKilobyteSectorsReplaceOnlyTheRecordsLastWord) {
+TEST(MftRecord, FourKilobyteSectors) {
   VolumeGeometry geometry;
   geometry.bytesPerSector = 4096;
   geometry.sectorsPerCluster = 1;
   geometry.totalSectors = 1024;
   geometry.recordSize = 4096;
   TestVolume volume(geometry);
-  Bytes record4k = RecordBuilder(4096).Build(4096);
-  StoreLe(record4k, 510, 0x7777, 2);
-  volume.PutRecord(1, record4k);
+  // Written with one word per 4096-byte sector: only the record's last word is replaced.
+  Bytes perSector = RecordBuilder(4096).Build(4096);
+  StoreLe(perSector, 510, 0x7777, 2);
+  volume.PutRecord(1, perSector);
+  // Written with one word per 512 bytes, as the format's own tools do on any sector size.
+  Bytes value(3000);
+  for (size_t i = 0; i < value.size(); ++i) value[i] = static_cast<uint8_t>(i * 3 + 1);
+  volume.PutRecord(2, RecordBuilder(4096).Resident(kAttrData, u"", value).Build(512));
   NtfsAnalyzer* analyzer = volume.Open();
   ASSERT_NE(analyzer, nullptr);
   MftRecord record(analyzer);
   ASSERT_EQ(record.ReadFromMft(analyzer->MftTable(), 4096, nullptr, nullptr), 0u);
   EXPECT_EQ(LeReader(record.Bytes()).U16(4094), 0);
   EXPECT_EQ(LeReader(record.Bytes()).U16(510), 0x7777);
+  ASSERT_EQ(record.ReadFromMft(analyzer->MftTable(), 2 * 4096, nullptr, nullptr), 0u);
+  Bytes read(value.size());
+  uint64_t got = 0;
+  ASSERT_TRUE(record.ReadStream(kAttrData, AttributeName::None(), read.data(), 0, read.size(), &got,
+                                nullptr));
+  EXPECT_EQ(read, value);
 }
 
 TEST(MftRecord, FindAttributeFollowsTypeOrderAndNames) {
