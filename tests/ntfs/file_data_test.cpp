@@ -138,14 +138,18 @@ TEST_F(FileData, SparseHolesReadAsZerosWhereverTheyFall) {
 // Chunk data of "chunkNN" repeated over 4096 bytes: 7 literals and one long reference.
 Bytes RepeatingChunk(int n, Bytes* output) {
   const std::string text = "chunk" + std::to_string(10 + n);
-  Bytes data{0x80};  // flags: seven literals, then a reference
-  data.insert(data.end(), text.begin(), text.end());
+  Bytes body;
+  body.push_back(0x80);  // flags: seven literals, then a reference
+  for (char c : text) body.push_back(static_cast<uint8_t>(c));
   const uint32_t token = (6u << 12) | (4089 - 3);  // at position 7 the split is 12 bits
-  data.push_back(static_cast<uint8_t>(token));
-  data.push_back(static_cast<uint8_t>(token >> 8));
+  body.push_back(static_cast<uint8_t>(token));
+  body.push_back(static_cast<uint8_t>(token >> 8));
   for (uint32_t i = 0; i < 4096; ++i) output->push_back(static_cast<uint8_t>(text[i % 7]));
-  const uint16_t header = static_cast<uint16_t>(0xB000 | (data.size() - 1));
-  data.insert(data.begin(), {static_cast<uint8_t>(header), static_cast<uint8_t>(header >> 8)});
+  const uint16_t header = static_cast<uint16_t>(0xB000 | (body.size() - 1));
+  Bytes data;
+  data.push_back(static_cast<uint8_t>(header));
+  data.push_back(static_cast<uint8_t>(header >> 8));
+  for (uint8_t b : body) data.push_back(b);
   return data;
 }
 

@@ -47,7 +47,10 @@ Bytes EncodeTokens(const std::vector<Token>& tokens) {
 
 Bytes Chunk(const Bytes& data, bool compressed) {
   const uint16_t header = static_cast<uint16_t>((data.size() - 1) | (compressed ? 0xB000 : 0x3000));
-  Bytes out{static_cast<uint8_t>(header), static_cast<uint8_t>(header >> 8)};
+  Bytes out;
+  out.reserve(data.size() + 2);
+  out.push_back(static_cast<uint8_t>(header));
+  out.push_back(static_cast<uint8_t>(header >> 8));
   out.insert(out.end(), data.begin(), data.end());
   return out;
 }
