@@ -33,7 +33,7 @@ class FatDirectoryScanTest : public ::testing::Test {
 };
 
 TEST_F(FatDirectoryScanTest, LiveTreeWithLongNamesTimesAndIds) {
-  ShortEntrySpec report;
+  ShortEntryFields report;
   report.name83 = "QUARTE~1TXT";
   report.firstCluster = 10;
   report.size = 1234;
@@ -42,7 +42,7 @@ TEST_F(FatDirectoryScanTest, LiveTreeWithLongNamesTimesAndIds) {
   report.createTenths = 7;
   report.writeDate = DosDate(2020, 5, 17);
   report.writeTime = DosTime(10, 20, 30);
-  ShortEntrySpec label;
+  ShortEntryFields label;
   label.name83 = "MY VOLUME  ";
   label.attributes = 0x08;
   Root()
@@ -251,12 +251,12 @@ TEST_F(FatDirectoryScanTest, Fat16IgnoresTheHighWordOfTheFirstCluster) {
 }
 
 TEST_F(FatDirectoryScanTest, CreationTimeGainsASecondFromItsHundredths) {
-  ShortEntrySpec spec;
-  spec.name83 = "TIMES   TXT";
-  spec.createDate = spec.writeDate = DosDate(2022, 8, 9);
-  spec.createTime = spec.writeTime = static_cast<uint16_t>((13 << 11) | (14 << 5) | 29);  // :58
-  spec.createTenths = 150;
-  Root().Add(ShortEntry(spec));
+  ShortEntryFields fields;
+  fields.name83 = "TIMES   TXT";
+  fields.createDate = fields.writeDate = DosDate(2022, 8, 9);
+  fields.createTime = fields.writeTime = static_cast<uint16_t>((13 << 11) | (14 << 5) | 29);  // :58
+  fields.createTenths = 150;
+  Root().Add(ShortEntry(fields));
   auto v = Analyze();
   auto file = v->File("TIMES.TXT");
   EXPECT_EQ(file->created, Local(2022, 8, 9, 13, 14, 59));

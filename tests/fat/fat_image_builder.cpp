@@ -120,43 +120,43 @@ DirectoryWriter& DirectoryWriter::Add(const std::vector<EntryBytes>& entries) {
   return *this;
 }
 
-EntryBytes ShortEntry(const ShortEntrySpec& spec) {
+EntryBytes ShortEntry(const ShortEntryFields& fields) {
   EntryBytes e{};
   std::span<uint8_t> s(e);
-  std::string name = spec.name83;
+  std::string name = fields.name83;
   name.resize(11, ' ');
   std::memcpy(e.data(), name.data(), 11);
-  e[11] = spec.attributes;
-  e[13] = spec.createTenths;
-  StoreLe(s, 14, spec.createTime, 2);
-  StoreLe(s, 16, spec.createDate, 2);
-  StoreLe(s, 20, spec.firstCluster >> 16, 2);
-  StoreLe(s, 22, spec.writeTime, 2);
-  StoreLe(s, 24, spec.writeDate, 2);
-  StoreLe(s, 26, spec.firstCluster & 0xFFFF, 2);
-  StoreLe(s, 28, spec.size, 4);
+  e[11] = fields.attributes;
+  e[13] = fields.createTenths;
+  StoreLe(s, 14, fields.createTime, 2);
+  StoreLe(s, 16, fields.createDate, 2);
+  StoreLe(s, 20, fields.firstCluster >> 16, 2);
+  StoreLe(s, 22, fields.writeTime, 2);
+  StoreLe(s, 24, fields.writeDate, 2);
+  StoreLe(s, 26, fields.firstCluster & 0xFFFF, 2);
+  StoreLe(s, 28, fields.size, 4);
   return e;
 }
 
 EntryBytes FileEntry(const std::string& name83, uint32_t firstCluster, uint32_t size) {
-  ShortEntrySpec spec;
-  spec.name83 = name83;
-  spec.firstCluster = firstCluster;
-  spec.size = size;
-  spec.writeDate = DosDate(2020, 5, 17);
-  spec.writeTime = DosTime(10, 20, 30);
-  spec.createDate = DosDate(2019, 1, 2);
-  spec.createTime = DosTime(3, 4, 6);
-  return ShortEntry(spec);
+  ShortEntryFields fields;
+  fields.name83 = name83;
+  fields.firstCluster = firstCluster;
+  fields.size = size;
+  fields.writeDate = DosDate(2020, 5, 17);
+  fields.writeTime = DosTime(10, 20, 30);
+  fields.createDate = DosDate(2019, 1, 2);
+  fields.createTime = DosTime(3, 4, 6);
+  return ShortEntry(fields);
 }
 
 EntryBytes DirEntryBytes(const std::string& name83, uint32_t firstCluster) {
-  ShortEntrySpec spec;
-  spec.name83 = name83;
-  spec.attributes = 0x10;
-  spec.firstCluster = firstCluster;
-  spec.writeDate = DosDate(2021, 2, 3);
-  return ShortEntry(spec);
+  ShortEntryFields fields;
+  fields.name83 = name83;
+  fields.attributes = 0x10;
+  fields.firstCluster = firstCluster;
+  fields.writeDate = DosDate(2021, 2, 3);
+  return ShortEntry(fields);
 }
 
 EntryBytes Deleted(EntryBytes entry) {

@@ -71,7 +71,7 @@ class DirectoryWriter {
   uint64_t offset_;
 };
 
-struct ShortEntrySpec {
+struct ShortEntryFields {
   std::string name83 = "FILE    TXT";  // 11 bytes as stored
   uint8_t attributes = 0x20;
   uint32_t firstCluster = 0;
@@ -83,7 +83,7 @@ struct ShortEntrySpec {
   uint16_t writeDate = 0;
 };
 
-EntryBytes ShortEntry(const ShortEntrySpec& spec);
+EntryBytes ShortEntry(const ShortEntryFields& fields);
 EntryBytes FileEntry(const std::string& name83, uint32_t firstCluster, uint32_t size);
 EntryBytes DirEntryBytes(const std::string& name83, uint32_t firstCluster);
 // Marks an entry deleted (first byte 0xE5).

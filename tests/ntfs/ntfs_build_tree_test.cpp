@@ -18,7 +18,7 @@ namespace {
 using test::Bytes;
 using test::EncodeRuns;
 using test::FileName;
-using test::NameSpec;
+using test::NameFields;
 using test::RecordBuilder;
 using test::SimpleRecord;
 using test::TestVolume;

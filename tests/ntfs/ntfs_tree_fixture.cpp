@@ -6,17 +6,17 @@
 
 namespace orvande::test {
 
-Bytes FileName(const NameSpec& spec) {
-  Bytes value(66 + 2 * spec.name.size(), 0);
-  StoreLe(value, 0, spec.parent | (uint64_t{1} << 48), 8);
-  StoreLe(value, 8, spec.created, 8);
-  StoreLe(value, 16, spec.modified, 8);
-  StoreLe(value, 40, spec.dataSize, 8);
-  StoreLe(value, 48, spec.dataSize, 8);
-  StoreLe(value, 56, spec.flags | (spec.directory ? kFileNameDirectory : 0), 4);
-  value[64] = static_cast<uint8_t>(spec.name.size());
-  value[65] = spec.nameSpace;
-  const Bytes units = Utf16(spec.name);
+Bytes FileName(const NameFields& fields) {
+  Bytes value(66 + 2 * fields.name.size(), 0);
+  StoreLe(value, 0, fields.parent | (uint64_t{1} << 48), 8);
+  StoreLe(value, 8, fields.created, 8);
+  StoreLe(value, 16, fields.modified, 8);
+  StoreLe(value, 40, fields.dataSize, 8);
+  StoreLe(value, 48, fields.dataSize, 8);
+  StoreLe(value, 56, fields.flags | (fields.directory ? kFileNameDirectory : 0), 4);
+  value[64] = static_cast<uint8_t>(fields.name.size());
+  value[65] = fields.nameSpace;
+  const Bytes units = Utf16(fields.name);
   std::copy(units.begin(), units.end(), value.begin() + 66);
   return value;
 }
@@ -28,13 +28,13 @@ Bytes StandardInformation(uint64_t created, uint64_t modified) {
   return value;
 }
 
-Bytes SimpleRecord(const NameSpec& spec, uint16_t flags, const Bytes& data, uint64_t created,
+Bytes SimpleRecord(const NameFields& fields, uint16_t flags, const Bytes& data, uint64_t created,
                    uint64_t modified, uint32_t recordSize) {
   RecordBuilder builder(recordSize);
   builder.Flags(flags)
       .Resident(kAttrStandardInformation, u"", StandardInformation(created, modified))
-      .Resident(kAttrFileName, u"", FileName(spec));
-  if (!spec.directory) builder.Resident(kAttrData, u"", data);
+      .Resident(kAttrFileName, u"", FileName(fields));
+  if (!fields.directory) builder.Resident(kAttrData, u"", data);
   return builder.Build();
 }
 

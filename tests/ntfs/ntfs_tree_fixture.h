@@ -22,7 +22,7 @@ inline constexpr uint32_t kRootRecord = 5;
 inline constexpr uint32_t kBitmapRecord = 6;
 inline constexpr uint32_t kFileNameDirectory = 0x10000000;
 
-struct NameSpec {
+struct NameFields {
   std::u16string name;
   uint32_t parent = kRootRecord;
   bool directory = false;
@@ -32,11 +32,11 @@ struct NameSpec {
   uint64_t modified = 0;
   uint64_t dataSize = 0;
 };
-Bytes FileName(const NameSpec& spec);
+Bytes FileName(const NameFields& fields);
 Bytes StandardInformation(uint64_t created, uint64_t modified);
 
 // A record with $STANDARD_INFORMATION, one $FILE_NAME and, for files, a resident $DATA.
-Bytes SimpleRecord(const NameSpec& spec, uint16_t flags = 1, const Bytes& data = {},
+Bytes SimpleRecord(const NameFields& fields, uint16_t flags = 1, const Bytes& data = {},
                    uint64_t created = 0x01D7000000000001, uint64_t modified = 0x01D7000000000002,
                    uint32_t recordSize = 1024);
 
