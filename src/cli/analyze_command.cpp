@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -10,20 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "app/standard_analyzers.h"
 #include "cli/cli_internal_failure.h"
-#include "cli/cli_progress.h"
+#include "cli/interrupt_scope.h"
 #include "cli/source_opener.h"
 #include "cli/tree_listing.h"
+#include "cli/volume_session.h"
 #include "core/analyzer_factory.h"
 #include "core/file_record.h"
-#include "core/file_type_plugin.h"
 #include "core/folder_tree.h"
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
 #include "disk/device_node.h"
 #include "fat/fat_analyzer.h"
-#include "platform/terminal.h"
 #include "support/operation_log.h"
 #include "support/string_table.h"
 
@@ -43,33 +40,6 @@ constexpr char kTextColumnsHelp[] =
     "--json prints one object instead: source, file_system, total_sectors, bytes_per_sector,\n"
     "bytes_per_cluster, items (path, type, id, deleted, size, probability, created, modified)\n"
     "and log. Interrupting the analysis (Ctrl-C) lists what was found so far and exits with 1.";
-
-// The flag the interrupt handler sets; only while an analysis runs.
-std::atomic<StopFlag*> interruptFlag{nullptr};
-
-extern "C" void OnInterrupt(int) {
-  if (StopFlag* flag = interruptFlag.load()) flag->store(1);
-  // A second Ctrl-C ends the program the usual way.
-  std::signal(SIGINT, SIG_DFL);
-}
-
-// Turns Ctrl-C into a stop request for the scope's lifetime.
-class InterruptScope {
- public:
-  explicit InterruptScope(StopFlag& flag) {
-    interruptFlag.store(&flag);
-    previous_ = std::signal(SIGINT, OnInterrupt);
-  }
-  ~InterruptScope() {
-    std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
-    interruptFlag.store(nullptr);
-  }
-  InterruptScope(const InterruptScope&) = delete;
-  InterruptScope& operator=(const InterruptScope&) = delete;
-
- private:
-  void (*previous_)(int) = SIG_DFL;
-};
 
 std::string FileSystemName(VolumeAnalyzer& analyzer) {
   if (const auto* fat = dynamic_cast<const FatAnalyzer*>(&analyzer))
@@ -177,38 +147,27 @@ class AnalyzeCommand final : public Command {
   }
 
   int Run(CommandContext& context) override {
-    RegisterStandardAnalyzers();
-    if (!TypePlugin().IsReady()) TypePlugin().Load();
-
+    PrepareEngine();
     std::string problem;
     std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
-    if (!node) return Fail(context, problem);
+    if (!node) return FailCommand(context, problem);
     CliInternalFailureReporter failures(context.err, node.get());
 
     OperationLog log;
-    // The engine has already said why when no analyzer comes back (through the prompter).
-    std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(node.get(), /*quiet=*/false, &log);
-    if (!analyzer) {
-      log.Show();
-      return kExitFailed;
-    }
+    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
+    if (!analyzer) return kExitFailed;
     // The reader answers the probability questions; its own opening says nothing twice.
     std::unique_ptr<VolumeAnalyzer> reader = CreateAnalyzer(node.get(), /*quiet=*/true, nullptr);
 
     ItemStore store;
     FolderTree tree;
     ReadWriteLock storeLock(/*readersFirst=*/true);
-    ShownNode shown{kNoNode};
     StopFlag stop{0};
     uint32_t status = 0;
     {
       InterruptScope interrupt(stop);
-      const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
-      TerminalProgressBar progress(context.err, strings::kAnalyzing, drawProgress);
-      BuildTreeContext build{&stop,  nullptr,   store,     tree,
-                             &shown, storeLock, &progress, reader.get()};
-      status = analyzer->BuildTree(build, &log);
-      progress.Finish();
+      status = BuildTreeWithProgress(context, *analyzer, store, tree, storeLock, stop, reader.get(),
+                                     log);
     }
 
     ListingOptions options;
@@ -225,22 +184,14 @@ class AnalyzeCommand final : public Command {
     context.out.flush();
     log.Show();  // only when it holds a warning or an error
 
-    if (StopRequested(&stop)) return Fail(context, "analysis stopped; the listing is incomplete");
-    if (status != 0) {
-      char code[16];
-      std::snprintf(code, sizeof code, "0x%x", status);
-      return Fail(context,
-                  std::string("analysis failed (") + code + "); the listing is incomplete");
-    }
+    if (StopRequested(&stop))
+      return FailCommand(context, "analysis stopped; the listing is incomplete");
+    if (status != 0)
+      return FailCommand(context, AnalysisFailedText(status) + "; the listing is incomplete");
     return kExitOk;
   }
 
  private:
-  static int Fail(CommandContext& context, const std::string& problem) {
-    context.err << "orvande-cli: " << problem << '\n';
-    return kExitFailed;
-  }
-
   std::string source_;
   bool deletedOnly_ = false;
   bool json_ = false;

@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -14,14 +13,13 @@
 #include <system_error>
 #include <thread>
 
-#include "app/standard_analyzers.h"
 #include "cli/cli_internal_failure.h"
-#include "cli/cli_progress.h"
 #include "cli/cli_prompter.h"
+#include "cli/interrupt_scope.h"
 #include "cli/source_opener.h"
+#include "cli/volume_session.h"
 #include "core/analyzer_factory.h"
 #include "core/file_name_policy.h"
-#include "core/file_type_plugin.h"
 #include "core/folder_item.h"
 #include "core/folder_path.h"
 #include "core/item_store.h"
@@ -30,7 +28,6 @@
 #include "core/recovery_writer.h"
 #include "core/safe_names.h"
 #include "platform/file_system.h"
-#include "platform/terminal.h"
 #include "support/operation_log.h"
 #include "support/prompter.h"
 #include "support/string_table.h"
@@ -45,33 +42,6 @@ constexpr char kRecoverHelp[] =
     "subfolders, a file PATH that file; no PATH recovers the whole volume (its root folder).\n"
     "Each file written prints a line \"ok|failed BYTES PATH\", then a summary line follows.\n"
     "Without --all-files only deleted files of a folder are written.";
-
-// The flag the interrupt handler sets; only while a command works.
-std::atomic<StopFlag*> interruptFlag{nullptr};
-
-extern "C" void OnRecoverInterrupt(int) {
-  if (StopFlag* flag = interruptFlag.load()) flag->store(1);
-  // A second Ctrl-C ends the program the usual way.
-  std::signal(SIGINT, SIG_DFL);
-}
-
-// Turns Ctrl-C into a stop request for the scope's lifetime.
-class InterruptScope {
- public:
-  explicit InterruptScope(StopFlag& flag) {
-    interruptFlag.store(&flag);
-    previous_ = std::signal(SIGINT, OnRecoverInterrupt);
-  }
-  ~InterruptScope() {
-    std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
-    interruptFlag.store(nullptr);
-  }
-  InterruptScope(const InterruptScope&) = delete;
-  InterruptScope& operator=(const InterruptScope&) = delete;
-
- private:
-  void (*previous_)(int) = SIG_DFL;
-};
 
 // Prints a line per file as the job writes it and adds up the summary. Called on the job's
 // thread while the main thread waits; the mutex keeps the counts whole for the reader after.
@@ -237,22 +207,17 @@ class RecoverCommand final : public Command {
   }
 
   int Run(CommandContext& context) override {
-    RegisterStandardAnalyzers();
-    if (!TypePlugin().IsReady()) TypePlugin().Load();
-
+    PrepareEngine();
     std::string problem;
     std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
-    if (!node) return Fail(context, problem);
+    if (!node) return FailCommand(context, problem);
     CliInternalFailureReporter failures(context.err, node.get());
     destinationRoot_ = DestinationRoot(output_);
     if (!SameDiskAccepted(context)) return kExitFailed;
 
     OperationLog log;
-    std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(node.get(), /*quiet=*/false, &log);
-    if (!analyzer) {
-      log.Show();
-      return kExitFailed;
-    }
+    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
+    if (!analyzer) return kExitFailed;
     InterruptScope interrupt(stop_);
     if (!Analyse(context, *analyzer, log)) return kExitFailed;
     analyzer.reset();
@@ -296,11 +261,6 @@ class RecoverCommand final : public Command {
   }
 
  private:
-  static int Fail(CommandContext& context, const std::string& problem) {
-    context.err << "orvande-cli: " << problem << '\n';
-    return kExitFailed;
-  }
-
   // The output folder trimmed of blanks, ending with '/'.
   static std::string DestinationRoot(std::string folder) {
     size_t first = folder.find_first_not_of(" \t");
@@ -317,28 +277,24 @@ class RecoverCommand final : public Command {
         LoadString(strings::kIdSameDiskWarning), strings::kProgramTitle, MessageIcon::kExclamation,
         MessageButtons::kYesNo);
     if (answer == MessageAnswer::kYes) return true;
-    Fail(context, "\"" + output_ + "\" lies on the source device \"" + source_ +
-                      "\"; writing there can overwrite the deleted data. Choose another --out, "
-                      "or pass --yes to write there anyway.");
+    FailCommand(context,
+                "\"" + output_ + "\" lies on the source device \"" + source_ +
+                    "\"; writing there can overwrite the deleted data. Choose another --out, "
+                    "or pass --yes to write there anyway.");
     return false;
   }
 
   bool Analyse(CommandContext& context, VolumeAnalyzer& analyzer, OperationLog& log) {
-    ShownNode shown{kNoNode};
-    const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
-    TerminalProgressBar progress(context.err, strings::kAnalyzing, drawProgress);
-    BuildTreeContext build{&stop_, nullptr, store_, tree_, &shown, storeLock_, &progress, nullptr};
-    uint32_t status = analyzer.BuildTree(build, &log);
-    progress.Finish();
+    const uint32_t status =
+        BuildTreeWithProgress(context, analyzer, store_, tree_, storeLock_, stop_, nullptr, log);
     log.Show();
     if (StopRequested(&stop_)) {
-      Fail(context, "analysis stopped; nothing was recovered");
+      FailCommand(context, "analysis stopped; nothing was recovered");
       return false;
     }
     if (status != 0) {
-      char code[16];
-      std::snprintf(code, sizeof code, "0x%x", status);
-      context.err << "orvande-cli: analysis failed (" << code << "); recovering what was found\n";
+      context.err << "orvande-cli: " << AnalysisFailedText(status)
+                  << "; recovering what was found\n";
       analysisIncomplete_ = true;
     }
     return true;
@@ -350,9 +306,9 @@ class RecoverCommand final : public Command {
     for (const std::string& text : wanted) {
       ResolvedPath resolved = ResolveTreePath(tree_, store_, storeLock_, text);
       if (!resolved.found) {
-        Fail(context, "\"" + text +
-                          "\" is neither a folder nor a file of the volume (paths are "
-                          "as analyze prints them)");
+        FailCommand(context, "\"" + text +
+                                 "\" is neither a folder nor a file of the volume (paths are "
+                                 "as analyze prints them)");
         return false;
       }
       if (resolved.folderNode != kNoNode) {
@@ -415,7 +371,7 @@ class RecoverCommand final : public Command {
     running_.store(1);
     std::thread worker;
     if (!StartRecoveryJob(std::move(job), &worker)) {
-      Fail(context, "cannot start the recovery thread");
+      FailCommand(context, "cannot start the recovery thread");
       report.AddFailure();
       return false;
     }
