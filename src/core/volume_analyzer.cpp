@@ -9,12 +9,10 @@
 #include "core/default_boot_sector.h"
 #include "core/ports.h"
 #include "core/recovery_context.h"
+#include "core/recovery_output.h"
 #include "core/sector_run_list.h"
 #include "disk/sector_device.h"
-#include "platform/output_file.h"
-#include "support/operation_log.h"
 #include "support/result_codes.h"
-#include "support/string_table.h"
 
 namespace orvande {
 namespace {
@@ -22,10 +20,6 @@ namespace {
 // Recovered files are read and written in pieces of this size; one sector per call is far
 // too slow for large files.
 constexpr uint32_t kRunBatchBytes = 1u << 20;
-
-// Sizes above this get a progress range of size >> 4 so that it fits the bar's 32 bits.
-constexpr uint64_t kLargeFileThreshold = 0x0FFFFFFF;
-constexpr uint32_t kLargeFileProgressShift = 4;
 
 }  // namespace
 
@@ -110,17 +104,11 @@ namespace {
 // as reading and writing one sector at a time, stopping after the sector in which the size ends.
 class RunWriter {
  public:
-  RunWriter(VolumeAnalyzer& analyzer, platform::OutputFile& file, const std::string& path,
-            uint64_t size, RecoveryContext& context, OperationLog* log)
+  RunWriter(VolumeAnalyzer& analyzer, RecoveryOutput& output, RecoveryContext& context)
       : analyzer_(analyzer),
-        file_(file),
-        path_(path),
-        remaining_(size),
+        output_(output),
         bytesPerSector_(analyzer.BytesPerSector()),
-        context_(context),
-        log_(log) {
-    shift_ = size > kLargeFileThreshold ? kLargeFileProgressShift : 0;
-  }
+        context_(context) {}
 
   bool AllocateBuffer() {
     uint32_t batch = std::max<uint32_t>(1, kRunBatchBytes / std::max<uint32_t>(1, bytesPerSector_));
@@ -133,31 +121,19 @@ class RunWriter {
     return true;
   }
 
-  void StartProgress() {
-    if (context_.progressBar == nullptr) return;
-    context_.progressBar->SetRange(0, static_cast<uint32_t>(remaining_ >> shift_));
-    context_.progressBar->SetPosition(0);
-  }
-
-  void ReportWriteError(uint32_t error) {
-    if (log_ == nullptr) return;
-    log_->AddFormat(OperationLog::kError, strings::kCantWriteFileFormat, path_.c_str());
-    log_->AddPlatformError(error);
-  }
-
   // Returns ok: false only after a read or write failure.
   bool Run(const SectorRunList& runs) {
     bool firstRun = true;
     for (const SectorRun& run : runs.Runs()) {
       // Once a run is used up, the next one is started only while bytes remain.
-      if (!firstRun && remaining_ == 0) break;
+      if (!firstRun && output_.Remaining() == 0) break;
       firstRun = false;
       uint64_t sector = run.first;
       const uint64_t last = run.last;
       while (sector <= last) {
         uint64_t inRun = last - sector + 1;
         // The sector in which the size ends is the last one read (with size 0 that is the first).
-        uint64_t untilEnd = remaining_ / bytesPerSector_ + 1;
+        uint64_t untilEnd = output_.Remaining() / bytesPerSector_ + 1;
         uint32_t count =
             static_cast<uint32_t>(std::min<uint64_t>({inRun, untilEnd, batchSectors_}));
         Outcome outcome = CopyBatch(sector, count);
@@ -195,7 +171,7 @@ class RunWriter {
   // Writes the buffer's sectors [index, index + count), stopping early at a stop request seen
   // between sectors and cutting the last one to the bytes that remain.
   Outcome WriteSectors(uint32_t index, uint32_t count) {
-    uint32_t whole = 0;  // sectors written in full
+    const uint64_t remaining = output_.Remaining();
     bool finished = false;
     uint64_t bytes = 0;
     for (uint32_t i = 0; i < count; ++i) {
@@ -203,38 +179,23 @@ class RunWriter {
         finished = true;
         break;
       }
-      if (remaining_ - bytes < bytesPerSector_) {
-        bytes = remaining_;
+      if (remaining - bytes < bytesPerSector_) {
+        bytes = remaining;
         finished = true;
         break;
       }
       bytes += bytesPerSector_;
-      ++whole;
     }
-    if (bytes > 0 && !WriteBytes(buffer_.data() + static_cast<size_t>(index) * bytesPerSector_,
-                                 static_cast<size_t>(bytes)))
+    if (!output_.Write(buffer_.data() + static_cast<size_t>(index) * bytesPerSector_, bytes,
+                       bytesPerSector_))
       return Outcome::kFailed;
-    remaining_ -= bytes;
-    if (whole > 0 && context_.progressBar != nullptr)
-      context_.progressBar->Advance(whole * (bytesPerSector_ >> shift_));
     return finished ? Outcome::kFinished : Outcome::kMore;
   }
 
-  bool WriteBytes(const uint8_t* data, size_t size) {
-    uint32_t error = file_.Write(data, size);
-    if (error == kSuccess) return true;
-    ReportWriteError(error);
-    return false;
-  }
-
   VolumeAnalyzer& analyzer_;
-  platform::OutputFile& file_;
-  const std::string& path_;
-  uint64_t remaining_;
+  RecoveryOutput& output_;
   const uint32_t bytesPerSector_;
   RecoveryContext& context_;
-  OperationLog* log_;
-  uint32_t shift_ = 0;
   uint32_t batchSectors_ = 1;
   std::vector<uint8_t> buffer_;
 };
@@ -247,24 +208,12 @@ bool VolumeAnalyzer::WriteRunsToFile(const std::string& path, uint64_t size,
   if (path.empty()) return false;
   // A sector size of 0 would make every sector count meaningless; no analyzer sets one.
   if (BytesPerSector() == 0) return false;
-  platform::OutputFile file;
-  if (uint32_t error = file.CreateOrReplace(path); error != kSuccess) {
-    if (log != nullptr) {
-      log->AddFormat(OperationLog::kError, strings::kCantCreateFileFormat, path.c_str());
-      log->AddPlatformError(error);
-    }
-    return false;
-  }
-  RunWriter writer(*this, file, path, size, context, log);
+  RecoveryOutput output(path, size, context, log);
+  if (!output.Create(RecoveryOutput::FinalLink::kFollow)) return false;
+  RunWriter writer(*this, output, context);
   if (!writer.AllocateBuffer()) return false;
-  writer.StartProgress();
-  bool ok = writer.Run(runs);
-  // A write the system deferred can still fail here; the file is then not whole.
-  if (uint32_t error = file.Close(); error != kSuccess && ok) {
-    writer.ReportWriteError(error);
-    ok = false;
-  }
-  return ok;
+  output.StartProgress();
+  return output.Close(writer.Run(runs));
 }
 
 }  // namespace orvande

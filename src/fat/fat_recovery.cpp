@@ -11,11 +11,9 @@
 #include "core/item_location.h"
 #include "core/ports.h"
 #include "core/recovery_context.h"
+#include "core/recovery_output.h"
 #include "fat/fat_analyzer.h"
-#include "platform/output_file.h"
-#include "support/operation_log.h"
 #include "support/result_codes.h"
-#include "support/string_table.h"
 
 namespace orvande {
 namespace {
@@ -35,10 +33,6 @@ constexpr uint32_t kLastProbeCluster = 0xFFFEFFFF;
 
 // Only the low 32 bits of a file's size count.
 constexpr uint64_t kSizeMask = 0xFFFFFFFF;
-
-// Sizes above this get a progress range of size >> 4 so that it fits the bar's 32 bits.
-constexpr uint64_t kLargeFileThreshold = 0x0FFFFFFF;
-constexpr uint32_t kLargeFileProgressShift = 4;
 
 // Consecutive clusters of a walk are read and written in pieces of up to this size: a cluster per
 // call is far too slow for large files.
@@ -85,21 +79,16 @@ class ClusterWalk {
 // runs of consecutive clusters are only read and written together.
 class ClusterCopier {
  public:
-  ClusterCopier(FatAnalyzer& analyzer, platform::OutputFile& file, const std::string& path,
-                uint64_t size, RecoveryContext& context, OperationLog* log)
+  ClusterCopier(FatAnalyzer& analyzer, RecoveryOutput& output, RecoveryContext& context)
       : analyzer_(analyzer),
-        file_(file),
-        path_(path),
-        remaining_(size),
+        output_(output),
         clusterBytes_(analyzer.BytesPerCluster()),
         context_(context),
-        log_(log),
-        walk_(*analyzer.Table(), context.stop) {
-    shift_ = size > kLargeFileThreshold ? kLargeFileProgressShift : 0;
-  }
+        walk_(*analyzer.Table(), context.stop) {}
 
   bool AllocateBuffer() {
-    uint64_t needed = std::max<uint64_t>(1, (remaining_ + clusterBytes_ - 1) / clusterBytes_);
+    const uint64_t remaining = output_.Remaining();
+    uint64_t needed = std::max<uint64_t>(1, (remaining + clusterBytes_ - 1) / clusterBytes_);
     uint64_t batch = std::max<uint32_t>(1, kBatchBytes / clusterBytes_);
     maxClusters_ = static_cast<uint32_t>(std::min(needed, batch));
     try {
@@ -110,24 +99,10 @@ class ClusterCopier {
     return true;
   }
 
-  void StartProgress() {
-    if (context_.progressBar == nullptr) return;
-    context_.progressBar->SetRange(0, static_cast<uint32_t>(remaining_ >> shift_));
-    context_.progressBar->SetPosition(0);
-  }
-
-  uint64_t BytesWritten() const { return written_; }
-
-  void ReportWriteError(uint32_t error) {
-    if (log_ == nullptr) return;
-    log_->AddFormat(OperationLog::kError, strings::kCantWriteFileFormat, path_.c_str());
-    log_->AddPlatformError(error);
-  }
-
   // False after a read or write failure; a stop, the end of the walk or of the volume is true.
   bool Run(uint32_t first) {
     uint32_t c = first;
-    while (remaining_ > 0) {
+    while (output_.Remaining() > 0) {
       ClusterRun run = PlanRun(c);
       if (run.count > 0 && !CopyRun(run.first, run.count)) return false;
       if (run.last) break;
@@ -149,7 +124,7 @@ class ClusterCopier {
     ClusterRun run;
     run.first = c;
     const uint64_t total = analyzer_.TotalSectors();
-    uint64_t remaining = remaining_;
+    uint64_t remaining = output_.Remaining();
     for (;;) {
       if (StopRequested(context_.stop)) return run;
       if (!analyzer_.ClusterInsideVolume(c, total)) return run;
@@ -184,31 +159,15 @@ class ClusterCopier {
 
   // Writes `count` clusters from the start of the buffer, the last one cut to what remains.
   bool WriteClusters(uint32_t count) {
-    uint64_t bytes = std::min<uint64_t>(remaining_, uint64_t{count} * clusterBytes_);
-    if (uint32_t error = file_.Write(buffer_.get(), static_cast<size_t>(bytes));
-        error != kSuccess) {
-      ReportWriteError(error);
-      return false;
-    }
-    remaining_ -= bytes;
-    written_ += bytes;
-    uint64_t whole = bytes / clusterBytes_;
-    if (whole > 0 && context_.progressBar != nullptr)
-      context_.progressBar->Advance(static_cast<uint32_t>(whole * (clusterBytes_ >> shift_)));
-    return true;
+    return output_.Write(buffer_.get(), uint64_t{count} * clusterBytes_, clusterBytes_);
   }
 
   FatAnalyzer& analyzer_;
-  platform::OutputFile& file_;
-  const std::string& path_;
-  uint64_t remaining_;
+  RecoveryOutput& output_;
   const uint32_t clusterBytes_;
   RecoveryContext& context_;
-  OperationLog* log_;
   ClusterWalk walk_;
-  uint32_t shift_ = 0;
   uint32_t maxClusters_ = 1;
-  uint64_t written_ = 0;
   std::unique_ptr<uint8_t[]> buffer_;
 };
 
@@ -246,26 +205,15 @@ bool FatAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std::
   }
   if (c == 0) c = kRecoverClusterForZero;
 
-  platform::OutputFile file;
-  if (uint32_t error = file.CreateOrReplaceNoFollow(path); error != kSuccess) {
-    if (log != nullptr) {
-      log->AddFormat(OperationLog::kError, strings::kCantCreateFileFormat, path.c_str());
-      log->AddPlatformError(error);
-    }
-    return false;
-  }
-  ClusterCopier copier(*this, file, path, size & kSizeMask, context, log);
+  RecoveryOutput output(path, size & kSizeMask, context, log);
+  if (!output.Create(RecoveryOutput::FinalLink::kRefuse)) return false;
+  ClusterCopier copier(*this, output, context);
   if (!copier.AllocateBuffer()) return false;
-  copier.StartProgress();
+  output.StartProgress();
   bool ok = copier.Run(c);
   // A failed write may have put part of its piece out: then the file system is asked.
-  context.fileBytesWritten = ok ? copier.BytesWritten() : RecoveryContext::kUnknownBytes;
-  // A write the system deferred can still fail here; the file is then not whole.
-  if (uint32_t error = file.Close(); error != kSuccess && ok) {
-    copier.ReportWriteError(error);
-    ok = false;
-  }
-  return ok;
+  context.fileBytesWritten = ok ? output.Written() : RecoveryContext::kUnknownBytes;
+  return output.Close(ok);
 }
 
 uint32_t FatAnalyzer::GetRecoveryProbability(ItemLocation& location, uint64_t size,

@@ -14,7 +14,6 @@
 #include "support/code_pages.h"
 #include "support/operation_log.h"
 #include "support/string_table.h"
-#include "support/system_hooks.h"
 
 namespace orvande {
 namespace {
@@ -29,13 +28,7 @@ constexpr size_t kMaxPathBytes = 4095;
 
 // The system's text of a platform error at the given level ("code=0x..." when it has none).
 void LogSystemError(OperationLog* log, int level, uint32_t code) {
-  if (log == nullptr || code == kSuccess) return;
-  std::string text = code < OperationLog::kFirstNonPlatformCode ? PlatformErrorText(code) : "";
-  if (text.empty()) {
-    log->AddFormat(level, strings::kCodeFormat, code);
-  } else {
-    log->Add(level, text + "\r\n");
-  }
+  if (log != nullptr) log->AddPlatformError(level, code);
 }
 
 // path + ":" + the stream's name, or empty when it would not fit the platform's limits. A '/' in a

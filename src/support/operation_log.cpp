@@ -64,18 +64,18 @@ void OperationLog::AddIdLine(int level, uint32_t id, ...) {
   Add(level, text);
 }
 
-void OperationLog::AddPlatformError(uint32_t code) {
+void OperationLog::AddPlatformError(int level, uint32_t code) {
   if (code == 0) return;
   if (code < kFirstNonPlatformCode) {
     std::string text = PlatformErrorText(code);
     if (!text.empty()) {
       // System texts end with a line break, like the "code=" form below.
-      Add(kError, text + "\r\n");
+      Add(level, text + "\r\n");
       return;
     }
     // No text for this number: the code itself is better than losing the error.
   }
-  AddFormat(kError, strings::kCodeFormat, code);
+  AddFormat(level, strings::kCodeFormat, code);
 }
 
 void OperationLog::AddByteDump(int level, const char* title, const uint8_t* bytes, size_t count) {

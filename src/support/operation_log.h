@@ -32,7 +32,9 @@ class OperationLog {
   void AddId(int level, uint32_t id, ...);
   void AddIdLine(int level, uint32_t id, ...);
   // An error line with the system's text for a platform error code; 0 adds nothing.
-  void AddPlatformError(uint32_t code);
+  void AddPlatformError(uint32_t code) { AddPlatformError(kError, code); }
+  // The same at another level.
+  void AddPlatformError(int level, uint32_t code);
   // An optional title line, then one line of "%02X " per byte followed by "\r\n".
   void AddByteDump(int level, const char* title, const uint8_t* bytes, size_t count);
 
