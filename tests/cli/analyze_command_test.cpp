@@ -1,18 +1,18 @@
 // orvande-cli analyze on the bundled FAT16 sample volume, run in-process.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/cli_app.h"
 #include "cli/tree_listing.h"
+#include "common/cli_runner.h"
+#include "common/corpus.h"
+#include "common/jpeg_sample.h"
+#include "common/temp_folder.h"
 #include "core/folder_item.h"
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
@@ -24,35 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
-
-struct Outcome {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-Outcome RunArgs(std::vector<std::string> args) {
-  args.insert(args.begin(), "orvande-cli");
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  std::ostringstream out, err;
-  Outcome outcome;
-  outcome.exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
-}
-
-// A baseline JPEG of `entropy` scan bytes, as a camera card would hold one.
-std::vector<uint8_t> Jpeg(size_t entropy) {
-  std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I',  'F',  0,
-                               1,    1,    0,    0,    1,    0,    1,   0,   0,    0xFF, 0xC0,
-                               0x00, 0x0B, 8,    0,    16,   0,    16,  1,   1,    0x11, 0,
-                               0xFF, 0xDA, 0x00, 0x08, 1,    1,    0,   0,   0x3F, 0};
-  file.insert(file.end(), entropy, 0x5A);
-  file.push_back(0xFF);
-  file.push_back(0xD9);
-  return file;
-}
+using test::CliOutcome;
+using test::RunCliInProcess;
 
 bool IsProbabilityName(const Json& value) {
   return value == "good" || value == "average" || value == "poor" || value == "unknown";
@@ -61,17 +34,10 @@ bool IsProbabilityName(const Json& value) {
 class AnalyzeCommandTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new fs::path(fs::temp_directory_path() /
-                           ("orvande-analyze-" + std::to_string(std::random_device{}())));
-    fs::create_directories(*folder_);
-    sample_ = new std::string((*folder_ / "sample-fat16.img").string());
-    const std::string packed = std::string(ORVANDE_SOURCE_DIR) + "/samples/sample-fat16.img.xz";
-    const std::string command = "xz --decompress --stdout '" + packed + "' > '" + *sample_ + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    folder_ = new test::TempFolder("orvande-analyze-");
+    ASSERT_NO_THROW(sample_ = new std::string(test::UnpackSampleVolume(folder_->Path())));
   }
   static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(*folder_, ec);
     delete folder_;
     delete sample_;
   }
@@ -79,7 +45,7 @@ class AnalyzeCommandTest : public ::testing::Test {
   static Json AnalyzeJson(const std::string& image, std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {"analyze", image, "--json"};
     args.insert(args.end(), extra.begin(), extra.end());
-    Outcome o = RunArgs(args);
+    CliOutcome o = RunCliInProcess(args);
     EXPECT_EQ(o.exitCode, 0) << o.err;
     return Json::parse(o.out);
   }
@@ -90,11 +56,11 @@ class AnalyzeCommandTest : public ::testing::Test {
     return items;
   }
 
-  static fs::path* folder_;
+  static test::TempFolder* folder_;
   static std::string* sample_;
 };
 
-fs::path* AnalyzeCommandTest::folder_ = nullptr;
+test::TempFolder* AnalyzeCommandTest::folder_ = nullptr;
 std::string* AnalyzeCommandTest::sample_ = nullptr;
 
 TEST_F(AnalyzeCommandTest, JsonDescribesTheVolumeAndEveryItem) {
@@ -176,7 +142,7 @@ TEST_F(AnalyzeCommandTest, DeletedOnlyKeepsDeletedItemsAndTheFoldersLeadingToThe
 }
 
 TEST_F(AnalyzeCommandTest, TextListsOneItemPerLineInColumns) {
-  Outcome o = RunArgs({"analyze", *sample_});
+  CliOutcome o = RunCliInProcess({"analyze", *sample_});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
             "T D            SIZE PROB     MODIFIED (UTC)       PATH");
@@ -199,7 +165,7 @@ TEST_F(AnalyzeCommandTest, AnImageInAFreeClusterIsListedUnderLostAndFound) {
   const uint64_t firstData =
       boot.U16(14) + uint64_t{boot.U8(16)} * boot.U16(22) + uint64_t{boot.U16(17)} * 32 / 512;
   const uint64_t sector = firstData + 2 * 7000;  // a cluster far past the sample's few files
-  const std::vector<uint8_t> jpeg = Jpeg(3000);
+  const std::vector<uint8_t> jpeg = test::SmallJpeg(3000);
   std::copy(jpeg.begin(), jpeg.end(), volume.begin() + static_cast<std::ptrdiff_t>(sector * 512));
   const std::string image = (*folder_ / "with-image.img").string();
   std::ofstream(image, std::ios::binary)
@@ -222,13 +188,13 @@ TEST_F(AnalyzeCommandTest, AnImageInAFreeClusterIsListedUnderLostAndFound) {
 TEST_F(AnalyzeCommandTest, SourcesWithoutAVolumeFail) {
   const std::string junk = (*folder_ / "junk.img").string();
   std::ofstream(junk, std::ios::binary) << std::string(4096, 'Z');
-  Outcome o = RunArgs({"analyze", junk, "--json"});
+  CliOutcome o = RunCliInProcess({"analyze", junk, "--json"});
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_NE(o.err.find("No valid supported file system present on the volume."), std::string::npos)
       << o.err;
   EXPECT_TRUE(o.out.empty()) << o.out;
 
-  Outcome missing = RunArgs({"analyze", (*folder_ / "absent.img").string()});
+  CliOutcome missing = RunCliInProcess({"analyze", (*folder_ / "absent.img").string()});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_FALSE(missing.err.empty());
 }

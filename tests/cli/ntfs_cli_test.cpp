@@ -3,7 +3,6 @@
 // internal failures of the engine reach the error stream with the source's name.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -11,33 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_app.h"
 #include "cli/cli_internal_failure.h"
+#include "common/cli_runner.h"
 #include "common/corpus.h"
 #include "common/memory_device.h"
+#include "common/temp_folder.h"
 
 namespace orvande::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
-
-struct Outcome {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-Outcome RunCommand(std::vector<std::string> args) {
-  args.insert(args.begin(), "orvande-cli");
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  std::ostringstream out, err;
-  Outcome outcome;
-  outcome.exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
-}
+using test::CliOutcome;
+using test::RunCliInProcess;
 
 std::vector<std::string> NtfsImageNames() {
   std::vector<std::string> names;
@@ -52,24 +37,18 @@ class NtfsCli : public ::testing::Test {
   void SetUp() override {
     names_ = NtfsImageNames();
     if (names_.empty()) GTEST_SKIP() << "no NTFS images in tests/data";
-    std::string pattern = (fs::temp_directory_path() / "orvande_ntfs_cli_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
   }
 
   std::vector<std::string> names_;
-  fs::path root_;
+  test::TempFolder folder_{"orvande_ntfs_cli_"};
+  const fs::path& root_ = folder_.Path();
 };
 
 TEST_F(NtfsCli, AnalyzeJudgesDeletedFilesThroughItsReader) {
   for (const std::string& name : names_) {
     SCOPED_TRACE(name);
     const test::CorpusImage& image = test::LoadCorpusImage(name);
-    const Outcome outcome = RunCommand({"analyze", image.imagePath, "--json"});
+    const CliOutcome outcome = RunCliInProcess({"analyze", image.imagePath, "--json"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     const Json listing = Json::parse(outcome.out);
     EXPECT_EQ(listing["file_system"], "NTFS");
@@ -114,7 +93,7 @@ TEST_F(NtfsCli, RecoverWritesStreamsOnlyWhenAsked) {
     const std::string leaf = file->path.substr(file->path.rfind('/') + 1);
 
     const fs::path with = root_ / (name + "_with");
-    Outcome outcome = RunCommand(
+    CliOutcome outcome = RunCliInProcess(
         {"recover", image.imagePath, "--out", with.string(), file->path, "--streams", "--yes"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(test::Sha256OfFile((with / leaf).string()), file->sha256);
@@ -124,8 +103,8 @@ TEST_F(NtfsCli, RecoverWritesStreamsOnlyWhenAsked) {
     }
 
     const fs::path without = root_ / (name + "_without");
-    outcome =
-        RunCommand({"recover", image.imagePath, "--out", without.string(), file->path, "--yes"});
+    outcome = RunCliInProcess(
+        {"recover", image.imagePath, "--out", without.string(), file->path, "--yes"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     size_t written = 0;
     for (const auto& item : fs::directory_iterator(without)) {

@@ -14,14 +14,14 @@
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/cli_app.h"
 #include "cli/cli_prompter.h"
+#include "common/cli_runner.h"
 #include "common/corpus.h"
+#include "common/temp_folder.h"
 #include "platform/file_system.h"
 #include "platform/file_time.h"
 #include "support/le_reader.h"
@@ -31,25 +31,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
+using test::CliOutcome;
 using test::CorpusEntry;
 using test::CorpusImage;
-
-struct Outcome {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-Outcome RunArgs(std::vector<std::string> args) {
-  args.insert(args.begin(), "orvande-cli");
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  std::ostringstream out, err;
-  Outcome outcome;
-  outcome.exitCode = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
-}
+using test::RunCliInProcess;
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {
   std::vector<uint8_t> bytes(fs::file_size(path));
@@ -86,12 +71,6 @@ class UtcZone {
   std::string saved_;
   bool had_ = false;
 };
-
-fs::path FreshFolder(const std::string& stem) {
-  fs::path folder = fs::temp_directory_path() / (stem + std::to_string(std::random_device{}()));
-  fs::create_directories(folder);
-  return folder;
-}
 
 // Reads allocation-table entries straight from the image bytes, to predict the walk of a deleted
 // file independently of the analyzer.
@@ -168,11 +147,7 @@ class ImageTable {
 
 class RecoverCorpusTest : public ::testing::TestWithParam<std::string> {
  protected:
-  void SetUp() override {
-    corpus_ = &test::LoadCorpusImage(GetParam());
-    out_ = FreshFolder("orvande-recover-" + GetParam() + "-");
-  }
-  void TearDown() override { fs::remove_all(out_); }
+  void SetUp() override { corpus_ = &test::LoadCorpusImage(GetParam()); }
 
   // The name the analyzer lists: names without long-name entries in their upper-case 8.3 form,
   // a deleted one without its first character.
@@ -198,7 +173,7 @@ class RecoverCorpusTest : public ::testing::TestWithParam<std::string> {
   }
 
   std::map<std::string, Json> Listing() {
-    Outcome o = RunArgs({"analyze", corpus_->imagePath, "--json"});
+    CliOutcome o = RunCliInProcess({"analyze", corpus_->imagePath, "--json"});
     EXPECT_EQ(o.exitCode, 0) << o.err;
     std::map<std::string, Json> items;
     const Json listing = Json::parse(o.out);
@@ -208,13 +183,14 @@ class RecoverCorpusTest : public ::testing::TestWithParam<std::string> {
 
   UtcZone zone_;
   const CorpusImage* corpus_ = nullptr;
-  fs::path out_;
+  test::TempFolder folder_{"orvande-recover-" + GetParam() + "-"};
+  const fs::path& out_ = folder_.Path();
 };
 
 TEST_P(RecoverCorpusTest, EveryFileComesBackAsTheManifestAndTheWalkSay) {
   const std::map<std::string, Json> listed = Listing();
-  Outcome run = RunArgs({"recover", corpus_->imagePath, "--out", out_.string(), "--all-files",
-                         "--replace-char", "_", "--on-exists", "rename"});
+  CliOutcome run = RunCliInProcess({"recover", corpus_->imagePath, "--out", out_.string(),
+                                    "--all-files", "--replace-char", "_", "--on-exists", "rename"});
   ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
 
   const std::vector<uint8_t> image = ReadBytes(corpus_->imagePath);
@@ -273,17 +249,10 @@ INSTANTIATE_TEST_SUITE_P(Images, RecoverCorpusTest, ::testing::Values("fat12", "
 
 class RecoverSampleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = FreshFolder("orvande-recover-sample-");
-    image_ = (folder_ / "sample-fat16.img").string();
-    const std::string packed = std::string(ORVANDE_SOURCE_DIR) + "/samples/sample-fat16.img.xz";
-    ASSERT_EQ(std::system(("xz -dc '" + packed + "' > '" + image_ + "'").c_str()), 0);
-    out_ = folder_ / "out";
-  }
+  void SetUp() override { ASSERT_NO_THROW(image_ = test::UnpackSampleVolume(folder_.Path())); }
   void TearDown() override {
     std::error_code ec;
     fs::permissions(image_, fs::perms::owner_all, ec);
-    fs::remove_all(folder_);
   }
 
   static std::vector<std::string> Files(const fs::path& under) {
@@ -295,13 +264,14 @@ class RecoverSampleTest : public ::testing::Test {
     return names;
   }
 
-  fs::path folder_;
+  test::TempFolder folder_{"orvande-recover-sample-"};
   std::string image_;
-  fs::path out_;
+  fs::path out_ = folder_ / "out";
 };
 
 TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
-  Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "--replace-char", "_"});
+  CliOutcome o =
+      RunCliInProcess({"recover", image_, "--out", out_.string(), "--replace-char", "_"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/_ODO.TXT", "Documents/old draft.txt",
                                                    "Pictures/Holiday 2003/beach sunset.jpg",
@@ -316,9 +286,9 @@ TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
 }
 
 TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace) {
-  Outcome o =
-      RunArgs({"recover", image_, "--out", out_.string(), "--structure", "--all-files",
-               "Pictures/Holiday 2003", "./Documents/Quarterly Report 2004.txt", "Projects/"});
+  CliOutcome o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--structure",
+                                  "--all-files", "Pictures/Holiday 2003",
+                                  "./Documents/Quarterly Report 2004.txt", "Projects/"});
   ASSERT_EQ(o.exitCode, 1);  // ?UILD.LOG needs a new first character and nobody can answer
   EXPECT_NE(o.err.find("--replace-char"), std::string::npos) << o.err;
   EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/Quarterly Report 2004.txt",
@@ -326,33 +296,35 @@ TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace)
                                                    "Pictures/Holiday 2003/mountain view.jpg"}));
 
   fs::remove_all(out_);
-  o = RunArgs({"recover", image_, "--out", out_.string(), "Pictures/Holiday 2003",
-               "Documents/old draft.txt"});
+  o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Pictures/Holiday 2003",
+                       "Documents/old draft.txt"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(Files(out_),
             (std::vector<std::string>{"Holiday 2003/beach sunset.jpg",
                                       "Holiday 2003/mountain view.jpg", "old draft.txt"}));
 
-  o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/nothing.txt"});
+  o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/nothing.txt"});
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_NE(o.err.find("\"Documents/nothing.txt\" is neither a folder nor a file"),
             std::string::npos);
 }
 
 TEST_F(RecoverSampleTest, ExistingFilesWithoutATerminalNeedTheOption) {
-  ASSERT_EQ(
-      RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"}).exitCode, 0);
-  Outcome o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"});
+  ASSERT_EQ(RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"})
+                .exitCode,
+            0);
+  CliOutcome o =
+      RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"});
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_NE(o.err.find("--on-exists replace|skip|rename"), std::string::npos) << o.err;
 
-  o = RunArgs({"recover", image_, "--out", out_.string(), "Documents/old draft.txt", "--on-exists",
-               "rename"});
+  o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt",
+                       "--on-exists", "rename"});
   EXPECT_EQ(o.exitCode, 0) << o.err;
   EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 001].txt"));
 
   for (const char* bad : {"?", "/", "ab", ""}) {
-    o = RunArgs({"recover", image_, "--out", out_.string(), "--replace-char", bad});
+    o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--replace-char", bad});
     EXPECT_EQ(o.exitCode, 2) << bad;
   }
 }
@@ -361,9 +333,9 @@ TEST_F(RecoverSampleTest, ReadOnlySourceIsNeverWritten) {
   fs::permissions(image_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const std::string before = test::Sha256OfFile(image_);
   const auto timeBefore = fs::last_write_time(image_);
-  ASSERT_EQ(RunArgs({"analyze", image_}).exitCode, 0);
-  Outcome o =
-      RunArgs({"recover", image_, "--out", out_.string(), "--all-files", "--replace-char", "_"});
+  ASSERT_EQ(RunCliInProcess({"analyze", image_}).exitCode, 0);
+  CliOutcome o = RunCliInProcess(
+      {"recover", image_, "--out", out_.string(), "--all-files", "--replace-char", "_"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(test::Sha256OfFile(image_), before);
   EXPECT_EQ(fs::last_write_time(image_), timeBefore);
@@ -380,7 +352,7 @@ TEST_F(RecoverSampleTest, ReadOnlySourceIsNeverWritten) {
   std::string device;
   std::ifstream(deviceFile) >> device;
   fs::remove_all(out_);
-  o = RunArgs({"recover", device, "--out", out_.string(), "--replace-char", "_"});
+  o = RunCliInProcess({"recover", device, "--out", out_.string(), "--replace-char", "_"});
   std::system(("losetup -d '" + device + "'").c_str());
   EXPECT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(Files(out_).size(), 5u);

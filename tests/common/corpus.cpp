@@ -117,10 +117,8 @@ std::string ShellQuote(const std::string& text) {
 
 // Decompresses into a private temporary name and renames it, so parallel test processes never
 // see a half-written image.
-void DecompressIfStale(const fs::path& xz, const fs::path& image) {
+void Decompress(const fs::path& xz, const fs::path& image) {
   std::error_code error;
-  if (fs::exists(image, error) && fs::last_write_time(image) >= fs::last_write_time(xz)) return;
-  fs::create_directories(image.parent_path());
   fs::path partial = image;
   partial += ".partial." + std::to_string(std::random_device{}());
   std::string command = "xz -dc " + ShellQuote(xz.string()) + " > " + ShellQuote(partial.string());
@@ -129,6 +127,13 @@ void DecompressIfStale(const fs::path& xz, const fs::path& image) {
     throw std::runtime_error("cannot decompress " + xz.string() + " (is xz installed?)");
   }
   fs::rename(partial, image);
+}
+
+void DecompressIfStale(const fs::path& xz, const fs::path& image) {
+  std::error_code error;
+  if (fs::exists(image, error) && fs::last_write_time(image) >= fs::last_write_time(xz)) return;
+  fs::create_directories(image.parent_path());
+  Decompress(xz, image);
 }
 
 template <typename T>
@@ -233,6 +238,12 @@ const CorpusImage& LoadCorpusImage(const std::string& name) {
   auto found = loaded.find(name);
   if (found == loaded.end()) found = loaded.emplace(name, Load(name)).first;
   return *found->second;
+}
+
+std::string UnpackSampleVolume(const std::filesystem::path& folder) {
+  const fs::path image = folder / "sample-fat16.img";
+  Decompress(fs::path(ORVANDE_SOURCE_DIR) / "samples" / "sample-fat16.img.xz", image);
+  return image.string();
 }
 
 std::string Sha256Hex(const void* data, size_t size) {

@@ -6,6 +6,7 @@
 // LoadCorpusImage and CorpusImageNames may be called from several threads.
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -78,6 +79,10 @@ std::vector<std::string> CorpusImageNames();
 // Decompresses (when the build tree's copy is missing or older than the .xz) and parses; the
 // result lives until the process ends. Throws std::runtime_error when the image cannot be had.
 const CorpusImage& LoadCorpusImage(const std::string& name);
+
+// The bundled FAT16 sample volume (samples/sample-fat16.img.xz) decompressed into folder, a copy a
+// test may change; returns its path. Throws std::runtime_error when it cannot be had.
+std::string UnpackSampleVolume(const std::filesystem::path& folder);
 
 std::string Sha256Hex(const void* data, size_t size);
 std::string Sha256Hex(const std::vector<uint8_t>& bytes);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/jpeg_sample.h"
 #include "common/port_doubles.h"
 #include "core/found_file_result.h"
 #include "core/item_store.h"
@@ -14,19 +15,8 @@
 namespace orvande {
 namespace {
 
+using test::SmallJpeg;
 using test::StubAnalyzer;
-
-// A small baseline JPEG: SOI, APP0, SOF0, SOS, `entropy` bytes of scan data, EOI.
-std::vector<uint8_t> Jpeg(size_t entropy) {
-  std::vector<uint8_t> file = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I',  'F',  0,
-                               1,    1,    0,    0,    1,    0,    1,   0,   0,    0xFF, 0xC0,
-                               0x00, 0x0B, 8,    0,    16,   0,    16,  1,   1,    0x11, 0,
-                               0xFF, 0xDA, 0x00, 0x08, 1,    1,    0,   0,   0x3F, 0};
-  file.insert(file.end(), entropy, 0x5A);
-  file.push_back(0xFF);
-  file.push_back(0xD9);
-  return file;
-}
 
 TEST(FoundFileResultTest, RunsMergeWithTheLastRunOnly) {
   FoundFileResult result(0);
@@ -71,7 +61,7 @@ class LostAndFoundTest : public ::testing::Test {
 TEST_F(LostAndFoundTest, ImagesFoundByTheSweepAreNumberedInClusterOrder) {
   // 64 one-sector clusters; three images of different lengths, the first spanning 3 sectors.
   const std::vector<std::pair<uint32_t, std::vector<uint8_t>>> images = {
-      {10, Jpeg(1200)}, {20, Jpeg(10)}, {40, Jpeg(700)}};
+      {10, SmallJpeg(1200)}, {20, SmallJpeg(10)}, {40, SmallJpeg(700)}};
   std::vector<uint8_t> volume(64 * 512, 0);
   for (const auto& [sector, file] : images)
     std::memcpy(volume.data() + sector * 512, file.data(), file.size());
