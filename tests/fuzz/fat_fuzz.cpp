@@ -14,40 +14,14 @@
 #include "core/volume_analyzer.h"
 #include "disk/sector_device.h"
 #include "fat/fat_analyzer.h"
+#include "fuzz_device.h"
 #include "support/le_reader.h"
 #include "support/operation_log.h"
-#include "support/result_codes.h"
 
 namespace {
 
 using namespace orvande;
-
-// Reads like an image file: a short count where the image ends.
-class FuzzDevice : public SectorDevice {
- public:
-  explicit FuzzDevice(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
-  bool Open(bool) override { return true; }
-  void Close() override {}
-  uint32_t ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
-                       uint32_t count, int unitShift, bool) override {
-    if (result != nullptr) *result = kSuccess;
-    const uint64_t unit = uint64_t{1} << unitShift;
-    if (uint64_t{count} * unit > bufferSize) {
-      if (result != nullptr) *result = ErrBufferTooSmall;
-      return 0;
-    }
-    if (bytes_.empty() || first >= bytes_.size() / unit) return 0;
-    const uint64_t available = bytes_.size() / unit - first;
-    const uint32_t delivered = static_cast<uint32_t>(std::min<uint64_t>(count, available));
-    std::memcpy(buffer, bytes_.data() + first * unit, static_cast<size_t>(delivered * unit));
-    return delivered;
-  }
-  DeviceNode* GetNode() override { return nullptr; }
-  const uint8_t* GetStoredBootSector() override { return nullptr; }
-
- private:
-  std::vector<uint8_t> bytes_;
-};
+using fuzz::FuzzDevice;
 
 struct Layout {
   uint32_t totalSectors;
