@@ -11,6 +11,7 @@
 #include "cli/tree_listing.h"
 #include "common/cli_runner.h"
 #include "common/corpus.h"
+#include "common/idle_analyzer.h"
 #include "common/jpeg_sample.h"
 #include "common/temp_folder.h"
 #include "core/folder_item.h"
@@ -24,7 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
-using test::CliOutcome;
 using test::RunCliInProcess;
 
 bool IsProbabilityName(const Json& value) {
@@ -45,7 +45,7 @@ class AnalyzeCommandTest : public ::testing::Test {
   static Json AnalyzeJson(const std::string& image, std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {"analyze", image, "--json"};
     args.insert(args.end(), extra.begin(), extra.end());
-    CliOutcome o = RunCliInProcess(args);
+    auto o = RunCliInProcess(args);
     EXPECT_EQ(o.exitCode, 0) << o.err;
     return Json::parse(o.out);
   }
@@ -142,7 +142,7 @@ TEST_F(AnalyzeCommandTest, DeletedOnlyKeepsDeletedItemsAndTheFoldersLeadingToThe
 }
 
 TEST_F(AnalyzeCommandTest, TextListsOneItemPerLineInColumns) {
-  CliOutcome o = RunCliInProcess({"analyze", *sample_});
+  auto o = RunCliInProcess({"analyze", *sample_});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
             "T D            SIZE PROB     MODIFIED (UTC)       PATH");
@@ -188,30 +188,24 @@ TEST_F(AnalyzeCommandTest, AnImageInAFreeClusterIsListedUnderLostAndFound) {
 TEST_F(AnalyzeCommandTest, SourcesWithoutAVolumeFail) {
   const std::string junk = (*folder_ / "junk.img").string();
   std::ofstream(junk, std::ios::binary) << std::string(4096, 'Z');
-  CliOutcome o = RunCliInProcess({"analyze", junk, "--json"});
+  auto o = RunCliInProcess({"analyze", junk, "--json"});
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_NE(o.err.find("No valid supported file system present on the volume."), std::string::npos)
       << o.err;
   EXPECT_TRUE(o.out.empty()) << o.out;
 
-  CliOutcome missing = RunCliInProcess({"analyze", (*folder_ / "absent.img").string()});
+  auto missing = RunCliInProcess({"analyze", (*folder_ / "absent.img").string()});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_FALSE(missing.err.empty());
 }
 
 // A reader that rates every file "average", and counts how often it was asked.
-class AverageReader : public VolumeAnalyzer {
+class AverageReader : public test::IdleAnalyzer {
  public:
-  uint32_t BuildTree(const BuildTreeContext&, OperationLog*) override { return 0; }
-  bool RecoverFile(ItemLocation&, uint64_t, const std::string&, bool, RecoveryContext&,
-                   OperationLog*) override {
-    return false;
-  }
   uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override {
     ++asked;
     return 1;
   }
-  uint64_t GetTotalSectors() const override { return 0; }
   int asked = 0;
 };
 

@@ -21,7 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
-using test::CliOutcome;
 using test::RunCliInProcess;
 
 std::vector<std::string> NtfsImageNames() {
@@ -48,7 +47,7 @@ TEST_F(NtfsCli, AnalyzeJudgesDeletedFilesThroughItsReader) {
   for (const std::string& name : names_) {
     SCOPED_TRACE(name);
     const test::CorpusImage& image = test::LoadCorpusImage(name);
-    const CliOutcome outcome = RunCliInProcess({"analyze", image.imagePath, "--json"});
+    const auto outcome = RunCliInProcess({"analyze", image.imagePath, "--json"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     const Json listing = Json::parse(outcome.out);
     EXPECT_EQ(listing["file_system"], "NTFS");
@@ -93,7 +92,7 @@ TEST_F(NtfsCli, RecoverWritesStreamsOnlyWhenAsked) {
     const std::string leaf = file->path.substr(file->path.rfind('/') + 1);
 
     const fs::path with = root_ / (name + "_with");
-    CliOutcome outcome = RunCliInProcess(
+    auto outcome = RunCliInProcess(
         {"recover", image.imagePath, "--out", with.string(), file->path, "--streams", "--yes"});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(test::Sha256OfFile((with / leaf).string()), file->sha256);

@@ -31,7 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
-using test::CliOutcome;
 using test::CorpusEntry;
 using test::CorpusImage;
 using test::RunCliInProcess;
@@ -173,7 +172,7 @@ class RecoverCorpusTest : public ::testing::TestWithParam<std::string> {
   }
 
   std::map<std::string, Json> Listing() {
-    CliOutcome o = RunCliInProcess({"analyze", corpus_->imagePath, "--json"});
+    auto o = RunCliInProcess({"analyze", corpus_->imagePath, "--json"});
     EXPECT_EQ(o.exitCode, 0) << o.err;
     std::map<std::string, Json> items;
     const Json listing = Json::parse(o.out);
@@ -189,8 +188,8 @@ class RecoverCorpusTest : public ::testing::TestWithParam<std::string> {
 
 TEST_P(RecoverCorpusTest, EveryFileComesBackAsTheManifestAndTheWalkSay) {
   const std::map<std::string, Json> listed = Listing();
-  CliOutcome run = RunCliInProcess({"recover", corpus_->imagePath, "--out", out_.string(),
-                                    "--all-files", "--replace-char", "_", "--on-exists", "rename"});
+  auto run = RunCliInProcess({"recover", corpus_->imagePath, "--out", out_.string(), "--all-files",
+                              "--replace-char", "_", "--on-exists", "rename"});
   ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
 
   const std::vector<uint8_t> image = ReadBytes(corpus_->imagePath);
@@ -270,8 +269,7 @@ class RecoverSampleTest : public ::testing::Test {
 };
 
 TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
-  CliOutcome o =
-      RunCliInProcess({"recover", image_, "--out", out_.string(), "--replace-char", "_"});
+  auto o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--replace-char", "_"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/_ODO.TXT", "Documents/old draft.txt",
                                                    "Pictures/Holiday 2003/beach sunset.jpg",
@@ -286,9 +284,9 @@ TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
 }
 
 TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace) {
-  CliOutcome o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--structure",
-                                  "--all-files", "Pictures/Holiday 2003",
-                                  "./Documents/Quarterly Report 2004.txt", "Projects/"});
+  auto o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--structure", "--all-files",
+                            "Pictures/Holiday 2003", "./Documents/Quarterly Report 2004.txt",
+                            "Projects/"});
   ASSERT_EQ(o.exitCode, 1);  // ?UILD.LOG needs a new first character and nobody can answer
   EXPECT_NE(o.err.find("--replace-char"), std::string::npos) << o.err;
   EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/Quarterly Report 2004.txt",
@@ -313,8 +311,7 @@ TEST_F(RecoverSampleTest, ExistingFilesWithoutATerminalNeedTheOption) {
   ASSERT_EQ(RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"})
                 .exitCode,
             0);
-  CliOutcome o =
-      RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"});
+  auto o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"});
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_NE(o.err.find("--on-exists replace|skip|rename"), std::string::npos) << o.err;
 
@@ -334,7 +331,7 @@ TEST_F(RecoverSampleTest, ReadOnlySourceIsNeverWritten) {
   const std::string before = test::Sha256OfFile(image_);
   const auto timeBefore = fs::last_write_time(image_);
   ASSERT_EQ(RunCliInProcess({"analyze", image_}).exitCode, 0);
-  CliOutcome o = RunCliInProcess(
+  auto o = RunCliInProcess(
       {"recover", image_, "--out", out_.string(), "--all-files", "--replace-char", "_"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(test::Sha256OfFile(image_), before);

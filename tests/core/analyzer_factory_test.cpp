@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/idle_analyzer.h"
 #include "common/memory_device.h"
 #include "common/port_doubles.h"
 #include "core/default_boot_sector.h"
@@ -24,20 +25,13 @@ using test::MemorySectorDevice;
 constexpr char kNoFileSystemText[] = "No valid supported file system present on the volume.";
 
 // Records what the factory made; Open can be told to fail after the base part ran.
-class FakeAnalyzer : public VolumeAnalyzer {
+class FakeAnalyzer : public test::IdleAnalyzer {
  public:
   explicit FakeAnalyzer(int kind) : kind(kind) {}
   bool Open(SectorDevice* device, bool quiet, OperationLog* log) override {
     if (!VolumeAnalyzer::Open(device, quiet, log)) return false;
     return !failOpen;
   }
-  uint32_t BuildTree(const BuildTreeContext&, OperationLog*) override { return 0; }
-  bool RecoverFile(ItemLocation&, uint64_t, const std::string&, bool, RecoveryContext&,
-                   OperationLog*) override {
-    return false;
-  }
-  uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override { return 3; }
-  uint64_t GetTotalSectors() const override { return 0; }
 
   const int kind;
   static inline bool failOpen = false;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/idle_analyzer.h"
 #include "common/memory_device.h"
 #include "common/port_doubles.h"
 #include "core/analyzer_factory.h"
@@ -37,9 +38,8 @@ using test::ScriptedPrompter;
 // What the analyzer does for each file; null writes "data@<position>".
 std::function<bool(ItemLocation&, const std::string&, RecoveryContext&)> g_recover;
 
-class NamingAnalyzer : public VolumeAnalyzer {
+class NamingAnalyzer : public test::IdleAnalyzer {
  public:
-  uint32_t BuildTree(const BuildTreeContext&, OperationLog*) override { return 0; }
   bool RecoverFile(ItemLocation& location, uint64_t, const std::string& path, bool,
                    RecoveryContext& context, OperationLog*) override {
     if (g_recover) return g_recover(location, path, context);

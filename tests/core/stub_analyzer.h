@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "common/idle_analyzer.h"
 #include "common/memory_device.h"
 #include "core/item_location.h"
 #include "core/volume_analyzer.h"
 
 namespace orvande::test {
 
-class StubAnalyzer : public VolumeAnalyzer {
+class StubAnalyzer : public IdleAnalyzer {
  public:
   // The device reads `bytes`; the volume claims `totalSectors` sectors of `bytesPerSector`.
   StubAnalyzer(std::vector<uint8_t> bytes, uint64_t totalSectors, uint32_t bytesPerSector = 512)
@@ -26,12 +27,6 @@ class StubAnalyzer : public VolumeAnalyzer {
 
   MemorySectorDevice& Memory() { return *device_; }
 
-  uint32_t BuildTree(const BuildTreeContext&, OperationLog*) override { return 0; }
-  bool RecoverFile(ItemLocation&, uint64_t, const std::string&, bool, RecoveryContext&,
-                   OperationLog*) override {
-    return false;
-  }
-  uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override { return 3; }
   uint64_t GetTotalSectors() const override { return totalSectors_; }
 
  private:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/idle_analyzer.h"
 #include "common/memory_device.h"
 #include "common/port_doubles.h"
 #include "core/recovery_context.h"
@@ -20,16 +21,7 @@ namespace {
 
 using test::MemorySectorDevice;
 
-class PlainAnalyzer : public VolumeAnalyzer {
- public:
-  uint32_t BuildTree(const BuildTreeContext&, OperationLog*) override { return 0; }
-  bool RecoverFile(ItemLocation&, uint64_t, const std::string&, bool, RecoveryContext&,
-                   OperationLog*) override {
-    return false;
-  }
-  uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override { return 3; }
-  uint64_t GetTotalSectors() const override { return 0; }
-};
+using PlainAnalyzer = test::IdleAnalyzer;
 
 // An image whose every byte tells its own position, so misplaced data shows.
 std::vector<uint8_t> PatternBytes(size_t size) {
