@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace orvande {
 
@@ -136,44 +137,43 @@ bool FolderTree::IsValid(TreeNode node) const {
   return Find(node) != nullptr;
 }
 
-std::string FolderTree::Text(TreeNode node) const {
+template <typename T>
+T FolderTree::FieldOf(TreeNode node, T Slot::*field, T fallback) const {
   std::lock_guard lock(mutex_);
   const Slot* slot = Find(node);
-  return slot != nullptr ? slot->text : std::string();
+  return slot != nullptr ? slot->*field : fallback;
+}
+
+template <typename T>
+bool FolderTree::SetField(TreeNode node, T Slot::*field, T value) {
+  {
+    std::lock_guard lock(mutex_);
+    Slot* slot = Find(node);
+    if (slot == nullptr) return false;
+    slot->*field = std::move(value);
+  }
+  NotifyChanged(node);
+  return true;
+}
+
+std::string FolderTree::Text(TreeNode node) const {
+  return FieldOf(node, &Slot::text, std::string());
 }
 
 bool FolderTree::SetText(TreeNode node, std::string_view text) {
-  {
-    std::lock_guard lock(mutex_);
-    Slot* slot = Find(node);
-    if (slot == nullptr) return false;
-    slot->text.assign(text);
-  }
-  NotifyChanged(node);
-  return true;
+  return SetField(node, &Slot::text, std::string(text));
 }
 
 uint32_t FolderTree::Image(TreeNode node) const {
-  std::lock_guard lock(mutex_);
-  const Slot* slot = Find(node);
-  return slot != nullptr ? slot->image : 0;
+  return FieldOf(node, &Slot::image, 0u);
 }
 
 bool FolderTree::SetImage(TreeNode node, uint32_t image) {
-  {
-    std::lock_guard lock(mutex_);
-    Slot* slot = Find(node);
-    if (slot == nullptr) return false;
-    slot->image = image;
-  }
-  NotifyChanged(node);
-  return true;
+  return SetField(node, &Slot::image, image);
 }
 
 uint32_t FolderTree::Data(TreeNode node) const {
-  std::lock_guard lock(mutex_);
-  const Slot* slot = Find(node);
-  return slot != nullptr ? slot->data : 0;
+  return FieldOf(node, &Slot::data, 0u);
 }
 
 std::optional<TreeNodeInfo> FolderTree::Info(TreeNode node) const {
@@ -204,9 +204,7 @@ TreeNode FolderTree::NextSibling(TreeNode node) const {
 }
 
 TreeNode FolderTree::Parent(TreeNode node) const {
-  std::lock_guard lock(mutex_);
-  const Slot* slot = Find(node);
-  return slot != nullptr ? slot->parent : kNoNode;
+  return FieldOf(node, &Slot::parent, kNoNode);
 }
 
 std::vector<TreeNode> FolderTree::Children(TreeNode node) const {
@@ -274,20 +272,11 @@ size_t FolderTree::Count() const {
 }
 
 bool FolderTree::Expand(TreeNode node, bool expand) {
-  {
-    std::lock_guard lock(mutex_);
-    Slot* slot = Find(node);
-    if (slot == nullptr) return false;
-    slot->expanded = expand;
-  }
-  NotifyChanged(node);
-  return true;
+  return SetField(node, &Slot::expanded, expand);
 }
 
 bool FolderTree::IsExpanded(TreeNode node) const {
-  std::lock_guard lock(mutex_);
-  const Slot* slot = Find(node);
-  return slot != nullptr && slot->expanded;
+  return FieldOf(node, &Slot::expanded, false);
 }
 
 TreeNode FolderTree::Selected() const {

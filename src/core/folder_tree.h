@@ -121,6 +121,12 @@ class FolderTree {
 
   Slot* Find(TreeNode node);
   const Slot* Find(TreeNode node) const;
+  // One field of a node's slot, or fallback for an invalid node.
+  template <typename T>
+  T FieldOf(TreeNode node, T Slot::*field, T fallback) const;
+  // Sets one field of a node's slot and tells the observer; false for an invalid node.
+  template <typename T>
+  bool SetField(TreeNode node, T Slot::*field, T value);
   std::vector<TreeNode>* ChildList(TreeNode parent);
   size_t IndexInParent(TreeNode node, const std::vector<TreeNode>& siblings) const;
   size_t SortedPosition(const std::vector<TreeNode>& siblings, std::string_view text) const;
