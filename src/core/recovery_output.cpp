@@ -25,9 +25,8 @@ RecoveryOutput::RecoveryOutput(const std::string& path, uint64_t size, RecoveryC
       remaining_(size),
       shift_(size > kLargeFileThreshold ? kLargeFileProgressShift : 0) {}
 
-bool RecoveryOutput::Create(FinalLink link) {
-  uint32_t error = link == FinalLink::kRefuse ? file_.CreateOrReplaceNoFollow(path_)
-                                              : file_.CreateOrReplace(path_);
+bool RecoveryOutput::Create() {
+  uint32_t error = file_.CreateOrReplace(path_);
   if (error == kSuccess) return true;
   if (log_ != nullptr) {
     log_->AddFormat(OperationLog::kError, strings::kCantCreateFileFormat, path_.c_str());

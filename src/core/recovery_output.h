@@ -14,15 +14,13 @@ struct RecoveryContext;
 
 class RecoveryOutput {
  public:
-  // Whether a symbolic link in the last place of the path is followed or refused.
-  enum class FinalLink { kFollow, kRefuse };
-
   // path and context must outlive the object; log may be null.
   RecoveryOutput(const std::string& path, uint64_t size, RecoveryContext& context,
                  OperationLog* log);
 
-  // Creates the file or empties an existing one; logs "Can't create file" on failure.
-  bool Create(FinalLink link);
+  // Creates the file or empties an existing one (a symbolic link in its place is refused); logs
+  // "Can't create file" on failure.
+  bool Create();
   // Sets the progress range to the size (shifted down when it would not fit 32 bits).
   void StartProgress();
   // Writes the first min(Remaining(), maxBytes) bytes of data and advances the progress by the

@@ -209,7 +209,7 @@ bool VolumeAnalyzer::WriteRunsToFile(const std::string& path, uint64_t size,
   // A sector size of 0 would make every sector count meaningless; no analyzer sets one.
   if (BytesPerSector() == 0) return false;
   RecoveryOutput output(path, size, context, log);
-  if (!output.Create(RecoveryOutput::FinalLink::kFollow)) return false;
+  if (!output.Create()) return false;
   RunWriter writer(*this, output, context);
   if (!writer.AllocateBuffer()) return false;
   output.StartProgress();

@@ -206,7 +206,7 @@ bool FatAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std::
   if (c == 0) c = kRecoverClusterForZero;
 
   RecoveryOutput output(path, size & kSizeMask, context, log);
-  if (!output.Create(RecoveryOutput::FinalLink::kRefuse)) return false;
+  if (!output.Create()) return false;
   ClusterCopier copier(*this, output, context);
   if (!copier.AllocateBuffer()) return false;
   output.StartProgress();

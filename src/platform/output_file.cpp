@@ -34,10 +34,6 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 }
 
 uint32_t OutputFile::CreateOrReplace(const std::string& path) {
-  return Open(path, O_TRUNC);
-}
-
-uint32_t OutputFile::CreateOrReplaceNoFollow(const std::string& path) {
   return Open(path, O_TRUNC | O_NOFOLLOW);
 }
 

@@ -18,11 +18,10 @@ class OutputFile {
   OutputFile& operator=(OutputFile&& other) noexcept;
 
   // Creates the file, or empties an existing one, for writing (mode 0644 before the umask).
-  // Closes a file this object already held. Returns 0 or an error code.
+  // A symbolic link in the last place of the path is refused (1921), never followed: recovered
+  // files must land where their name says. Closes a file this object already held. Returns 0 or
+  // an error code.
   uint32_t CreateOrReplace(const std::string& path);
-  // The same, but a symbolic link in the last place of the path is refused (1921), never
-  // followed: recovered files must land where their name says.
-  uint32_t CreateOrReplaceNoFollow(const std::string& path);
   // Creates the file only when no file of that name exists (80 when one does).
   uint32_t CreateNew(const std::string& path);
 

@@ -50,7 +50,7 @@ class NamingAnalyzer : public test::IdleAnalyzer {
 
   static bool WriteData(const ItemLocation& location, const std::string& path) {
     platform::OutputFile file;
-    if (file.CreateOrReplaceNoFollow(path) != 0) return false;
+    if (file.CreateOrReplace(path) != 0) return false;
     std::string data = "data@" + std::to_string(location.Position());
     return file.Write(data.data(), data.size()) == 0 && file.Close() == 0;
   }

@@ -33,6 +33,11 @@ TEST_F(FileSystemTest, OutputFileReplacesSeeksAndRefusesToClobberWhenAskedNew) {
   EXPECT_FALSE(other.IsOpen());
   EXPECT_EQ(other.Write("z", 1), kErrInvalidHandle);
   EXPECT_EQ(other.CreateOrReplace(PathOf("no/such/folder/f")), kErrPathNotFound);
+
+  // A link in the file's place is refused, and what it points at stays as it was.
+  std::filesystem::create_symlink(path, PathOf("link.bin"));
+  EXPECT_EQ(other.CreateOrReplace(PathOf("link.bin")), kErrCantResolveFilename);
+  EXPECT_EQ(ReadFile(path), "abXYef");
 }
 
 TEST_F(FileSystemTest, ModifiedTimeRoundTripsWithoutTouchingTheAccessTime) {
