@@ -21,6 +21,7 @@
 #include "cli/cli_prompter.h"
 #include "common/cli_runner.h"
 #include "common/corpus.h"
+#include "common/scoped_time_zone.h"
 #include "common/temp_folder.h"
 #include "platform/file_system.h"
 #include "platform/file_time.h"
@@ -48,28 +49,6 @@ std::vector<std::string> Split(const std::string& path) {
   for (std::string part; std::getline(stream, part, '/');) parts.push_back(part);
   return parts;
 }
-
-// FAT times are local times; the corpus was made with the zone set to UTC.
-class UtcZone {
- public:
-  UtcZone() {
-    if (const char* old = std::getenv("TZ")) saved_ = old;
-    had_ = std::getenv("TZ") != nullptr;
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-  ~UtcZone() {
-    if (had_)
-      setenv("TZ", saved_.c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
 
 // Reads allocation-table entries straight from the image bytes, to predict the walk of a deleted
 // file independently of the analyzer.
@@ -180,7 +159,8 @@ class RecoverCorpusTest : public ::testing::TestWithParam<std::string> {
     return items;
   }
 
-  UtcZone zone_;
+  // FAT times are local times; the corpus was made with the zone set to UTC.
+  test::ScopedTimeZone zone_{"UTC"};
   const CorpusImage* corpus_ = nullptr;
   test::TempFolder folder_{"orvande-recover-" + GetParam() + "-"};
   const fs::path& out_ = folder_.Path();

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "common/corpus.h"
+#include "common/scoped_time_zone.h"
 #include "core/file_type_plugin.h"
 #include "core/lost_and_found.h"
 #include "fat/fat_test_volume.h"
@@ -50,29 +51,6 @@ std::vector<std::string> Split(const std::string& path) {
   }
   return parts;
 }
-
-// The FAT times are local times; the generator wrote them with the zone set to UTC.
-class UtcZone {
- public:
-  UtcZone() {
-    if (const char* old = std::getenv("TZ")) saved_ = old;
-    hadZone_ = std::getenv("TZ") != nullptr;
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-  ~UtcZone() {
-    if (hadZone_) {
-      setenv("TZ", saved_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool hadZone_ = false;
-};
 
 class FatCorpusTest : public ::testing::TestWithParam<std::string> {
  protected:
@@ -120,7 +98,8 @@ class FatCorpusTest : public ::testing::TestWithParam<std::string> {
     return entry.firstClusterHighCleared ? entry.firstCluster & 0xFFFF : entry.firstCluster;
   }
 
-  UtcZone zone_;
+  // The FAT times are local times; the generator wrote them with the zone set to UTC.
+  test::ScopedTimeZone zone_{"UTC"};
   const CorpusImage* corpus_ = nullptr;
   std::unique_ptr<FatTestVolume> volume_;
   bool loadedHere_ = false;

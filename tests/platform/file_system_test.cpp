@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "common/scoped_time_zone.h"
 #include "platform/error_numbers.h"
 #include "platform/file_time.h"
 #include "platform/output_file.h"
@@ -97,10 +98,7 @@ TEST_F(FileSystemTest, PathQueriesClimbToTheNearestExistingFolder) {
 }
 
 TEST(FileTimeTest, LocalCalendarFollowsTheZoneAndRejectsDaysThatDoNotExist) {
-  std::string oldTz = getenv("TZ") ? getenv("TZ") : "";
-  bool hadTz = getenv("TZ") != nullptr;
-  setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-  tzset();
+  test::ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
   bool valid = false;
   // 2020-07-01 12:00 summer time is 10:00 UTC; 2020-01-01 12:00 winter time is 11:00 UTC.
   EXPECT_EQ(LocalCalendarToFileTime(2020, 7, 1, 12, 0, 0, &valid), UnixToFileTime(1593597600, 0));
@@ -113,12 +111,6 @@ TEST(FileTimeTest, LocalCalendarFollowsTheZoneAndRejectsDaysThatDoNotExist) {
   EXPECT_FALSE(valid);
   EXPECT_EQ(LocalCalendarToFileTime(2021, 13, 1, 0, 0, 0, &valid), 0u);
   EXPECT_FALSE(valid);
-  if (hadTz) {
-    setenv("TZ", oldTz.c_str(), 1);
-  } else {
-    unsetenv("TZ");
-  }
-  tzset();
 }
 
 TEST(FileTimeTest, UnixEpochAndEarlyTimes) {
