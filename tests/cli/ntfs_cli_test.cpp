@@ -23,18 +23,10 @@ namespace fs = std::filesystem;
 using Json = nlohmann::json;
 using test::RunCliInProcess;
 
-std::vector<std::string> NtfsImageNames() {
-  std::vector<std::string> names;
-  for (const std::string& name : test::CorpusImageNames()) {
-    if (name.rfind("ntfs", 0) == 0) names.push_back(name);
-  }
-  return names;
-}
-
 class NtfsCli : public ::testing::Test {
  protected:
   void SetUp() override {
-    names_ = NtfsImageNames();
+    names_ = test::CorpusImageNames("ntfs");
     if (names_.empty()) GTEST_SKIP() << "no NTFS images in tests/data";
   }
 

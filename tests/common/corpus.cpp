@@ -217,13 +217,14 @@ const CorpusEntry* CorpusImage::Find(const std::string& path) const {
   return nullptr;
 }
 
-std::vector<std::string> CorpusImageNames() {
+std::vector<std::string> CorpusImageNames(std::string_view prefix) {
   std::vector<std::string> names;
   const std::string suffix = ".img.xz";
   std::error_code error;
   for (const auto& item : fs::directory_iterator(DataDir(), error)) {
     std::string file = item.path().filename().string();
-    if (file.size() > suffix.size() && file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0) {
+    if (file.size() > suffix.size() && file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+        file.compare(0, prefix.size(), prefix) == 0) {
       names.push_back(file.substr(0, file.size() - suffix.size()));
     }
   }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -73,8 +74,8 @@ struct CorpusImage {
   bool IsFat() const { return fs.rfind("FAT", 0) == 0; }
 };
 
-// The images in tests/data, sorted by name.
-std::vector<std::string> CorpusImageNames();
+// The images in tests/data whose names start with prefix ("fat", "ntfs"; empty for all), sorted.
+std::vector<std::string> CorpusImageNames(std::string_view prefix = {});
 
 // Decompresses (when the build tree's copy is missing or older than the .xz) and parses; the
 // result lives until the process ends. Throws std::runtime_error when the image cannot be had.

@@ -20,13 +20,6 @@
 namespace orvande::test {
 namespace {
 
-std::vector<std::string> FatImageNames() {
-  std::vector<std::string> names;
-  for (const std::string& name : CorpusImageNames())
-    if (name.rfind("fat", 0) == 0) names.push_back(name);
-  return names;
-}
-
 std::vector<uint8_t> ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
@@ -175,7 +168,7 @@ TEST_P(FatCorpusTest, OrphanedImagesAreFoundInClusterOrder) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, FatCorpusTest, ::testing::ValuesIn(FatImageNames()));
+INSTANTIATE_TEST_SUITE_P(Images, FatCorpusTest, ::testing::ValuesIn(CorpusImageNames("fat")));
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FatCorpusTest);
 
 }  // namespace

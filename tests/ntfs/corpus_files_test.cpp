@@ -15,18 +15,10 @@
 namespace orvande {
 namespace {
 
-std::vector<std::string> NtfsImageNames() {
-  std::vector<std::string> names;
-  for (const std::string& name : test::CorpusImageNames()) {
-    if (name.rfind("ntfs", 0) == 0) names.push_back(name);
-  }
-  return names;
-}
-
 class CorpusFiles : public test::NtfsOutputTest {};
 
 TEST_F(CorpusFiles, IntactFilesComeBackWhole) {
-  const std::vector<std::string> names = NtfsImageNames();
+  const std::vector<std::string> names = test::CorpusImageNames("ntfs");
   if (names.empty()) GTEST_SKIP() << "no NTFS images in tests/data";
   for (const std::string& name : names) {
     SCOPED_TRACE(name);

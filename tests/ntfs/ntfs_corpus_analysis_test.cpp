@@ -28,14 +28,6 @@ constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000;
 constexpr uint64_t kFileTimeUnitsPerSecond = 10000000;
 constexpr char kPlaceholderPrefix[] = "$$folder_";
 
-std::vector<std::string> NtfsImageNames() {
-  std::vector<std::string> names;
-  for (const std::string& name : test::CorpusImageNames()) {
-    if (name.rfind("ntfs", 0) == 0) names.push_back(name);
-  }
-  return names;
-}
-
 // One image analysed the way the application does it: an analyzing and a reader instance.
 struct Analysis {
   explicit Analysis(const test::CorpusImage& image) : node(image.imagePath) {
@@ -135,7 +127,7 @@ class NtfsCorpusAnalysis : public test::NtfsOutputTest {
  protected:
   void SetUp() override {
     test::NtfsOutputTest::SetUp();
-    names_ = NtfsImageNames();
+    names_ = test::CorpusImageNames("ntfs");
     if (names_.empty()) GTEST_SKIP() << "no NTFS images in tests/data";
   }
   std::vector<std::string> names_;
