@@ -92,8 +92,9 @@ TreeNode FolderTree::NewNode(TreeNode parent, std::string_view text, uint32_t im
   return firstHandle_ + (slots_.size() - 1);
 }
 
-TreeNode FolderTree::Insert(TreeNode parent, InsertPlace place, std::string_view text,
-                            uint32_t image, uint32_t data) {
+template <typename ChoosePosition>
+TreeNode FolderTree::InsertChild(TreeNode parent, std::string_view text, uint32_t image,
+                                 uint32_t data, ChoosePosition choosePosition) {
   TreeNode node = kNoNode;
   {
     std::lock_guard lock(mutex_);
@@ -101,9 +102,7 @@ TreeNode FolderTree::Insert(TreeNode parent, InsertPlace place, std::string_view
     node = NewNode(parent, text, image, data);
     // Fetched after NewNode: adding a slot may move the parent's list.
     std::vector<TreeNode>& siblings = *ChildList(parent);
-    size_t position = siblings.size();
-    if (place == InsertPlace::kFirst) position = 0;
-    if (place == InsertPlace::kSorted) position = SortedPosition(siblings, text);
+    const size_t position = choosePosition(static_cast<const std::vector<TreeNode>&>(siblings));
     siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), node);
     Find(node)->hint = position;
   }
@@ -111,25 +110,23 @@ TreeNode FolderTree::Insert(TreeNode parent, InsertPlace place, std::string_view
   return node;
 }
 
+TreeNode FolderTree::Insert(TreeNode parent, InsertPlace place, std::string_view text,
+                            uint32_t image, uint32_t data) {
+  return InsertChild(parent, text, image, data, [&](const std::vector<TreeNode>& siblings) {
+    if (place == InsertPlace::kFirst) return size_t{0};
+    if (place == InsertPlace::kSorted) return SortedPosition(siblings, text);
+    return siblings.size();
+  });
+}
+
 TreeNode FolderTree::InsertAfter(TreeNode parent, TreeNode after, std::string_view text,
                                  uint32_t image, uint32_t data) {
-  TreeNode node = kNoNode;
-  {
-    std::lock_guard lock(mutex_);
-    if (ChildList(parent) == nullptr) return kNoNode;
-    node = NewNode(parent, text, image, data);
-    std::vector<TreeNode>& siblings = *ChildList(parent);
-    size_t position = siblings.size();
+  return InsertChild(parent, text, image, data, [&](const std::vector<TreeNode>& siblings) {
     const Slot* afterSlot = Find(after);
-    if (afterSlot != nullptr && afterSlot->parent == parent) {
-      const size_t index = IndexInParent(after, siblings);
-      if (index != kNotFound) position = index + 1;
-    }
-    siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), node);
-    Find(node)->hint = position;
-  }
-  NotifyInserted(parent, node);
-  return node;
+    if (afterSlot == nullptr || afterSlot->parent != parent) return siblings.size();
+    const size_t index = IndexInParent(after, siblings);
+    return index != kNotFound ? index + 1 : siblings.size();
+  });
 }
 
 bool FolderTree::IsValid(TreeNode node) const {

@@ -131,6 +131,10 @@ class FolderTree {
   size_t IndexInParent(TreeNode node, const std::vector<TreeNode>& siblings) const;
   size_t SortedPosition(const std::vector<TreeNode>& siblings, std::string_view text) const;
   TreeNode NewNode(TreeNode parent, std::string_view text, uint32_t image, uint32_t data);
+  // Adds a child of parent where choosePosition(siblings) says, then tells the observers.
+  template <typename ChoosePosition>
+  TreeNode InsertChild(TreeNode parent, std::string_view text, uint32_t image, uint32_t data,
+                       ChoosePosition choosePosition);
   void DeleteLocked(TreeNode node);
   void NotifyInserted(TreeNode parent, TreeNode node);
   void NotifyRemoved(TreeNode parent, TreeNode node);
