@@ -61,6 +61,15 @@ std::unique_ptr<NtfsAnalyzer> OpenVolume(ImageFileNode& node) {
   return opened ? std::move(analyzer) : nullptr;
 }
 
+// The size of what a recovery wrote, removed again; outside the timed part.
+uint64_t TakeOutputSize(benchmark::State& state, const std::string& out) {
+  state.PauseTiming();
+  const uint64_t size = std::filesystem::file_size(out);
+  std::filesystem::remove(out);
+  state.ResumeTiming();
+  return size;
+}
+
 bool Ready(benchmark::State& state, uint64_t* record, const char* name) {
   auto records = Records();
   if (!std::filesystem::exists(ImagePath()) || records.count(name) == 0) {
@@ -91,10 +100,7 @@ void RecoverWithOrvande(benchmark::State& state, const char* name) {
       state.SkipWithError("recovery failed");
       return;
     }
-    state.PauseTiming();
-    bytes += std::filesystem::file_size(out);
-    std::filesystem::remove(out);
-    state.ResumeTiming();
+    bytes += TakeOutputSize(state, out);
   }
   state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
@@ -111,10 +117,7 @@ void RecoverWithIcat(benchmark::State& state, const char* name) {
       state.SkipWithError("icat failed (is The Sleuth Kit installed?)");
       return;
     }
-    state.PauseTiming();
-    bytes += std::filesystem::file_size(out);
-    std::filesystem::remove(out);
-    state.ResumeTiming();
+    bytes += TakeOutputSize(state, out);
   }
   state.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
