@@ -7,6 +7,7 @@
 #include "core/analyzer_factory.h"
 #include "core/file_type_plugin.h"
 #include "core/folder_tree.h"
+#include "core/guarded_build_tree.h"
 #include "core/volume_analyzer.h"
 #include "platform/terminal.h"
 #include "support/format.h"
@@ -38,7 +39,7 @@ uint32_t BuildTreeWithProgress(CommandContext& context, VolumeAnalyzer& analyzer
   const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
   TerminalProgressBar progress(context.err, strings::kAnalyzing, drawProgress);
   BuildTreeContext build{&stop, nullptr, store, tree, &shown, storeLock, &progress, reader};
-  const uint32_t status = analyzer.BuildTree(build, &log);
+  const uint32_t status = GuardedBuildTree(analyzer, build, &log);
   progress.Finish();
   return status;
 }

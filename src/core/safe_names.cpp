@@ -7,6 +7,8 @@ namespace {
 
 // Extensions longer than this are not worth keeping when a long name is cut.
 constexpr size_t kMaxKeptExtension = 16;
+// A UTF-8 character is a lead byte and at most three continuation bytes.
+constexpr size_t kMaxContinuationBytes = 3;
 
 bool IsContinuationByte(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -29,8 +31,14 @@ size_t Utf8PrefixLength(std::string_view text, size_t maxBytes) {
   if (text.size() <= maxBytes) return text.size();
   size_t length = maxBytes;
   // Cutting before a continuation byte would split a character; step back to its lead byte.
-  while (length > 0 && IsContinuationByte(text[length])) --length;
-  return length;
+  // A character has at most three continuation bytes: a longer run is no UTF-8, and stepping
+  // back over it could leave nothing of the name.
+  size_t stepped = 0;
+  while (length > 0 && stepped < kMaxContinuationBytes && IsContinuationByte(text[length])) {
+    --length;
+    ++stepped;
+  }
+  return IsContinuationByte(text[length]) ? maxBytes : length;
 }
 
 SafeName MakeSafeName(std::string_view name) {

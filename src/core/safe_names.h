@@ -19,7 +19,8 @@ struct SafeName {
 SafeName MakeSafeName(std::string_view name);
 
 // The longest prefix of text that has at most maxBytes bytes and does not end inside a UTF-8
-// sequence.
+// sequence; where the bytes at the cut are no UTF-8 (more than three continuation bytes in a
+// row), maxBytes.
 size_t Utf8PrefixLength(std::string_view text, size_t maxBytes);
 
 // The name with zero bytes shown as "\0", for log lines.

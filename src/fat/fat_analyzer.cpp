@@ -1,6 +1,8 @@
 #include "fat/fat_analyzer.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -110,6 +112,11 @@ bool FatAnalyzer::Open(SectorDevice* device, bool quiet, OperationLog* log) {
 
 uint32_t FatAnalyzer::WholeDataClusters() const {
   return SectorsPerCluster() == 0 ? 0 : dataSectors_ / SectorsPerCluster();
+}
+
+uint32_t FatAnalyzer::SweepEnd() const {
+  // Cluster numbers are 32-bit; a table this large cannot address more anyway.
+  return static_cast<uint32_t>(std::min<uint64_t>(uint64_t{WholeDataClusters()} + 2, UINT32_MAX));
 }
 
 uint32_t FatAnalyzer::RootDirSectors() const {

@@ -51,8 +51,11 @@ class FatAnalyzer : public VolumeAnalyzer {
   uint32_t DataSectors() const { return dataSectors_; }
   // Data sectors over sectors per cluster, rounded up: the bound for first clusters.
   uint32_t ClusterCount() const { return clusterCount_; }
-  // Data sectors over sectors per cluster, rounded down: the sweep visits clusters 2 to this - 1.
+  // Data sectors over sectors per cluster, rounded down.
   uint32_t WholeDataClusters() const;
+  // One past the last whole data cluster: clusters are numbered from 2, so the sweep and the
+  // start-cluster probe visit clusters 2 to WholeDataClusters() + 1.
+  uint32_t SweepEnd() const;
   // The 16-bit total when not 0, else the 32-bit total.
   uint32_t TotalSectors() const { return boot_.TotalSectors(); }
   // FAT12/16: sectors of the fixed root directory; FAT32: 0.

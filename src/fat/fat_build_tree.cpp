@@ -22,7 +22,7 @@ uint32_t FatAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* l
   if (table_ == nullptr) return kStatusNoDevice;  // never opened
   nextId_ = 1;
   visited_.Clear();
-  FatDirectoryScan scan(*this, context);
+  FatDirectoryScan scan(*this, context, log);
 
   // The first pass: the directory hierarchy from the root.
   const uint64_t now = platform::NowFileTime();
@@ -55,6 +55,7 @@ uint32_t FatAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* l
   } else {
     scan.ScanDirectoryChain(MaskCluster(RootCluster()), false, rootNode, root.get());
   }
+  scan.ScanDeferredDirectories();
   root.reset();
   if (context.progressBar != nullptr) context.progressBar->SetPosition(0);
   if (StopRequested(context.stop)) return kSuccess;

@@ -17,6 +17,8 @@ constexpr uint8_t kDot = 0x2E;
 constexpr uint8_t kMaxSequence = 21;   // 21 pieces of 13 units hold the longest name
 constexpr uint8_t kMaxTenMsUnits = 200;
 constexpr uint8_t kFirstInvalidAttributes = 0x40;
+// A short name that starts with byte 0xE5 stores 0x05 there, since 0xE5 marks a deleted entry.
+constexpr uint8_t kEscapedDeletedMarker = 0x05;
 constexpr uint8_t kDotName[kShortNameBytes] = {'.', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
 constexpr uint8_t kDotDotName[kShortNameBytes] = {'.', '.', ' ', ' ', ' ', ' ',
                                                   ' ', ' ', ' ', ' ', ' '};
@@ -24,6 +26,10 @@ constexpr uint8_t kDotDotName[kShortNameBytes] = {'.', '.', ' ', ' ', ' ', ' ',
 bool IsForbiddenNameByte(uint8_t b) {
   return b < 0x20 || b == 0x22 || (b >= 0x2A && b <= 0x2C) || b == 0x2F ||
          (b >= 0x3A && b <= 0x3F) || (b >= 0x5B && b <= 0x5D) || b == 0x7C;
+}
+
+uint8_t LowerAscii(uint8_t b) {
+  return b >= 'A' && b <= 'Z' ? static_cast<uint8_t>(b + 0x20) : b;
 }
 
 bool IsDotName(DirEntry e) {
@@ -93,11 +99,13 @@ bool IsValidEntry(DirEntry e, uint32_t clusterCount, uint32_t clusterMask, bool*
   if (e[0] == kBlank) return false;
   for (size_t i = 0; i < kShortNameBytes; ++i) {
     const uint8_t b = e[i];
+    if (i == 0 && b == kEscapedDeletedMarker) continue;
     if (IsForbiddenNameByte(b)) return false;
     if (b == kDot && i >= 2) return false;
   }
   const uint32_t cluster = EntryFirstCluster(e) & clusterMask;
-  if (cluster > clusterCount) return false;
+  // Clusters are numbered from 2: the last one is the count + 1.
+  if (uint64_t{cluster} > uint64_t{clusterCount} + 1) return false;
   if (e[kCreateTenthsOffset] > kMaxTenMsUnits) return false;
   const bool directory = (attributes & kAttrDirectory) != 0;
   if (directory && !IsDeletedEntry(e) && EntrySize(e) != 0) return false;
@@ -113,20 +121,31 @@ uint8_t ShortNameChecksum(DirEntry e) {
 }
 
 std::string ShortNameText(DirEntry e, const std::string& firstCharacter) {
+  const uint8_t caseFlags = e[kCaseFlagsOffset];
+  std::array<uint8_t, kShortNameBytes> name{};
+  std::copy_n(e.begin(), kShortNameBytes, name.begin());
+  if (name[0] == kEscapedDeletedMarker) name[0] = kDeletedMarker;
+  if ((caseFlags & kLowerCaseBase) != 0)
+    std::transform(name.begin(), name.begin() + kNameBytes, name.begin(), LowerAscii);
+  if ((caseFlags & kLowerCaseExtension) != 0)
+    std::transform(name.begin() + kExtensionOffset, name.end(), name.begin() + kExtensionOffset,
+                   LowerAscii);
+  const std::span<const uint8_t> bytes(name);
+
   size_t nameLength = kNameBytes;
-  while (nameLength > 1 && e[nameLength - 1] <= kBlank) --nameLength;
+  while (nameLength > 1 && bytes[nameLength - 1] <= kBlank) --nameLength;
   std::string text;
   if (firstCharacter.empty()) {
-    text = Cp437ToUtf8(e.subspan(0, nameLength));
+    text = Cp437ToUtf8(bytes.subspan(0, nameLength));
   } else {
-    text = firstCharacter + Cp437ToUtf8(e.subspan(1, nameLength - 1));
+    text = firstCharacter + Cp437ToUtf8(bytes.subspan(1, nameLength - 1));
   }
-  if (e[kExtensionOffset] > kBlank) {
+  if (bytes[kExtensionOffset] > kBlank) {
     size_t extensionLength = kExtensionBytes;
-    while (extensionLength > 1 && e[kExtensionOffset + extensionLength - 1] <= kBlank)
+    while (extensionLength > 1 && bytes[kExtensionOffset + extensionLength - 1] <= kBlank)
       --extensionLength;
     text += '.';
-    text += Cp437ToUtf8(e.subspan(kExtensionOffset, extensionLength));
+    text += Cp437ToUtf8(bytes.subspan(kExtensionOffset, extensionLength));
   }
   return text;
 }

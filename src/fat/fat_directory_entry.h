@@ -18,6 +18,7 @@ inline constexpr size_t kExtensionOffset = 8;       // 3 bytes
 inline constexpr size_t kExtensionBytes = 3;
 inline constexpr size_t kShortNameBytes = 11;
 inline constexpr size_t kAttributesOffset = 11;     // u8
+inline constexpr size_t kCaseFlagsOffset = 12;      // u8, lower-case flags of the short name
 inline constexpr size_t kCreateTenthsOffset = 13;   // u8, 10-ms units; long entry: checksum
 inline constexpr size_t kCreateTimeOffset = 14;     // u16
 inline constexpr size_t kCreateDateOffset = 16;     // u16
@@ -44,6 +45,9 @@ inline constexpr uint8_t kAttrVolumeLabel = 0x08;
 inline constexpr uint8_t kAttrDirectory = 0x10;
 inline constexpr uint8_t kAttrLongNameMask = 0x3F;
 inline constexpr uint8_t kAttrLongName = 0x0F;
+// Short names written in lower case keep upper-case bytes and say so in the case flags.
+inline constexpr uint8_t kLowerCaseBase = 0x08;
+inline constexpr uint8_t kLowerCaseExtension = 0x10;
 }  // namespace fat_dir
 
 using DirEntry = std::span<const uint8_t, fat_dir::kEntrySize>;
@@ -57,8 +61,9 @@ bool IsZeroEntry(DirEntry e);
 uint32_t EntryFirstCluster(DirEntry e);
 uint32_t EntrySize(DirEntry e);
 
-// The plausibility test of an entry. clusterCount bounds the masked first cluster; mask is the
-// volume's cluster mask (FAT12 0xFFF, FAT16 0xFFFF, FAT32 0x0FFFFFFF).
+// The plausibility test of an entry. The masked first cluster may be at most clusterCount + 1
+// (the volume's last cluster); mask is the volume's cluster mask (FAT12 0xFFF, FAT16 0xFFFF, FAT32
+// 0x0FFFFFFF).
 bool IsValidEntry(DirEntry e, uint32_t clusterCount, uint32_t clusterMask, bool* isLongName,
                   bool* countable);
 
@@ -66,8 +71,10 @@ bool IsValidEntry(DirEntry e, uint32_t clusterCount, uint32_t clusterMask, bool*
 uint8_t ShortNameChecksum(DirEntry e);
 
 // The 8.3 name as shown: name less trailing blanks (the first byte always kept), then "." and
-// the extension less trailing blanks when there is one, code page 437 as UTF-8. firstCharacter,
-// when not empty, replaces the first byte (a deleted entry's lost first character).
+// the extension less trailing blanks when there is one, code page 437 as UTF-8. A first byte
+// 0x05 stands for 0xE5; the case flags turn the base name or the extension to lower case.
+// firstCharacter, when not empty, replaces the first byte (a deleted entry's lost first
+// character).
 std::string ShortNameText(DirEntry e, const std::string& firstCharacter);
 
 // The first character of a UTF-8 name in upper case (Latin, Greek and Cyrillic letters), as

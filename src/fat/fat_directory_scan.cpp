@@ -11,6 +11,8 @@
 #include "fat/fat_chain_guard.h"
 #include "support/code_pages.h"
 #include "support/le_reader.h"
+#include "support/operation_log.h"
+#include "support/string_table.h"
 
 namespace orvande {
 namespace {
@@ -29,8 +31,9 @@ std::string LongNameText(const LongNameAccumulator& accumulator) {
   return Utf16ToUtf8(units);
 }
 
-FatDirectoryScan::FatDirectoryScan(FatAnalyzer& analyzer, const BuildTreeContext& context)
-    : analyzer_(analyzer), context_(context) {
+FatDirectoryScan::FatDirectoryScan(FatAnalyzer& analyzer, const BuildTreeContext& context,
+                                   OperationLog* log)
+    : analyzer_(analyzer), context_(context), log_(log) {
   path_.reserve(kMaxPathDepth);
 }
 
@@ -64,9 +67,46 @@ void FatDirectoryScan::CountChainForRepaint() {
   }
 }
 
+void FatDirectoryScan::ReportLinkedAgain(uint32_t cluster, bool deleted) {
+  if (log_ == nullptr) return;
+  // A deleted directory whose clusters were reused is ordinary; a live one is damage.
+  log_->AddFormatLine(deleted ? OperationLog::kPlain : OperationLog::kWarning,
+                      strings::kDirectoryLinkedAgainFormat, static_cast<unsigned>(cluster));
+}
+
+void FatDirectoryScan::ScanDeferredDirectories() {
+  deferDeleted_ = false;
+  // Scanning one adds no more: from here on directories are scanned where they are found.
+  for (size_t i = 0; i < deferred_.size() && !StopRequested(); ++i) {
+    PendingDirectory& directory = deferred_[i];
+    depthOffset_ = directory.depth;
+    ScanDirectoryChain(directory.firstCluster, directory.deleted, directory.node,
+                       directory.folder.get());
+    directory.folder.reset();
+  }
+  depthOffset_ = 0;
+  deferred_.clear();
+}
+
+void FatDirectoryScan::SortLiveFileClusters() {
+  std::sort(liveFileClusters_.begin(), liveFileClusters_.end());
+  liveFileClusters_.erase(std::unique(liveFileClusters_.begin(), liveFileClusters_.end()),
+                          liveFileClusters_.end());
+}
+
+bool FatDirectoryScan::IsLiveFileCluster(uint32_t cluster) const {
+  return std::binary_search(liveFileClusters_.begin(), liveFileClusters_.end(), cluster);
+}
+
 bool FatDirectoryScan::ScanDirectoryChain(uint32_t firstCluster, bool inheritedDeleted,
                                           TreeNode parentNode, FolderItem* parentFolder) {
-  if (path_.size() >= kMaxPathDepth ||
+  // Directories that share their data (a hostile volume can link every folder of a level to the
+  // same cluster) would otherwise be read once per path to them, which grows exponentially.
+  if (analyzer_.visited_.Contains(analyzer_.ClusterToSector(firstCluster))) {
+    ReportLinkedAgain(firstCluster, inheritedDeleted);
+    return true;
+  }
+  if (Depth() >= kMaxPathDepth ||
       std::find(path_.begin(), path_.end(), firstCluster) != path_.end())
     return true;
   const uint32_t clusterSize = analyzer_.BytesPerCluster();
@@ -91,6 +131,10 @@ bool FatDirectoryScan::ScanDirectoryChain(uint32_t firstCluster, bool inheritedD
     const uint64_t sector = analyzer_.ClusterToSector(cluster);
     // Damaged tables can point past the data area; what lies there is no directory of this volume.
     if (sector >= totalSectors || !guard.FirstVisit(cluster)) break;
+    if (analyzer_.visited_.Contains(sector)) {
+      ReportLinkedAgain(cluster, inheritedDeleted);
+      break;
+    }
     analyzer_.visited_.Add(sector);
     if (!analyzer_.ReadVolumeCluster(sector, clusterBuffer_.data(), clusterSize, nullptr, false,
                                      true))
@@ -182,6 +226,16 @@ bool FatDirectoryScan::ParseDirectoryBuffer(std::span<const uint8_t> buffer,
   if (StopRequested()) return false;
   for (PendingDirectory& directory : pending) {
     if (StopRequested()) return false;
+    if (directory.deleted && deferDeleted_) {
+      directory.depth = Depth();
+      try {
+        deferred_.push_back(std::move(directory));
+      } catch (const std::bad_alloc&) {
+        // Without room to wait, it is scanned now.
+        ScanDirectoryChain(directory.firstCluster, true, directory.node, directory.folder.get());
+      }
+      continue;
+    }
     ScanDirectoryChain(directory.firstCluster, directory.deleted, directory.node,
                        directory.folder.get());
   }
@@ -197,6 +251,7 @@ void FatDirectoryScan::AddFile(const EntryItem& item, TreeNode parentNode,
   const uint64_t modified =
       times_.Convert(reader.U16(kWriteDateOffset), reader.U16(kWriteTimeOffset), 0);
   const uint8_t deleted = item.deleted ? 1 : 0;
+  if (!item.deleted && item.firstCluster >= 2) liveFileClusters_.push_back(item.firstCluster);
   {
     WriteLockGuard lock(context_.storeLock);
     if (parentFolder != nullptr)

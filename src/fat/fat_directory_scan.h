@@ -17,6 +17,7 @@
 namespace orvande {
 
 class FatAnalyzer;
+class OperationLog;
 struct BuildTreeContext;
 
 class FatDirectoryScan {
@@ -26,20 +27,32 @@ class FatDirectoryScan {
   // Directory chains scanned between two repaints of the files tree.
   static constexpr uint32_t kChainsPerRepaint = 30;
 
-  FatDirectoryScan(FatAnalyzer& analyzer, const BuildTreeContext& context);
+  FatDirectoryScan(FatAnalyzer& analyzer, const BuildTreeContext& context, OperationLog* log);
   FatDirectoryScan(const FatDirectoryScan&) = delete;
   FatDirectoryScan& operator=(const FatDirectoryScan&) = delete;
   ~FatDirectoryScan();
 
   // Parses the directory whose data starts at the cluster, following its chain, then the
-  // directories found in it. A directory already on the path, or below the depth limit, is not
-  // scanned (true). False only when no buffer could be had.
+  // directories found in it. Each directory cluster is parsed once per analysis: a directory
+  // whose data was parsed already, or one below the depth limit, is not scanned (true), and a
+  // link to parsed data is logged. False only when no buffer could be had.
   bool ScanDirectoryChain(uint32_t firstCluster, bool inheritedDeleted, TreeNode parentNode,
                           FolderItem* parentFolder);
   // Adds the items of one buffer of directory entries, then scans the directories found in it.
   // False when an invalid entry ended the buffer or a stop was requested.
   bool ParseDirectoryBuffer(std::span<const uint8_t> buffer, LongNameAccumulator& accumulator,
                             bool inheritedDeleted, TreeNode parentNode, FolderItem* parentFolder);
+
+  // While the walk from the root runs, deleted directories wait until the live tree is done, so
+  // that a cluster a live directory uses now is read as that directory and not as the deleted
+  // one that held it before. Scans the waiting ones, with everything below them; afterwards
+  // every directory is scanned when it is found.
+  void ScanDeferredDirectories();
+
+  // The first clusters of the live files found, for the sweep's lookups (sorted once the walk
+  // is done).
+  void SortLiveFileClusters();
+  bool IsLiveFileCluster(uint32_t cluster) const;
 
   bool StopRequested() const;
   size_t PathDepth() const { return path_.size(); }
@@ -50,6 +63,7 @@ class FatDirectoryScan {
     bool deleted;
     TreeNode node;
     FolderRef folder;
+    size_t depth = 0;  // of the directory in the tree, for the depth limit
   };
   struct EntryItem {
     DirEntry entry;
@@ -66,10 +80,18 @@ class FatDirectoryScan {
   bool IsShown(TreeNode node) const;
   LongNameAccumulator* AccumulatorAt(size_t depth);
   void CountChainForRepaint();
+  void ReportLinkedAgain(uint32_t cluster, bool deleted);
+  size_t Depth() const { return depthOffset_ + path_.size(); }
 
   FatAnalyzer& analyzer_;
   const BuildTreeContext& context_;
+  OperationLog* log_;
   std::vector<uint32_t> path_;
+  // The depth in the tree of the directory the path starts at (deferred directories start deep).
+  size_t depthOffset_ = 0;
+  bool deferDeleted_ = true;
+  std::vector<PendingDirectory> deferred_;
+  std::vector<uint32_t> liveFileClusters_;
   // One cluster buffer serves every level: a level parses its buffer whole before it descends,
   // and reads its next cluster again afterwards.
   std::vector<uint8_t> clusterBuffer_;

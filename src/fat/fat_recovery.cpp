@@ -277,7 +277,7 @@ bool FatAnalyzer::FixFat32StartCluster(ItemLocation& location, const std::string
   const uint32_t original = static_cast<uint32_t>(location.Position());
   const uint32_t clusterBytes = BytesPerCluster();
   if (clusterBytes == 0 || SectorsPerCluster() == 0) return false;
-  const uint32_t clusters = DataSectors() / SectorsPerCluster();
+  const uint32_t end = SweepEnd();
   std::unique_ptr<uint8_t[]> buffer;
   try {
     buffer = std::make_unique_for_overwrite<uint8_t[]>(clusterBytes);
@@ -287,7 +287,7 @@ bool FatAnalyzer::FixFat32StartCluster(ItemLocation& location, const std::string
   const uint32_t examined = static_cast<uint32_t>(std::min<uint64_t>(size, clusterBytes));
 
   bool found = false;
-  for (uint32_t c = original; c < clusters;) {
+  for (uint32_t c = original; c < end;) {
     uint32_t result = kSuccess;
     if (!ReadVolumeCluster(ClusterToSector(c), buffer.get(), clusterBytes, &result, true, true))
       break;

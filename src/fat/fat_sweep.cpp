@@ -70,10 +70,11 @@ bool FatSweep::AllocateBuffer(uint32_t clustersToSweep) {
 
 uint32_t FatSweep::Run() {
   now_ = platform::NowFileTime();
-  const uint32_t limit = analyzer_.WholeDataClusters();
+  const uint32_t limit = analyzer_.SweepEnd();
   if (!AllocateBuffer(limit > 2 ? limit - 2 : 0)) return kErrOutOfMemory;
   ProgressBar* progress = context_.progressBar;
   if (progress != nullptr) progress->SetRange(2, limit);
+  scan_.SortLiveFileClusters();
 
   ImageSearch images;
   images.Prepare(TypePlugin(), log_);
@@ -109,8 +110,10 @@ uint32_t FatSweep::Run() {
         ended = true;
         break;
       }
-      images.OnCluster(analyzer_, data, clusterSize, static_cast<uint32_t>(sector),
-                       analyzer_.nextId_, context_, rootNode_);
+      // The data of a file the tree lists as live is no lost image.
+      if (!scan_.IsLiveFileCluster(cluster))
+        images.OnCluster(analyzer_, data, clusterSize, static_cast<uint32_t>(sector),
+                         analyzer_.nextId_, context_, rootNode_);
       result = OnCluster(cluster, data);
       if (result != kSuccess) {
         ended = true;

@@ -28,6 +28,7 @@ inline constexpr ResultCode ErrNotAvailable = 0x85670004;
 inline constexpr ResultCode kStatusNoDevice = 0x85670A00;
 inline constexpr ResultCode kStatusNoAnalyzer = 0x85670A01;
 inline constexpr ResultCode kStatusTreeInsertFailed = 0x85670E01;
+inline constexpr ResultCode kStatusAnalysisAborted = 0x85670E03;  // an analyzer failed unexpectedly
 
 constexpr bool IsSuccess(ResultCode code) { return code == kSuccess || code == kSuccessAlt; }
 

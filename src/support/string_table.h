@@ -102,9 +102,15 @@ inline constexpr const char kUnsafeNameFormat[] =
 // Analysis.
 inline constexpr const char kInternalCantStartAnalyzing[] =
     "Internal error. Can't start analyzing.";
+inline constexpr const char kInternalCantFinishAnalyzing[] =
+    "Internal error. Can't finish analyzing.";
 inline constexpr const char kAnalyzing[] = "Analyzing...";
 inline constexpr const char kMftDoesNotExist[] = "MFT does not exist.";
 inline constexpr const char kInvalidData[] = "Invalid data.";
+inline constexpr const char kDirectoryLinkedAgainFormat[] =
+    "Folder data at cluster %u is linked from more than one place; it is read only once.";  // cluster
+inline constexpr const char kAnalysisOutOfMemory[] =
+    "Not enough memory to finish the analysis; what was found so far is kept.";
 
 // Main frame and application.
 inline constexpr const char kStopBeforeClosing[] = "Stop current operation before closing Orvande.";

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -26,11 +25,6 @@ std::vector<uint8_t> ReadWhole(const std::string& path) {
   in.seekg(0);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return bytes;
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 std::vector<std::string> Split(const std::string& path) {
@@ -61,8 +55,9 @@ class FatCorpusTest : public ::testing::TestWithParam<std::string> {
     if (loadedHere_) TypePlugin().Unload();
   }
 
-  // How the analyzer names a manifest path: names without long-name entries are shown as their
-  // upper-case 8.3 form, and a deleted one has lost its first character.
+  // How the analyzer names a manifest path: names without long-name entries are shown as they
+  // were written (the case flags of the short entry keep a lower-case base name or extension),
+  // and a deleted one has lost its first character.
   std::string ShownPath(const std::string& path) const {
     std::string shown;
     std::string prefix;
@@ -71,7 +66,6 @@ class FatCorpusTest : public ::testing::TestWithParam<std::string> {
       const CorpusEntry* entry = corpus_->Find(prefix);
       std::string name = part;
       if (entry != nullptr && !entry->longName) {
-        name = Upper(name);
         if (entry->deleted && !name.empty()) name = "?" + name.substr(1);
       }
       shown += shown.empty() ? name : "/" + name;

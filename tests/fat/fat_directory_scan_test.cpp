@@ -290,6 +290,97 @@ TEST(FatShortName, BlanksExtensionsAndCodePage) {
   EXPECT_EQ(text("\x81" "BER    TXT"), "üBER.TXT");
 }
 
+// Log lines about folder data reached again, at warning level or not.
+size_t LinkedAgainLines(const OperationLog& log, bool warnings) {
+  size_t count = 0;
+  for (const std::string& line : log.Lines()) {
+    if (line.find("is linked from more than one place") == std::string::npos) continue;
+    if ((line.rfind("WARNING: ", 0) == 0) == warnings) ++count;
+  }
+  return count;
+}
+
+// Short entries as stored, with their case flags, and the names shown and recovered.
+struct ShortNameCase {
+  std::string name83;
+  uint8_t caseFlags;
+  bool deleted;
+  std::string shown;
+};
+
+TEST_F(FatDirectoryScanTest, ShortNamesWithTheEscapedFirstByteAndTheCaseFlags) {
+  const std::vector<ShortNameCase> cases = {
+      {"\005ABC    TXT", 0x00, false, "\u03C3ABC.TXT"},  // 0x05 stands for 0xE5
+      {"\005ABC    TXT", 0x08, false, "\u03C3abc.TXT"},
+      {"NUMBERS CSV", 0x18, false, "numbers.csv"},
+      {"README  TXT", 0x08, false, "readme.TXT"},
+      {"DATA    BIN", 0x10, false, "DATA.bin"},
+      {"MAKEFILE   ", 0x18, false, "makefile"},
+      {"NUMBERS CSV", 0x18, true, "?umbers.csv"},  // the lost first character stays unknown
+  };
+  DirectoryWriter root = Root();
+  uint32_t cluster = 100;
+  for (const ShortNameCase& c : cases) {
+    EntryBytes entry = FileEntry(c.name83, cluster++, 1);
+    entry[12] = c.caseFlags;
+    root.Add(c.deleted ? Deleted(entry) : entry);
+  }
+  root.Add(FileEntry("AFTER   TXT", cluster, 1));
+  auto v = Analyze();
+  std::vector<std::string> expected;
+  for (const ShortNameCase& c : cases) expected.push_back(c.shown);
+  expected.push_back("AFTER.TXT");
+  EXPECT_EQ(v->FileNames(""), expected);
+}
+
+TEST_F(FatDirectoryScanTest, FileOnTheLastClusterAndTheEntriesAfterIt) {
+  constexpr uint32_t kLastCluster = 8096;  // the cluster count of this volume + 1
+  Root()
+      .Add(FileEntry("FILLER  BIN", 2, 8094 * 512))
+      .Add(FileEntry("LAST    TXT", kLastCluster, 1))
+      .Add(FileEntry("AFTER   TXT", 10, 1));
+  auto v = Analyze();
+  ASSERT_EQ(v->analyzer.ClusterCount() + 1, kLastCluster);
+  EXPECT_EQ(v->FileNames(""), (std::vector<std::string>{"FILLER.BIN", "LAST.TXT", "AFTER.TXT"}));
+  EXPECT_EQ(v->File("LAST.TXT")->location.Position(), kLastCluster);
+}
+
+TEST_F(FatDirectoryScanTest, FoldersSharingTheirClustersAreReadOnce) {
+  // Four entries on each of twelve levels all point at the next level's cluster: read once per
+  // path, the last level would be read 4^12 times.
+  constexpr uint32_t kLevels = 12;
+  constexpr uint32_t kFirst = 100;
+  const auto level = [](DirectoryWriter writer, uint32_t next) {
+    for (int i = 0; i < 4; ++i) writer.Add(DirEntryBytes("D" + std::to_string(i), next));
+  };
+  level(Root(), kFirst);
+  for (uint32_t k = 0; k < kLevels; ++k) level(Cluster(kFirst + k), kFirst + k + 1);
+  Cluster(kFirst + kLevels).Add(FileEntry("BOTTOM  TXT", 5, 1));
+
+  auto v = Analyze();
+  EXPECT_EQ(v->store.Size(), 1 + 4 * (kLevels + 1));
+  std::string path = "D0";
+  for (uint32_t k = 0; k < kLevels; ++k) path += "/D0";
+  EXPECT_EQ(v->FileNames(path), std::vector<std::string>{"BOTTOM.TXT"});
+  EXPECT_TRUE(v->FolderNames("D1").empty());
+  // Each extra link is logged once, as a warning since the folders are live.
+  EXPECT_EQ(LinkedAgainLines(v->log, true), 3 * (kLevels + 1));
+  EXPECT_NE(v->log.JoinedText().find("cluster 101 is linked"), std::string::npos);
+}
+
+TEST_F(FatDirectoryScanTest, LiveFolderKeepsTheClusterADeletedFolderOnceHeld) {
+  // OLD was deleted and NEW took its cluster: the files there are NEW's, and live.
+  Root().Add(Deleted(DirEntryBytes("OLD", 20))).Add(DirEntryBytes("NEW", 20));
+  Cluster(20).Add(FileEntry("LIVE    TXT", 30, 5));
+  auto v = Analyze();
+  EXPECT_EQ(v->FileNames("NEW"), std::vector<std::string>{"LIVE.TXT"});
+  EXPECT_EQ(v->File("NEW/LIVE.TXT")->deleted, 0);
+  EXPECT_TRUE(v->FileNames("?LD").empty());
+  // Reused clusters of deleted folders are ordinary: a plain line, no warning.
+  EXPECT_EQ(LinkedAgainLines(v->log, true), 0u);
+  EXPECT_EQ(LinkedAgainLines(v->log, false), 1u);
+}
+
 class FatTreeMessages : public FatDirectoryScanTest {};
 
 TEST_F(FatTreeMessages, ShownFolderHearsOfItsNewFilesAndSubfolders) {

@@ -1,10 +1,15 @@
 // The second pass: which clusters count as lost directories, their folders, where the sweep ends,
 // and its progress.
+#include "fat/fat_sweep.h"
+
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "common/jpeg_sample.h"
+#include "core/file_type_plugin.h"
 #include "fat/fat_directory_entry.h"
 #include "fat/fat_image_builder.h"
-#include "fat/fat_sweep.h"
 #include "fat/fat_test_volume.h"
 
 namespace orvande::test {
@@ -41,7 +46,9 @@ TEST(FatLostDirectoryTest, WhatCountsAsDirectoryData) {
   EXPECT_FALSE(LooksLikeDirectory(dataAfterEnd));
 
   EXPECT_FALSE(LooksLikeDirectory(ClusterOf({FileEntry("A       TXT", 5, 1), FileEntry("BAD?    TXT", 5, 1)})));
-  EXPECT_FALSE(LooksLikeDirectory(ClusterOf({FileEntry("A       TXT", kClusterCount + 1, 1)})));
+  // Clusters are numbered from 2: the last one is the count + 1.
+  EXPECT_TRUE(LooksLikeDirectory(ClusterOf({FileEntry("A       TXT", kClusterCount + 1, 1)})));
+  EXPECT_FALSE(LooksLikeDirectory(ClusterOf({FileEntry("A       TXT", kClusterCount + 2, 1)})));
   std::vector<uint8_t> text(512, 'a');  // letters pass as names, but the attribute byte does not
   EXPECT_FALSE(LooksLikeDirectory(text));
 }
@@ -129,12 +136,51 @@ TEST_F(FatSweepTest, ProgressRunsOverTheDataClusters) {
   ASSERT_TRUE(v.Open());
   ASSERT_EQ(v.Build(), 0u);
   EXPECT_EQ(v.progress.Low(), 2u);
-  EXPECT_EQ(v.progress.High(), kClusterCount);
+  EXPECT_EQ(v.progress.High(), kClusterCount + 2);  // one past the last cluster
   const std::vector<uint32_t> positions = v.progress.Positions();
   ASSERT_GE(positions.size(), 3u);
   EXPECT_EQ(positions[1], 12u);  // after the walk's 0: every 11th cluster
   EXPECT_EQ(positions[2], 23u);
   EXPECT_EQ(positions.back(), 0u);
+}
+
+TEST_F(FatSweepTest, TheLastTwoClustersAreSweptToo) {
+  LostDirectory(kClusterCount, u"Next to last.txt", "NEXTTO~1TXT");
+  DirectoryWriter(image, image.ClusterOffset(kClusterCount + 1))
+      .Add(FileEntry("LAST    TXT", 5, 1));
+  FatTestVolume v(image.Bytes());
+  ASSERT_TRUE(v.Open());
+  ASSERT_EQ(v.analyzer.ClusterToSector(kClusterCount + 2), v.analyzer.TotalSectors());
+  ASSERT_EQ(v.Build(), 0u);
+  EXPECT_EQ(v.TopLevelNames(), (std::vector<std::string>{".", "$$folder_8095", "$$folder_8096"}));
+  EXPECT_EQ(v.FileNames("/$$folder_8096"), std::vector<std::string>{"LAST.TXT"});
+}
+
+TEST_F(FatSweepTest, ImageSearchLeavesOutTheDataOfLiveFiles) {
+  const bool loadedHere = !TypePlugin().IsReady();
+  if (loadedHere) TypePlugin().Load(REAL_TYPEPROBE);
+  ASSERT_TRUE(TypePlugin().IsReady());
+  const std::vector<uint8_t> jpeg = SmallJpeg(1200);  // three clusters
+  for (uint32_t first : {50u, 100u, 200u})
+    image.Put(image.ClusterOffset(first), jpeg.data(), jpeg.size());
+  const auto size = static_cast<uint32_t>(jpeg.size());
+  DirectoryWriter(image, image.RootDirOffset())
+      .Add(FileEntry("LIVE    JPG", 50, size))
+      .Add(Deleted(FileEntry("GONE    JPG", 100, size)));
+  image.Chain({50, 51, 52});
+  // Cluster 200 is reached by no entry: a lost file.
+
+  FatTestVolume v(image.Bytes());
+  ASSERT_TRUE(v.Open());
+  ASSERT_EQ(v.Build(), 0u);
+  EXPECT_EQ(v.FileNames("/Lost&Found/Images"),
+            (std::vector<std::string>{"Image_1.jpg", "Image_2.jpg"}));
+  std::vector<uint64_t> firstSectors;
+  for (const FileRecord& file : v.Folder("/Lost&Found/Images")->Files())
+    firstSectors.push_back(file.location.Runs()->Runs().front().first);
+  EXPECT_EQ(firstSectors, (std::vector<uint64_t>{image.ClusterOffset(100) / 512,
+                                                 image.ClusterOffset(200) / 512}));
+  if (loadedHere) TypePlugin().Unload();
 }
 
 TEST_F(FatSweepTest, StopDuringTheSweep) {
