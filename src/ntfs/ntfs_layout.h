@@ -25,6 +25,10 @@ inline constexpr size_t kFlagsOffset = 0x16;           // u16, bit 0 in use, bit
 inline constexpr size_t kUsedSizeOffset = 0x18;        // u32
 inline constexpr size_t kAllocatedSizeOffset = 0x1C;   // u32, the record size
 inline constexpr size_t kBaseReferenceOffset = 0x20;   // u64, non-zero in extension records
+// u32, the record's own number; only headers whose update sequence array starts at or after
+// kOwnNumberEnd hold it.
+inline constexpr size_t kOwnNumberOffset = 0x2C;
+inline constexpr size_t kOwnNumberEnd = 0x30;
 // The header fields above all lie in the first 32 bytes plus the base reference.
 inline constexpr uint32_t kMinimumRead = 32;
 // Smallest and largest record sizes accepted.
