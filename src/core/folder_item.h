@@ -24,6 +24,7 @@ class ItemStore;
 // Fixed ids of the synthetic folders.
 inline constexpr uint32_t kLostAndFoundId = 0xFFFFFFFE;
 inline constexpr uint32_t kImagesFolderId = 0xFFFFFFFD;
+inline constexpr uint32_t kLostRecordsFolderId = 0xFFFFFFFC;
 
 class FolderItem {
  public:

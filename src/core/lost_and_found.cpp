@@ -18,6 +18,7 @@ namespace {
 
 constexpr char kLostAndFoundName[] = "Lost&Found";
 constexpr char kImagesName[] = "Images";
+constexpr char kLostRecordsName[] = "Records";
 
 // A synthetic folder: no location, both times `now`, not deleted.
 FolderItem* NewSyntheticFolder(uint32_t id, uint64_t now) {
@@ -44,25 +45,37 @@ bool MakeLostAndFound(LostAndFound& lf, uint64_t now, const BuildTreeContext& co
   return true;
 }
 
-bool MakeImagesFolder(LostAndFound& lf, uint64_t now, const BuildTreeContext& context) {
-  FolderItem* folder = NewSyntheticFolder(kImagesFolderId, now);
-  const TreeNode node =
-      folder->InsertUnder(kImagesName, false, lf.lostAndFoundFolder, context.folderTree,
-                          context.shownNode, context.notifySink);
+// A folder of "Lost&Found"; everything filed there is lost, hence deleted.
+bool MakeLostFolder(LostAndFound& lf, uint32_t id, const char* name, uint64_t now,
+                    const BuildTreeContext& context, TreeNode* madeNode, FolderItem** madeFolder) {
+  FolderItem* folder = NewSyntheticFolder(id, now);
+  const TreeNode node = folder->InsertUnder(name, false, lf.lostAndFoundFolder, context.folderTree,
+                                            context.shownNode, context.notifySink);
   if (node == kNoNode) {
     folder->Release();
     return false;
   }
-  context.itemStore.Insert(kImagesFolderId, folder);
+  context.itemStore.Insert(id, folder);
   folder->Release();
-  lf.imagesNode = node;
-  lf.imagesFolder = folder;
-  // Everything filed here is a lost, hence deleted, file.
+  *madeNode = node;
+  *madeFolder = folder;
   lf.lostAndFoundFolder->MarkContainsDeleted(context.folderTree, context.notifySink,
                                              context.shownNode);
   folder->MarkContainsDeleted(context.folderTree, context.notifySink, context.shownNode);
   context.folderTree.Expand(lf.lostAndFoundNode);
   return true;
+}
+
+bool MakeImagesFolder(LostAndFound& lf, uint64_t now, const BuildTreeContext& context) {
+  return MakeLostFolder(lf, kImagesFolderId, kImagesName, now, context, &lf.imagesNode,
+                        &lf.imagesFolder);
+}
+
+void TellShownFolderChanged(TreeNode node, const BuildTreeContext& context) {
+  if (context.notifySink != nullptr && context.shownNode != nullptr &&
+      context.shownNode->load() == node) {
+    context.notifySink->Send(kMsgFolderChanged, node, 0);
+  }
 }
 
 }  // namespace
@@ -86,10 +99,30 @@ uint32_t AddFoundFile(LostAndFound& lostAndFound, FoundFileResult& result, uint3
     WriteLockGuard guard(context.storeLock);
     lostAndFound.imagesFolder->AddFile(id, location, name.c_str(), result.GetSize(), now, now, 1);
   }
-  if (context.notifySink != nullptr && context.shownNode != nullptr &&
-      context.shownNode->load() == lostAndFound.imagesNode) {
-    context.notifySink->Send(kMsgFolderChanged, lostAndFound.imagesNode, 0);
+  TellShownFolderChanged(lostAndFound.imagesNode, context);
+  return kSuccess;
+}
+
+uint32_t AddLostRecordFile(LostAndFound& lostAndFound, const LostRecordFile& file,
+                           const BuildTreeContext& context, TreeNode volumeRootNode) {
+  const uint64_t now = platform::NowFileTime();
+  if (lostAndFound.lostAndFoundNode == kNoNode &&
+      !MakeLostAndFound(lostAndFound, now, context, volumeRootNode)) {
+    return kStatusTreeInsertFailed;
   }
+  if (lostAndFound.recordsNode == kNoNode &&
+      !MakeLostFolder(lostAndFound, kLostRecordsFolderId, kLostRecordsName, now, context,
+                      &lostAndFound.recordsNode, &lostAndFound.recordsFolder)) {
+    return kStatusTreeInsertFailed;
+  }
+  ItemLocation location = file.location;
+  location.SetDeleted(file.deleted ? 1 : 0);
+  {
+    WriteLockGuard guard(context.storeLock);
+    lostAndFound.recordsFolder->AddFile(file.id, location, file.name.c_str(), file.size,
+                                        file.created, file.modified, file.deleted ? 1 : 0);
+  }
+  TellShownFolderChanged(lostAndFound.recordsNode, context);
   return kSuccess;
 }
 

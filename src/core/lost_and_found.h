@@ -2,10 +2,12 @@
 // The "Lost&Found" folder of one tree build and the files the type search puts in it, plus the
 // image search that the FAT sweep runs on every cluster. Used by the analysis worker only.
 #include <cstdint>
+#include <string>
 
 #include "core/file_type_plugin.h"
 #include "core/folder_item.h"
 #include "core/folder_tree.h"
+#include "core/item_location.h"
 
 namespace orvande {
 
@@ -20,12 +22,30 @@ struct LostAndFound {
   TreeNode imagesNode = kNoNode;
   FolderItem* imagesFolder = nullptr;
   uint32_t imageCounter = 0;
+  TreeNode recordsNode = kNoNode;
+  FolderItem* recordsFolder = nullptr;
 };
 
 // Files a found file: makes "Lost&Found" (and for type 0 "Images") on first use and adds
 // "Image_%d.jpg". Returns 0 or kStatusTreeInsertFailed.
 uint32_t AddFoundFile(LostAndFound& lostAndFound, FoundFileResult& result, uint32_t id,
                       const BuildTreeContext& context, TreeNode volumeRootNode);
+
+// A file whose record still holds its data but no name, so that its folder is unknown too.
+struct LostRecordFile {
+  uint32_t id = 0;
+  ItemLocation location;
+  std::string name;
+  uint64_t size = 0;
+  uint64_t created = 0;
+  uint64_t modified = 0;
+  bool deleted = true;
+};
+
+// Files it in "Lost&Found/Records", making both folders on first use. Returns 0 or
+// kStatusTreeInsertFailed.
+uint32_t AddLostRecordFile(LostAndFound& lostAndFound, const LostRecordFile& file,
+                           const BuildTreeContext& context, TreeNode volumeRootNode);
 
 // The search for lost images over swept clusters.
 class ImageSearch {

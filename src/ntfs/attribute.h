@@ -48,9 +48,8 @@ class Attribute {
   uint32_t ValueLength() const { return Field().U32(attribute_header::kValueLengthOffset); }
   uint32_t ValueOffset() const { return Field().U16(attribute_header::kValueOffsetOffset); }
 
-  // VCNs are kept to their low 32 bits, as the on-disk format's users have always read them.
-  uint64_t StartingVcn() const { return Field().U32(attribute_header::kStartingVcnOffset); }
-  uint64_t LastVcn() const { return Field().U32(attribute_header::kLastVcnOffset); }
+  uint64_t StartingVcn() const { return Field().U64(attribute_header::kStartingVcnOffset); }
+  uint64_t LastVcn() const { return Field().U64(attribute_header::kLastVcnOffset); }
   uint32_t RunListOffset() const { return Field().U16(attribute_header::kRunListOffsetOffset); }
   uint64_t AllocatedSize() const { return Field().U64(attribute_header::kAllocatedSizeOffset); }
   uint64_t DataSize() const { return Field().U64(attribute_header::kDataSizeOffset); }

@@ -19,7 +19,7 @@ class AttributeListEntry {
   uint32_t Type() const { return Field().U32(list_entry::kTypeOffset); }
   uint32_t Length() const { return Field().U16(list_entry::kLengthOffset); }
   uint32_t NameLength() const { return Field().U8(list_entry::kNameLengthOffset); }
-  uint64_t StartingVcn() const { return Field().U32(list_entry::kStartingVcnOffset); }
+  uint64_t StartingVcn() const { return Field().U64(list_entry::kStartingVcnOffset); }
   // 48 bits: u32 then u16.
   uint64_t RecordNumber() const {
     return Field().U32(list_entry::kRecordNumberLowOffset) |

@@ -23,10 +23,7 @@ void MftLayout::AddRuns(const MftRecord& record) {
   if (!attribute || !attribute->HeaderFits(attribute_header::kNonResidentHeaderSize) ||
       !attribute->NonResident() || attribute->RunListOffset() == 0)
     return;
-  const std::span<const uint8_t> bytes = record.Bytes();
-  const size_t start = size_t{attribute->Offset()} + attribute->RunListOffset();
-  if (start >= bytes.size()) return;
-  RunList runs = RunList::Decode(bytes.subspan(start), attribute->StartingVcn());
+  const RunList& runs = record.Runs(*attribute, nullptr);
   extents_.insert(extents_.end(), runs.Extents().begin(), runs.Extents().end());
 }
 

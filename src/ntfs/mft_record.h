@@ -80,14 +80,19 @@ class MftRecord {
   MftRecord* FindExtension(uint64_t position) const;
 
   // Attribute data ------------------------------------------------------------------------------
+  // The decoded runs of a non-resident attribute of this record (its run list offset up to the
+  // attribute's end), decoded once per read of the record. A refused list is logged as a warning
+  // the first time it is asked for with a log.
+  const RunList& Runs(const Attribute& attribute, OperationLog* log) const;
   // Maps a VCN of a non-resident attribute of this record to an LCN (see MapVcnInRuns); false
   // for a resident attribute, a header past the record, a VCN outside the attribute, a missing
-  // run list or one that breaks off. collectUnit fills the unit's LCN list.
-  bool MapVcn(const Attribute& attribute, uint64_t vcn, VcnMapping* out, bool collectUnit) const;
+  // run list or one that breaks off or was refused. collectUnit fills the unit's LCN list.
+  bool MapVcn(const Attribute& attribute, uint64_t vcn, VcnMapping* out, bool collectUnit,
+              OperationLog* log = nullptr) const;
   // This record's attribute of the type and name first, then the extents that the attribute list
   // places in extension records.
   bool MapVcnByName(uint32_t type, const AttributeName& name, uint64_t vcn, VcnMapping* out,
-                    bool collectUnit) const;
+                    bool collectUnit, OperationLog* log = nullptr) const;
   // One cluster of the attribute into a buffer of BytesPerCluster: the bytes delivered, 0 on
   // failure. 0 with *status 0 means the VCN is not mapped here and is to be looked up by name.
   uint32_t ReadCluster(const Attribute& attribute, uint64_t vcn, uint8_t* cluster, uint32_t* status,
@@ -125,7 +130,6 @@ class MftRecord {
   // Allocates the sector-rounded buffer; false when memory runs out.
   bool AllocateBuffer();
   bool LoadExtensions(OperationLog* log);
-  const RunList& RunsOf(const Attribute& attribute) const;
   bool BelongsHere(const Attribute& attribute) const {
     return attribute.Record().data() == buffer_.data() && !buffer_.empty();
   }
@@ -161,7 +165,11 @@ class MftRecord {
   // lists, and a damaged one that did could loop forever.
   bool isExtensionCopy_ = false;
   // Run lists decoded once per attribute, keyed by the header's offset; emptied on every read.
-  mutable std::unordered_map<uint32_t, RunList> runLists_;
+  struct DecodedRuns {
+    RunList runs;
+    bool faultLogged = false;
+  };
+  mutable std::unordered_map<uint32_t, DecodedRuns> runLists_;
   // One cluster, for the reads that go cluster by cluster.
   std::vector<uint8_t> clusterScratch_;
 };

@@ -38,7 +38,7 @@ uint32_t MftRecord::ReadCluster(const Attribute& attribute, uint64_t vcn, uint8_
                                 uint32_t* status, OperationLog* log) {
   *status = kSuccess;
   VcnMapping mapping;
-  if (!MapVcn(attribute, vcn, &mapping, true)) return 0;
+  if (!MapVcn(attribute, vcn, &mapping, true, log)) return 0;
   return ReadMapped(mapping, cluster, status, log);
 }
 
@@ -46,7 +46,7 @@ uint32_t MftRecord::ReadClusterByName(uint32_t type, const AttributeName& name, 
                                       uint8_t* cluster, uint32_t* status, OperationLog* log) {
   *status = kSuccess;
   VcnMapping mapping;
-  if (!MapVcnByName(type, name, vcn, &mapping, true)) return 0;
+  if (!MapVcnByName(type, name, vcn, &mapping, true, log)) return 0;
   return ReadMapped(mapping, cluster, status, log);
 }
 
@@ -119,16 +119,16 @@ bool MftRecord::ReadNonResident(const Attribute* attribute, uint32_t type,
     bool mapped = false;
     uint64_t ownUnmapped = kUnboundedRun;
     if (attribute != nullptr) {
-      mapped = MapVcn(*attribute, vcn, &mapping, false);
+      mapped = MapVcn(*attribute, vcn, &mapping, false, log);
       if (!mapped) ownUnmapped = mapping.unmapped;
     }
     if (!mapped) {
       if (attribute != nullptr) {
         if (!attribute->NameFits()) return false;
-        mapped =
-            MapVcnByName(type, AttributeName::Of(attribute->NameBytes()), vcn, &mapping, false);
+        mapped = MapVcnByName(type, AttributeName::Of(attribute->NameBytes()), vcn, &mapping, false,
+                              log);
       } else {
-        mapped = MapVcnByName(type, name, vcn, &mapping, false);
+        mapped = MapVcnByName(type, name, vcn, &mapping, false, log);
       }
       if (!mapped) return false;
       mapping.alike = std::min(mapping.alike, ownUnmapped);

@@ -25,6 +25,10 @@ inline constexpr size_t kFlagsOffset = 0x16;           // u16, bit 0 in use, bit
 inline constexpr size_t kUsedSizeOffset = 0x18;        // u32
 inline constexpr size_t kAllocatedSizeOffset = 0x1C;   // u32, the record size
 inline constexpr size_t kBaseReferenceOffset = 0x20;   // u64, non-zero in extension records
+// u32, the record's own number; only headers whose update sequence array starts at or after
+// kOwnNumberEnd hold it.
+inline constexpr size_t kOwnNumberOffset = 0x2C;
+inline constexpr size_t kOwnNumberEnd = 0x30;
 // The header fields above all lie in the first 32 bytes plus the base reference.
 inline constexpr uint32_t kMinimumRead = 32;
 // Smallest and largest record sizes accepted.
@@ -42,8 +46,8 @@ inline constexpr size_t kNameOffsetOffset = 10;     // u16
 inline constexpr size_t kFlagsOffset = 12;          // u16, 0x00FF compressed, 0x8000 sparse
 inline constexpr size_t kValueLengthOffset = 16;    // u32, resident
 inline constexpr size_t kValueOffsetOffset = 20;    // u16, resident
-inline constexpr size_t kStartingVcnOffset = 16;    // u64 used as 32 bits, non-resident
-inline constexpr size_t kLastVcnOffset = 24;        // u64 used as 32 bits, non-resident
+inline constexpr size_t kStartingVcnOffset = 16;    // u64, non-resident
+inline constexpr size_t kLastVcnOffset = 24;        // u64, non-resident
 inline constexpr size_t kRunListOffsetOffset = 32;  // u16, non-resident
 inline constexpr size_t kAllocatedSizeOffset = 40;  // u64, non-resident
 inline constexpr size_t kDataSizeOffset = 48;       // u64, non-resident
@@ -65,7 +69,7 @@ namespace list_entry {
 inline constexpr size_t kTypeOffset = 0;               // u32
 inline constexpr size_t kLengthOffset = 4;             // u16, 0 ends the walk
 inline constexpr size_t kNameLengthOffset = 6;         // u8, UTF-16 units
-inline constexpr size_t kStartingVcnOffset = 8;        // u64 used as 32 bits
+inline constexpr size_t kStartingVcnOffset = 8;        // u64
 inline constexpr size_t kRecordNumberLowOffset = 16;   // u32, bits 0 to 31
 inline constexpr size_t kRecordNumberHighOffset = 20;  // u16, bits 32 to 47
 inline constexpr size_t kNameOffset = 26;  // UTF-16; the entry's own name offset is not read

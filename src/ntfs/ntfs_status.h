@@ -59,6 +59,8 @@ inline constexpr char kSectorFormat[] = "Sector: 0x%016" PRIx64;
 inline constexpr char kLcnDumpTitle[] = "LCNs";
 inline constexpr char kDecompressErrorFormat[] = "decompressing error: %x";
 inline constexpr char kCantCreateFileFormat[] = "Can't create file \"%s\".";
+inline constexpr char kRunListRefusedFormat[] =
+    "Run list of attribute 0x%X in the record at %s 0x%016" PRIx64 " refused: %s.";
 }  // namespace ntfs_texts
 
 }  // namespace orvande

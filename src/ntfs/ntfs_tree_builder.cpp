@@ -12,6 +12,7 @@
 #include "core/safe_names.h"
 #include "ntfs/attribute_list.h"
 #include "ntfs/mft_record.h"
+#include "ntfs/nameless_record.h"
 #include "ntfs/ntfs_status.h"
 #include "support/code_pages.h"
 #include "support/le_reader.h"
@@ -174,11 +175,28 @@ uint32_t NtfsTreeBuilder::AddRecordToTree(MftRecord& record, uint32_t n, std::st
   }
   Scan scan = ScanAttributes(record, values, log);
   if (scan == Scan::kNoName) scan = ScanExtensions(record, values, log);
+  if (scan == Scan::kNoName && !values.sizeFromFileName)
+    return PlaceNameless(record, n, values, log);
   if (scan != Scan::kNamed) return kSuccess;
 
   ReplaceUnshownCharacters(values.name);
   if (nameBuffer != nullptr) *nameBuffer = values.name;
   return Place(record, n, values, parentLimit);
+}
+
+uint32_t NtfsTreeBuilder::PlaceNameless(MftRecord& record, uint32_t n, const RecordValues& values,
+                                        OperationLog* log) {
+  if (!HoldsLostData(record, n, values.size, log)) return kSuccess;
+  if (!types_.IsPrepared()) types_.Prepare(TypePlugin());
+  LostRecordFile file;
+  file.id = n;
+  file.location = record.Location();
+  file.name = LostRecordName(record, n, values.size, types_, log);
+  file.size = values.size;
+  file.created = values.created;
+  file.modified = values.modified;
+  file.deleted = values.deleted;
+  return AddLostRecordFile(lostAndFound_, file, context_, kNoNode);
 }
 
 uint32_t NtfsTreeBuilder::Place(MftRecord& record, uint32_t n, RecordValues& values,

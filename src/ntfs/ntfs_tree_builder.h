@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/lost_and_found.h"
+#include "core/type_extension.h"
 #include "core/volume_analyzer.h"
 
 namespace orvande {
@@ -30,6 +32,8 @@ class NtfsTreeBuilder {
   // when the record adds nothing). outside: the record lies beyond the MFT's valid data or was
   // found loose on the disk, and counts as deleted. Parent numbers above 10 and up to
   // parentLimit may have been reused since, so such a record goes under a placeholder of its own.
+  // A record without any acceptable name that still holds data (see HoldsLostData) is listed as
+  // "Record_<n>" in "Lost&Found/Records".
   // 0, or kStatusTreeInsertFailed when a tree node could not be made.
   uint32_t AddRecordToTree(MftRecord& record, uint32_t n, std::string* nameBuffer, bool outside,
                            uint32_t parentLimit, OperationLog* log);
@@ -48,11 +52,15 @@ class NtfsTreeBuilder {
   Scan ScanAttributes(MftRecord& record, RecordValues& values, OperationLog* log);
   Scan ScanExtensions(MftRecord& record, RecordValues& values, OperationLog* log);
   uint32_t Place(MftRecord& record, uint32_t n, RecordValues& values, uint32_t parentLimit);
+  uint32_t PlaceNameless(MftRecord& record, uint32_t n, const RecordValues& values,
+                         OperationLog* log);
   bool IsShown(FolderItem& folder) const;
 
   const BuildTreeContext& context_;
   // Attribute values are read into this one buffer, record after record.
   std::vector<uint8_t> value_;
+  LostAndFound lostAndFound_;
+  TypeExtension types_;
 };
 
 }  // namespace orvande

@@ -10,7 +10,6 @@
 #include "ntfs/cluster_bitmap.h"
 #include "ntfs/mft_record.h"
 #include "ntfs/ntfs_status.h"
-#include "support/le_reader.h"
 #include "support/operation_log.h"
 
 namespace orvande {
@@ -19,18 +18,11 @@ namespace {
 constexpr uint32_t kKindMft = 1;
 constexpr uint16_t kRecordInUse = 0x0001;
 constexpr uint64_t kUnit = 16;
-constexpr uint32_t kMaximumFieldSize = 4;
 // Counts this large are enough to judge without the extension records.
 constexpr uint64_t kEnoughClusters = 51;
 
 bool MostlyUsed(const ClusterTally& tally) {
   return (tally.free > 16 || tally.used >= 17) && 2 * tally.free < tally.used;
-}
-
-int64_t SignedField(const LeReader& reader, size_t offset, uint32_t size) {
-  const uint64_t raw = reader.Unsigned(offset, size);
-  const uint64_t sign = uint64_t{1} << (size * 8 - 1);
-  return static_cast<int64_t>((raw ^ sign) - sign);
 }
 
 // Counts clusters [lcn, lcn + count) one by one as the bitmap says; a cluster before the volume
@@ -109,14 +101,7 @@ uint32_t JudgeOwnData(MftRecord& record, ClusterBitmap& bitmap, OperationLog* lo
     if (!data->NonResident()) return kProbabilityGood;
     if (!data->HeaderFits(attribute_header::kNonResidentHeaderSize) || data->RunListOffset() == 0)
       return kProbabilityUnknown;
-    // The runs lie inside the attribute.
-    const std::span<const uint8_t> bytes = record.Bytes();
-    const uint64_t start = uint64_t{data->Offset()} + data->RunListOffset();
-    const uint64_t end =
-        std::min<uint64_t>(uint64_t{data->Offset()} + data->Length(), bytes.size());
-    if (start > end) return kProbabilityUnknown;
-    const ClusterTally tally =
-        TallyRuns(bytes.subspan(start, end - start), data->StartingVcn(), bitmap, log);
+    const ClusterTally tally = TallyRuns(record.Runs(*data, log), bitmap, log);
     *counted = tally;
     if (!tally.complete) return kProbabilityUnknown;
     if (tally.used == 0) return kProbabilityGood;
@@ -131,38 +116,25 @@ uint32_t JudgeOwnData(MftRecord& record, ClusterBitmap& bitmap, OperationLog* lo
 
 }  // namespace
 
+ClusterTally TallyRuns(const RunList& runs, ClusterBitmap& bitmap, OperationLog* log) {
+  RunTally tally(runs.StartingVcn(), bitmap, log);
+  bool brokeOff = false;
+  for (const RunExtent& extent : runs.Extents()) {
+    if (MostlyUsed(tally.Tally())) break;
+    tally.Add(extent.lcn, extent.length, extent.sparse);
+    // A file can't hold more clusters than its volume: such runs are damaged.
+    if (tally.Tally().counted > bitmap.ClusterCount()) {
+      brokeOff = true;
+      break;
+    }
+  }
+  tally.Tally().complete = !brokeOff && (MostlyUsed(tally.Tally()) || runs.Complete());
+  return tally.Tally();
+}
+
 ClusterTally TallyRuns(std::span<const uint8_t> runs, uint64_t startingVcn, ClusterBitmap& bitmap,
                        OperationLog* log) {
-  LeReader reader(runs);
-  RunTally tally(startingVcn, bitmap, log);
-  int64_t lcn = 0;
-  size_t at = 0;
-  // Every run takes at least its header byte, so the walk ends within runs.size() steps.
-  while (true) {
-    if (MostlyUsed(tally.Tally())) {
-      tally.Tally().complete = true;
-      break;
-    }
-    if (!reader.Fits(at, 1)) break;
-    const uint8_t header = reader.U8(at);
-    if (header == 0) {
-      tally.Tally().complete = true;
-      break;
-    }
-    const uint32_t lengthSize = header & 0x0F;
-    const uint32_t offsetSize = header >> 4;
-    if (lengthSize > kMaximumFieldSize || offsetSize > kMaximumFieldSize ||
-        !reader.Fits(at + 1, size_t{lengthSize} + offsetSize))
-      break;
-    const uint64_t length = lengthSize == 0 ? 0 : reader.Unsigned(at + 1, lengthSize);
-    const bool sparse = offsetSize == 0;
-    if (!sparse) lcn += SignedField(reader, at + 1 + lengthSize, offsetSize);
-    tally.Add(lcn, length, sparse);
-    // A file can't hold more clusters than its volume: such runs are damaged.
-    if (tally.Tally().counted > bitmap.ClusterCount()) break;
-    at += 1 + lengthSize + offsetSize;
-  }
-  return tally.Tally();
+  return TallyRuns(RunList::Decode(runs, startingVcn), bitmap, log);
 }
 
 uint32_t EvaluateRecordProbability(MftRecord& record, ClusterBitmap& bitmap, OperationLog* log) {

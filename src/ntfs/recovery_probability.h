@@ -9,6 +9,7 @@ namespace orvande {
 class ClusterBitmap;
 class MftRecord;
 class OperationLog;
+class RunList;
 
 // Free and used clusters counted over a run list; complete is false when the list broke off.
 struct ClusterTally {
@@ -23,6 +24,9 @@ struct ClusterTally {
 // unit as 16 free clusters when the unit began sparse, cluster by cluster when the run has data,
 // and not at all when it is the sparse tail of a compressed unit. The scan ends early (complete)
 // once the clusters are mostly used: more than 16 free or at least 17 used, and 2 x free < used.
+// A refused or broken-off list is incomplete unless the runs before the break were mostly used.
+ClusterTally TallyRuns(const RunList& runs, ClusterBitmap& bitmap, OperationLog* log);
+// The same over encoded runs, decoded by RunList::Decode.
 ClusterTally TallyRuns(std::span<const uint8_t> runs, uint64_t startingVcn, ClusterBitmap& bitmap,
                        OperationLog* log);
 

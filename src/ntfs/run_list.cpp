@@ -7,9 +7,10 @@
 namespace orvande {
 namespace {
 
-constexpr uint32_t kMaximumFieldSize = 4;
+constexpr uint32_t kMaximumFieldSize = 8;
+constexpr uint64_t kLargestVcn = static_cast<uint64_t>(INT64_MAX);
 
-// 1 to 4 bytes, sign-extended.
+// 1 to 8 bytes, sign-extended.
 int64_t SignedField(const LeReader& reader, size_t offset, uint32_t size) {
   const uint64_t raw = reader.Unsigned(offset, size);
   const uint32_t bits = size * 8;
@@ -19,9 +20,33 @@ int64_t SignedField(const LeReader& reader, size_t offset, uint32_t size) {
 
 }  // namespace
 
-RunList RunList::Decode(std::span<const uint8_t> bytes, uint64_t startingVcn) {
+const char* RunListFaultText(RunListFault fault) {
+  switch (fault) {
+    case RunListFault::kNone:
+      return "no fault";
+    case RunListFault::kLcnBelowMinusOne:
+      return "an LCN below -1";
+    case RunListFault::kOverlap:
+      return "runs that overlap";
+    case RunListFault::kLcnOverflow:
+      return "an LCN past the largest cluster number";
+    case RunListFault::kShortOfLastVcn:
+      return "runs that end before the highest VCN";
+  }
+  return "unknown fault";
+}
+
+RunList RunList::Decode(std::span<const uint8_t> bytes, uint64_t startingVcn, uint64_t lastVcn) {
   RunList list;
   list.startingVcn_ = startingVcn;
+  // A refused list keeps no runs, so that nothing is read through it.
+  auto refuse = [&list](RunListFault fault) {
+    list.extents_.clear();
+    list.complete_ = false;
+    list.fault_ = fault;
+    return list;
+  };
+  if (startingVcn > kLargestVcn) return refuse(RunListFault::kOverlap);
   LeReader reader(bytes);
   size_t at = 0;
   uint64_t vcn = startingVcn;
@@ -31,7 +56,7 @@ RunList RunList::Decode(std::span<const uint8_t> bytes, uint64_t startingVcn) {
     const uint8_t header = reader.U8(at);
     if (header == 0) {
       list.complete_ = true;
-      return list;
+      break;
     }
     const uint32_t lengthSize = header & 0x0F;
     const uint32_t offsetSize = header >> 4;
@@ -39,13 +64,23 @@ RunList RunList::Decode(std::span<const uint8_t> bytes, uint64_t startingVcn) {
     if (!reader.Fits(at + 1, size_t{lengthSize} + offsetSize)) return list;
     const uint64_t length = lengthSize == 0 ? 0 : reader.Unsigned(at + 1, lengthSize);
     const bool sparse = offsetSize == 0;
-    if (!sparse) lcn += SignedField(reader, at + 1 + lengthSize, offsetSize);
+    if (!sparse &&
+        __builtin_add_overflow(lcn, SignedField(reader, at + 1 + lengthSize, offsetSize), &lcn))
+      return refuse(RunListFault::kLcnOverflow);
+    if (!sparse && lcn < -1) return refuse(RunListFault::kLcnBelowMinusOne);
+    // A length the signed VCNs can't hold runs back over the runs before it.
+    if (length > kLargestVcn - vcn) return refuse(RunListFault::kOverlap);
+    int64_t lastLcn = 0;
+    if (__builtin_add_overflow(lcn, static_cast<int64_t>(length), &lastLcn))
+      return refuse(RunListFault::kLcnOverflow);
     if (length > 0) {
       list.extents_.push_back(RunExtent{vcn, length, lcn, sparse});
       vcn += length;
     }
     at += 1 + lengthSize + offsetSize;
   }
+  if (list.complete_ && lastVcn != 0 && list.EndVcn() <= lastVcn)
+    return refuse(RunListFault::kShortOfLastVcn);
   return list;
 }
 

@@ -20,16 +20,31 @@ struct RunExtent {
   uint64_t End() const { return vcn + length; }
 };
 
+// Why a run list was refused as damaged or hostile.
+enum class RunListFault {
+  kNone,
+  kLcnBelowMinusOne,  // a run's LCN lies below -1
+  kOverlap,           // a run's VCNs reach back over earlier ones (negative or wrapping length)
+  kLcnOverflow,       // a run's clusters pass the largest LCN
+  kShortOfLastVcn,    // the runs end before the attribute's highest VCN
+};
+// A short description of the fault for the log.
+const char* RunListFaultText(RunListFault fault);
+
 class RunList {
  public:
-  // Decodes runs from the start of `bytes` (the run list offset up to the record's end). Each run
-  // is a header byte (low nibble: length field size, high nibble: offset field size), an unsigned
-  // length and a signed offset to the previous run's LCN; 1- to 4-byte offsets are sign-extended.
-  // A zero header ends the list; a field past the end or a field size above 4 ends it early and
-  // leaves the list incomplete, keeping the runs decoded before.
-  static RunList Decode(std::span<const uint8_t> bytes, uint64_t startingVcn);
+  // Decodes runs from the start of `bytes` (the run list offset up to the attribute's end). Each
+  // run is a header byte (low nibble: length field size, high nibble: offset field size, each 0
+  // to 8 bytes), an unsigned length and a signed offset to the previous run's LCN, sign-extended
+  // from its size. A zero header ends the list; a field past the end or a field size above 8 ends
+  // it early and leaves the list incomplete, keeping the runs decoded before. A list with an LCN
+  // below -1, runs that overlap, or (lastVcn non-zero) runs that end before lastVcn is refused:
+  // it keeps no runs and maps nothing.
+  static RunList Decode(std::span<const uint8_t> bytes, uint64_t startingVcn, uint64_t lastVcn = 0);
 
   bool Complete() const { return complete_; }
+  bool Refused() const { return fault_ != RunListFault::kNone; }
+  RunListFault Fault() const { return fault_; }
   const std::vector<RunExtent>& Extents() const { return extents_; }
   uint64_t StartingVcn() const { return startingVcn_; }
   // The end of the last run (the starting VCN when there is none).
@@ -42,6 +57,7 @@ class RunList {
   std::vector<RunExtent> extents_;
   uint64_t startingVcn_ = 0;
   bool complete_ = false;
+  RunListFault fault_ = RunListFault::kNone;
 };
 
 // What mapping one VCN tells.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -14,7 +15,10 @@ namespace orvande::fuzz {
 // Reads like an image file: a short count where the image ends.
 class FuzzDevice : public SectorDevice {
  public:
-  explicit FuzzDevice(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  explicit FuzzDevice(std::vector<uint8_t> bytes) : owned_(std::move(bytes)), bytes_(owned_) {}
+  // Over an image that the caller keeps alive (and may reuse for the next input, which spares a
+  // fresh allocation of the whole image per input).
+  explicit FuzzDevice(std::span<const uint8_t> borrowed) : bytes_(borrowed) {}
   bool Open(bool) override { return true; }
   void Close() override {}
   uint32_t ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
@@ -34,7 +38,8 @@ class FuzzDevice : public SectorDevice {
   const uint8_t* GetStoredBootSector() override { return nullptr; }
 
  private:
-  std::vector<uint8_t> bytes_;
+  std::vector<uint8_t> owned_;
+  std::span<const uint8_t> bytes_;
 };
 
 }  // namespace orvande::fuzz

@@ -46,9 +46,10 @@ inline void PutTableRecord(std::vector<uint8_t>& image) {
   Put(image, r + 24, 0x38 + 72 + 8, 4);
 }
 
-// The volume with the input as record 1 (up to the table's end) and as data from cluster 40.
-inline std::vector<uint8_t> MakeImage(const uint8_t* data, size_t size) {
-  std::vector<uint8_t> image(kVolumeClusters * kClusterBytes + 512, 0);
+// The volume with the input as record 1 (up to the table's end) and as data from cluster 40,
+// made in `image` (its memory is reused when it already has the size).
+inline void MakeImageIn(std::vector<uint8_t>& image, const uint8_t* data, size_t size) {
+  image.assign(kVolumeClusters * kClusterBytes + 512, 0);
   std::memcpy(image.data() + 3, "NTFS", 4);
   Put(image, 11, 512, 2);
   Put(image, 13, kClusterBytes / 512, 1);
@@ -59,12 +60,11 @@ inline std::vector<uint8_t> MakeImage(const uint8_t* data, size_t size) {
   std::memcpy(&image[record], data, std::min<size_t>(size, 15 * kClusterBytes - 1024));
   const size_t dataAt = kDataCluster * kClusterBytes;
   std::memcpy(&image[dataAt], data, std::min<size_t>(size, image.size() - dataAt));
-  return image;
 }
 
-// An analyzer opened on the image; null when Open refuses it.
-inline std::unique_ptr<NtfsAnalyzer> OpenImage(std::vector<uint8_t> image) {
-  auto* device = new FuzzDevice(std::move(image));
+// An analyzer opened on the image, which the caller keeps alive; null when Open refuses it.
+inline std::unique_ptr<NtfsAnalyzer> OpenImage(std::span<const uint8_t> image) {
+  auto* device = new FuzzDevice(image);
   auto analyzer = std::make_unique<NtfsAnalyzer>();
   const bool opened = analyzer->Open(device, true, nullptr);
   device->Release();

@@ -47,7 +47,10 @@ void ReadEverything(MftRecord& record, OperationLog& log) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   IsMftOwnRecord(data, size);
-  std::unique_ptr<NtfsAnalyzer> analyzer = fuzz::OpenImage(fuzz::MakeImage(data, size));
+  // One image for every input: a fresh allocation of its size per input costs more than the run.
+  static std::vector<uint8_t> image;
+  fuzz::MakeImageIn(image, data, size);
+  std::unique_ptr<NtfsAnalyzer> analyzer = fuzz::OpenImage(image);
   if (!analyzer) return 0;
   OperationLog log;
   MftRecord record(analyzer.get());

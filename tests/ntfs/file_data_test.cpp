@@ -2,6 +2,7 @@
 // streams, and the messages of clusters that can't be read.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -114,6 +115,75 @@ TEST_F(FileData, FragmentedDataReadsAtAnyOffset) {
     ASSERT_EQ(got, length);
     ASSERT_TRUE(std::equal(out.begin(), out.end(), expected.begin() + offset))
         << offset << " " << length;
+  }
+}
+
+TEST_F(FileData, RunFieldsOfFiveToEightBytes) {
+  // Small values in wide fields: every width from 5 to 8 bytes, for lengths and offsets.
+  const std::vector<test::TestRun> runs = {
+      {2, 300, false, 5, 8}, {3, -200, false, 8, 5}, {1, 0, true, 6, 0}, {2, 50, false, 7, 6}};
+  Bytes expected;
+  int64_t lcn = 0;
+  for (const test::TestRun& run : runs) {
+    if (run.sparse) {
+      expected.resize(expected.size() + run.length * 4096, 0);
+      continue;
+    }
+    lcn += run.delta;
+    Bytes part = Pattern(run.length * 4096, static_cast<uint32_t>(lcn));
+    volume_.PutCluster(lcn, part);
+    expected.insert(expected.end(), part.begin(), part.end());
+  }
+  volume_.PutRecord(
+      25,
+      RecordBuilder().NonResident(kAttrData, u"", EncodeRuns(runs), 0, 7, expected.size()).Build());
+  // The same runs from a starting VCN above 2^32, as in an extension of a file beyond 16 TiB.
+  const uint64_t start = (uint64_t{1} << 32) + 3;
+  volume_.PutRecord(
+      26,
+      RecordBuilder().NonResident(kAttrData, u"", EncodeRuns(runs), start, start + 7, 0).Build());
+  Open();
+  ASSERT_TRUE(Recover(25));
+  EXPECT_EQ(ReadFile(PathOf("f")), expected);
+  EXPECT_EQ(log_.LineCount(), 0u);
+
+  MftRecord high(analyzer_);
+  ASSERT_EQ(high.ReadFromMft(analyzer_->MftTable(), 26 * 1024, nullptr, nullptr), 0u);
+  std::optional<Attribute> data = high.FindAttribute(kAttrData, AttributeName::None());
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data->StartingVcn(), start);
+  const std::vector<int64_t> lcns = {300, 301, 100, 101, 102, -1, 150, 151};
+  for (uint64_t i = 0; i < lcns.size(); ++i) {
+    VcnMapping mapping;
+    ASSERT_TRUE(high.MapVcn(*data, start + i, &mapping, false)) << i;
+    EXPECT_EQ(mapping.sparse, lcns[i] == -1) << i;
+    if (lcns[i] != -1) {
+      EXPECT_EQ(mapping.lcn, lcns[i]) << i;
+    }
+  }
+  VcnMapping below;
+  EXPECT_FALSE(high.MapVcn(*data, 3, &below, false));
+}
+
+TEST_F(FileData, HostileRunListsAreRefusedWithALogLine) {
+  const std::vector<test::HostileRunList> hostile = test::HostileRunLists();
+  for (size_t i = 0; i < hostile.size(); ++i) {
+    volume_.PutRecord(
+        30 + i, RecordBuilder()
+                    .NonResident(kAttrData, u"", hostile[i].runs, 0, hostile[i].lastVcn, 4 * 4096)
+                    .Build());
+  }
+  Open();
+  for (size_t i = 0; i < hostile.size(); ++i) {
+    log_.Clear();
+    EXPECT_FALSE(Recover(30 + i)) << hostile[i].fault;
+    EXPECT_FALSE(std::filesystem::exists(PathOf("f")));
+    char expected[160];
+    std::snprintf(expected, sizeof expected,
+                  "WARNING: Run list of attribute 0x80 in the record at MFT position "
+                  "0x%016llx refused: %s.",
+                  static_cast<unsigned long long>((30 + i) * 1024), hostile[i].fault.c_str());
+    EXPECT_EQ(test::Lines(log_), expected);
   }
 }
 
@@ -261,15 +331,15 @@ TEST_F(FileData, StreamsKeptInExtensionRecordsAndNamesWithSlashes) {
   for (const Bytes& e : {ListEntry(kAttrData, u"a/b", 0, 33), ListEntry(kAttrData, u"z", 0, 33)})
     list.insert(list.end(), e.begin(), e.end());
   volume_.PutRecord(32, RecordBuilder()
-                           .Resident(kAttrAttributeList, u"", list)
-                           .Resident(kAttrData, u"", Bytes{'m'})
-                           .Build());
+                            .Resident(kAttrAttributeList, u"", list)
+                            .Resident(kAttrData, u"", Bytes{'m'})
+                            .Build());
   // Small streams moved to an extension record stay resident there.
   volume_.PutRecord(33, RecordBuilder()
-                           .BaseReference(32)
-                           .Resident(kAttrData, u"a/b", Bytes{'s', '1'})
-                           .Resident(kAttrData, u"z", Bytes{'s', '2'})
-                           .Build());
+                            .BaseReference(32)
+                            .Resident(kAttrData, u"a/b", Bytes{'s', '1'})
+                            .Resident(kAttrData, u"z", Bytes{'s', '2'})
+                            .Build());
   Open();
   ASSERT_TRUE(Recover(32, true));
   EXPECT_EQ(ReadFile(PathOf("f")), Bytes{'m'});

@@ -3,11 +3,18 @@
 // stops, and damaged or hostile tables that must end the walk cleanly.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
+#include "common/jpeg_sample.h"
+#include "common/temp_folder.h"
 #include "core/file_record.h"
+#include "core/file_type_plugin.h"
 #include "core/internal_failure.h"
+#include "core/recovery_context.h"
 #include "ntfs/ntfs_status.h"
 #include "ntfs_tree_fixture.h"
 #include "support/le_reader.h"
@@ -151,6 +158,84 @@ TEST_F(NtfsBuildTree, LostRecordsInFreeClustersAfterTheTable) {
   FolderRef root = tree_.store.FindRef(test::kRootRecord);
   ASSERT_TRUE(root);
   EXPECT_EQ(root->Files().size(), 7u);
+}
+
+// Records that a driver freed by taking their names off and keeping their data, as the Linux
+// kernel's own NTFS driver does on unlink.
+class NtfsNamelessRecords : public NtfsBuildTree {
+ protected:
+  void SetUp() override {
+    NtfsBuildTree::SetUp();
+    loadedHere_ = !TypePlugin().IsReady();
+    if (loadedHere_) TypePlugin().Load(REAL_TYPEPROBE);
+    ASSERT_TRUE(TypePlugin().IsReady());
+  }
+  void TearDown() override {
+    if (loadedHere_) TypePlugin().Unload();
+  }
+  // A record with times and an unnamed $DATA but no $FILE_NAME.
+  static RecordBuilder Nameless(uint16_t flags) {
+    return RecordBuilder().Flags(flags).Resident(
+        kAttrStandardInformation, u"",
+        test::StandardInformation(0x01D8000000000010, 0x01D8000000000020));
+  }
+  // A record found loose on the disk, with its own number in its header.
+  static Bytes Loose(uint32_t ownNumber) {
+    Bytes record = Nameless(0).Resident(kAttrData, u"", Bytes(40, 'x')).Build();
+    StoreLe(record, 0x2C, ownNumber, 4);
+    return record;
+  }
+
+  bool loadedHere_ = false;
+};
+
+TEST_F(NtfsNamelessRecords, AreListedInLostAndFoundAndRecovered) {
+  const Bytes jpeg = test::SmallJpeg(5000);
+  volume_.PutCluster(400, jpeg);
+  volume_.PutRecord(
+      70,
+      Nameless(0).NonResident(kAttrData, u"", EncodeRuns({{2, 400}}), 0, 1, jpeg.size()).Build());
+  volume_.PutRecord(71,
+                    Nameless(1).Resident(kAttrData, u"", Bytes{'h', 'e', 'l', 'l', 'o'}).Build());
+  // Not lost data: runs outside the volume, an extension record, a system record, no data.
+  volume_.PutRecord(
+      72, Nameless(0).NonResident(kAttrData, u"", EncodeRuns({{2, 5000}}), 0, 1, 8000).Build());
+  volume_.PutRecord(73, Nameless(0)
+                            .BaseReference(71 | (uint64_t{1} << 48))
+                            .Resident(kAttrData, u"", Bytes(9, 'e'))
+                            .Build());
+  volume_.PutRecord(12, Nameless(0).Resident(kAttrData, u"", Bytes(9, 's')).Build());
+  volume_.PutRecord(74, Nameless(0).Resident(kAttrData, u"", Bytes{}).Build());
+  volume_.PutRecord(75, Nameless(0).Build());
+  // Loose in the first free cluster: a user record and a copy of a system record.
+  Bytes loose = Loose(90);
+  const Bytes system = Loose(3);
+  loose.insert(loose.end(), system.begin(), system.end());
+  volume_.PutCluster(kFirstFreeCluster, loose);
+
+  EXPECT_EQ(Build(), 0u);
+  EXPECT_EQ(tree_.Summary(),
+            "$Bitmap:f- $MFT:f- Lost&Found:d- Lost&Found/Records:d- "
+            "Lost&Found/Records/Record_512:fD Lost&Found/Records/Record_70.jpg:fD "
+            "Lost&Found/Records/Record_71:f-");
+  const auto entries = tree_.List();
+  const test::ListedEntry& found = entries.at("Lost&Found/Records/Record_70.jpg");
+  EXPECT_EQ(found.id, 70u);
+  EXPECT_EQ(found.size, jpeg.size());
+  EXPECT_EQ(found.created, 0x01D8000000000010u);
+  EXPECT_EQ(found.modified, 0x01D8000000000020u);
+  EXPECT_EQ(found.location, ItemLocation(1, volume_.MftPosition(70), 1));
+  EXPECT_EQ(entries.at("Lost&Found/Records/Record_512").location.Kind(), 0u);
+  EXPECT_EQ(Probability("Lost&Found/Records/Record_70.jpg"), kProbabilityGood);
+  EXPECT_EQ(Probability("Lost&Found/Records/Record_71"), kProbabilityNotDeleted);
+
+  test::TempFolder folder("orvande_nameless_");
+  const std::string path = (folder / "Record_70.jpg").string();
+  RecoveryContext recovery;
+  ItemLocation location = found.location;
+  ASSERT_TRUE(reader_->RecoverFile(location, found.size, path, false, recovery, &log_));
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), jpeg);
 }
 
 TEST_F(NtfsBuildTree, WithoutABitmapEveryClusterCountsAsFree) {

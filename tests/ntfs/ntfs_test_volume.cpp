@@ -48,8 +48,9 @@ TestRun Sparse(uint64_t length) {
 Bytes EncodeRuns(const std::vector<TestRun>& runs) {
   Bytes out;
   for (const TestRun& run : runs) {
-    const size_t lengthWidth = UnsignedWidth(run.length);
-    const size_t offsetWidth = run.sparse ? 0 : SignedWidth(run.delta);
+    const size_t lengthWidth = run.lengthBytes != 0 ? run.lengthBytes : UnsignedWidth(run.length);
+    const size_t offsetWidth =
+        run.sparse ? 0 : (run.offsetBytes != 0 ? run.offsetBytes : SignedWidth(run.delta));
     out.push_back(static_cast<uint8_t>(lengthWidth | (offsetWidth << 4)));
     for (size_t i = 0; i < lengthWidth; ++i)
       out.push_back(static_cast<uint8_t>(run.length >> (8 * i)));
@@ -58,6 +59,18 @@ Bytes EncodeRuns(const std::vector<TestRun>& runs) {
   }
   out.push_back(0);
   return out;
+}
+
+std::vector<HostileRunList> HostileRunLists() {
+  constexpr int64_t kLargest = INT64_MAX;
+  return {
+      {"an LCN below -1", EncodeRuns({{4, 200}, {2, -300}}), 5},
+      // A length of 2^63 clusters reaches back over VCN 0.
+      {"runs that overlap", EncodeRuns({{4, 200}, {uint64_t{1} << 63, 10, false, 8}}), 0},
+      {"runs that overlap", EncodeRuns({{4, 200}, {~uint64_t{0}, 10}}), 0},
+      {"an LCN past the largest cluster number", EncodeRuns({{1, kLargest - 5}, {1, 100}}), 1},
+      {"runs that end before the highest VCN", EncodeRuns({{4, 200}}), 9},
+  };
 }
 
 Bytes Utf16(const std::u16string& text) {

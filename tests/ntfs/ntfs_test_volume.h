@@ -19,15 +19,27 @@ namespace orvande::test {
 using Bytes = std::vector<uint8_t>;
 
 // One run: clusters and the LCN delta to the previous run; sparse runs have no offset field.
+// Field widths of 0 take the smallest that holds the value.
 struct TestRun {
   uint64_t length;
   int64_t delta;
   bool sparse = false;
+  uint8_t lengthBytes = 0;
+  uint8_t offsetBytes = 0;
 };
 TestRun Sparse(uint64_t length);
-// Encodes runs with the smallest fields that hold them, then the zero header.
+// Encodes runs with the fields asked for (else the smallest that hold them), then the zero header.
 Bytes EncodeRuns(const std::vector<TestRun>& runs);
 Bytes Utf16(const std::u16string& text);
+
+// Run lists that a sound volume never holds, each with the highest VCN of its attribute and the
+// text of the fault that refuses it.
+struct HostileRunList {
+  std::string fault;
+  Bytes runs;
+  uint64_t lastVcn;
+};
+std::vector<HostileRunList> HostileRunLists();
 
 class RecordBuilder {
  public:

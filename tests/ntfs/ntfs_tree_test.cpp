@@ -264,9 +264,9 @@ TEST_F(NtfsProbability, UnitsOfSixteenClusters) {
 }
 
 TEST_F(NtfsProbability, BrokenAndEndlessRunLists) {
-  // A run header with a five-byte offset field: the runs can't be judged.
+  // A run header with a nine-byte offset field: the runs can't be judged.
   Bytes broken = EncodeRuns({{10, 300}});
-  broken.back() = 0x51;
+  broken.back() = 0x91;
   broken.insert(broken.end(), {1, 1, 1, 1, 1, 1, 0});
   EXPECT_FALSE(TallyRuns(broken, 0, *bitmap_, &log_).complete);
   // Mostly used before the break: judged without reading further.
@@ -281,6 +281,21 @@ TEST_F(NtfsProbability, BrokenAndEndlessRunLists) {
   const ClusterTally sparse = Tally({test::Sparse(0xFFFFFFF0), {16, 300}});
   EXPECT_TRUE(sparse.complete);
   EXPECT_EQ(sparse.free, uint64_t{0xFFFFFFF0} + 16);
+}
+
+TEST_F(NtfsProbability, HostileRunListsAreUnknownWithALogLine) {
+  uint32_t number = 80;
+  for (const test::HostileRunList& hostile : test::HostileRunLists()) {
+    Bytes record = RecordBuilder()
+                       .Flags(0)
+                       .NonResident(kAttrData, u"", hostile.runs, 0, hostile.lastVcn, 4096)
+                       .Build();
+    log_.Clear();
+    EXPECT_EQ(Judge(number, record), kProbabilityUnknown) << hostile.fault;
+    EXPECT_NE(test::Lines(log_).find("refused: " + hostile.fault), std::string::npos)
+        << test::Lines(log_);
+    ++number;
+  }
 }
 
 TEST_F(NtfsProbability, FewClustersLookIntoExtensionRecords) {

@@ -42,9 +42,9 @@ TEST(RunList, OffsetsAreSignedDeltasToThePreviousRun) {
   EXPECT_EQ(wide.Extents()[3].lcn, int64_t{0x100000} - 2 - 16 + 0x7FFFFFFF);
 }
 
-TEST(RunList, FieldSizesAboveFourAndCutListsLeaveItIncomplete) {
-  for (const Bytes& broken : {Bytes{0x11, 4, 8, 0x51, 1, 1, 2, 3, 4, 5, 0},  // 5-byte offset
-                              Bytes{0x11, 4, 8, 0x15, 1, 0, 0, 0, 0, 8, 0},  // 5-byte length
+TEST(RunList, FieldSizesAboveEightAndCutListsLeaveItIncomplete) {
+  for (const Bytes& broken : {Bytes{0x11, 4, 8, 0x91, 1, 1, 2, 3, 4, 5, 0},  // 9-byte offset
+                              Bytes{0x11, 4, 8, 0x19, 1, 0, 0, 0, 0, 8, 0},  // 9-byte length
                               Bytes{0x11, 4, 8, 0x21, 1}, Bytes{0x11, 4, 8}}) {
     RunList runs = RunList::Decode(broken, 0);
     EXPECT_FALSE(runs.Complete());
@@ -59,6 +59,53 @@ TEST(RunList, FieldSizesAboveFourAndCutListsLeaveItIncomplete) {
   EXPECT_TRUE(mapped);
   Map(Bytes{0x11, 20, 8, 0x51}, 17, false, 0, 0, &mapped);
   EXPECT_FALSE(mapped);
+}
+
+TEST(RunList, FieldsOfFiveToEightBytesAndVcnsAboveFourGiB) {
+  // Lengths and offsets in fields of every width from 5 to 8 bytes, LCNs above 2^32 and a sparse
+  // run with a 7-byte length, from a starting VCN above 2^32.
+  const uint64_t start = (uint64_t{1} << 32) + 40;
+  const std::vector<test::TestRun> runs = {{3, int64_t{0x1234567890}, false, 5, 5},
+                                           {2, -0x100, false, 6, 8},
+                                           {4, 0, true, 7, 0},
+                                           {5, int64_t{0x7FFF00000000}, false, 8, 7},
+                                           {1, -int64_t{0x7FFF00000000}, false, 5, 6}};
+  const Bytes bytes = EncodeRuns(runs);
+  ASSERT_EQ(bytes[0], 0x55);
+  ASSERT_EQ(bytes[6 + 5], 0x86);
+  const RunList list = RunList::Decode(bytes, start, start + 14);
+  ASSERT_TRUE(list.Complete());
+  ASSERT_FALSE(list.Refused());
+  uint64_t vcn = start;
+  int64_t lcn = 0;
+  for (const test::TestRun& run : runs) {
+    if (!run.sparse) lcn += run.delta;
+    for (uint64_t i = 0; i < run.length; ++i, ++vcn) {
+      VcnMapping m;
+      ASSERT_TRUE(MapVcnInRuns(list, start + 14, false, vcn, false, &m)) << vcn;
+      EXPECT_EQ(m.sparse, run.sparse) << vcn;
+      if (!run.sparse) {
+        EXPECT_EQ(m.lcn, lcn + static_cast<int64_t>(i)) << vcn;
+      }
+    }
+  }
+  VcnMapping past;
+  EXPECT_FALSE(MapVcnInRuns(list, start + 14, false, vcn, false, &past));
+}
+
+TEST(RunList, HostileListsAreRefusedAndMapNothing) {
+  for (const test::HostileRunList& hostile : test::HostileRunLists()) {
+    const RunList list = RunList::Decode(hostile.runs, 0, hostile.lastVcn);
+    EXPECT_TRUE(list.Refused()) << hostile.fault;
+    EXPECT_EQ(RunListFaultText(list.Fault()), hostile.fault);
+    EXPECT_FALSE(list.Complete());
+    EXPECT_TRUE(list.Extents().empty());
+    VcnMapping m;
+    EXPECT_FALSE(MapVcnInRuns(list, hostile.lastVcn, false, 0, false, &m)) << hostile.fault;
+  }
+  // LCN -1 is the lowest a run may name; the highest VCN may also lie before the runs' end.
+  EXPECT_FALSE(RunList::Decode(EncodeRuns({{2, -1}}), 0, 1).Refused());
+  EXPECT_FALSE(RunList::Decode(EncodeRuns({{20, 100}}), 0, 9).Refused());
 }
 
 TEST(RunList, VcnLimitsOfTheAttribute) {
@@ -195,10 +242,13 @@ TEST(RunList, CompressedMappingAgreesWithAWalkFromTheStart) {
   for (int round = 0; round < 400; ++round) {
     Bytes bytes;
     const int runs = 1 + random() % 8;
+    // The first data run lies far enough in that later deltas never go below LCN 0.
+    bool placed = false;
     for (int r = 0; r < runs; ++r) {
       const uint64_t length = 1 + random() % 20;
       const bool sparse = random() % 3 == 0;
-      const int64_t delta = static_cast<int64_t>(random() % 200) - 60;
+      const int64_t delta = static_cast<int64_t>(random() % 200) - 60 + (placed ? 0 : 1000);
+      if (!sparse) placed = true;
       Bytes one = EncodeRuns({sparse ? Sparse(length) : test::TestRun{length, delta}});
       one.pop_back();
       bytes.insert(bytes.end(), one.begin(), one.end());

@@ -198,7 +198,7 @@ TARGETS = {
     "ntfs_tree_fuzz": ntfs_record_seeds,
     "ntfs_run_list_fuzz": ntfs_run_list_seeds,
     "ntfs_lznt1_fuzz": lznt1_seeds,
-    "file_system_detect_fuzz": boot_sector_seeds,
+    "detect_fuzz": boot_sector_seeds,
     "safe_names_fuzz": name_seeds,
     "fuzz_typeprobe": file_type_seeds,
 }
