@@ -101,7 +101,7 @@ bool FatAnalyzer::Open(SectorDevice* device, bool quiet, OperationLog* log) {
 
   try {
     table_ = std::make_unique<FatTable>(*this, BytesPerSector(), reservedSectors_, sectorsPerFat_,
-                                        fatWidth_);
+                                        fatWidth_, boot_.numberOfFats);
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -4,6 +4,7 @@
 #include "core/folder_item.h"
 #include "core/item_store.h"
 #include "core/ports.h"
+#include "fat/directory_sectors.h"
 #include "fat/fat_analyzer.h"
 #include "fat/fat_directory_scan.h"
 #include "fat/fat_sweep.h"
@@ -20,6 +21,7 @@ constexpr char kVolumeRootName[] = ".";
 uint32_t FatAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* log) {
   if (StopRequested(context.stop)) return kSuccess;
   if (table_ == nullptr) return kStatusNoDevice;  // never opened
+  BadSectorScope badSectors(BadSectors(), log);
   nextId_ = 1;
   visited_.Clear();
   FatDirectoryScan scan(*this, context);
@@ -47,10 +49,19 @@ uint32_t FatAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* l
     } catch (const std::bad_alloc&) {
       return kErrOutOfMemory;
     }
-    if (ReadVolumeSectors(FirstRootDirSector(), buffer.data(), static_cast<uint32_t>(buffer.size()),
-                          nullptr, rootSectors, false, true) == rootSectors) {
-      visited_.Add(FirstRootDirSector());
-      scan.ParseDirectoryBuffer(buffer, *accumulator, false, rootNode, root.get());
+    // One bad sector loses only its own entries: the rest of the root is parsed.
+    const std::vector<ReadStretch> stretches =
+        ReadDirectorySectors(*this, FirstRootDirSector(), rootSectors, buffer);
+    if (!stretches.empty()) visited_.Add(FirstRootDirSector());
+    size_t expected = 0;
+    for (const ReadStretch& stretch : stretches) {
+      // A long name does not continue across a sector that could not be read.
+      if (stretch.offset != expected) accumulator->Reset();
+      expected = stretch.offset + stretch.bytes;
+      if (!scan.ParseDirectoryBuffer(std::span<const uint8_t>(buffer).subspan(stretch.offset,
+                                                                            stretch.bytes),
+                                     *accumulator, false, rootNode, root.get()))
+        break;
     }
   } else {
     scan.ScanDirectoryChain(MaskCluster(RootCluster()), false, rootNode, root.get());

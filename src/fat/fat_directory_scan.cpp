@@ -7,6 +7,7 @@
 #include "core/ports.h"
 #include "core/read_write_lock.h"
 #include "core/volume_analyzer.h"
+#include "fat/directory_sectors.h"
 #include "fat/fat_analyzer.h"
 #include "fat/fat_chain_guard.h"
 #include "support/code_pages.h"
@@ -92,18 +93,45 @@ bool FatDirectoryScan::ScanDirectoryChain(uint32_t firstCluster, bool inheritedD
     // Damaged tables can point past the data area; what lies there is no directory of this volume.
     if (sector >= totalSectors || !guard.FirstVisit(cluster)) break;
     analyzer_.visited_.Add(sector);
-    if (!analyzer_.ReadVolumeCluster(sector, clusterBuffer_.data(), clusterSize, nullptr, false,
-                                     true))
+    if (analyzer_.ReadVolumeCluster(sector, clusterBuffer_.data(), clusterSize, nullptr, false,
+                                    true)) {
+      if (!ParseDirectoryBuffer(clusterBuffer_, *accumulator, inheritedDeleted, parentNode,
+                                parentFolder))
+        break;
+    } else if (!ParseReadableSectors(sector, *accumulator, inheritedDeleted, parentNode,
+                                     parentFolder)) {
       break;
-    if (!ParseDirectoryBuffer(clusterBuffer_, *accumulator, inheritedDeleted, parentNode,
-                              parentFolder))
-      break;
+    }
     cluster = table != nullptr ? table->GetEntry(cluster) : 0;
     if (cluster < 2 || table->IsEndOfChain(cluster) || table->IsBad(cluster)) break;
   }
 
   path_.pop_back();
   CountChainForRepaint();
+  return true;
+}
+
+bool FatDirectoryScan::ParseReadableSectors(uint64_t sector, LongNameAccumulator& accumulator,
+                                            bool inheritedDeleted, TreeNode parentNode,
+                                            FolderItem* parentFolder) {
+  // A buffer of this level's own: the shared one is read over by the directories found here.
+  std::vector<uint8_t> buffer;
+  try {
+    buffer.resize(analyzer_.BytesPerCluster());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  size_t expected = 0;
+  for (const ReadStretch& stretch :
+       ReadDirectorySectors(analyzer_, sector, analyzer_.SectorsPerCluster(), buffer)) {
+    // A long name does not continue across a sector that could not be read.
+    if (stretch.offset != expected) accumulator.Reset();
+    expected = stretch.offset + stretch.bytes;
+    if (!ParseDirectoryBuffer(std::span<const uint8_t>(buffer).subspan(stretch.offset, stretch.bytes),
+                              accumulator, inheritedDeleted, parentNode, parentFolder))
+      return false;
+  }
+  if (expected != buffer.size()) accumulator.Reset();
   return true;
 }
 

@@ -58,6 +58,10 @@ class FatDirectoryScan {
     bool deleted;
   };
 
+  // The sectors of a directory cluster that can be read, parsed stretch by stretch; false when an
+  // invalid entry or a stop ended the parsing.
+  bool ParseReadableSectors(uint64_t sector, LongNameAccumulator& accumulator,
+                            bool inheritedDeleted, TreeNode parentNode, FolderItem* parentFolder);
   void TakeLongNamePiece(DirEntry entry, bool entryDeleted, LongNameAccumulator& accumulator);
   void AddFile(const EntryItem& item, TreeNode parentNode, FolderItem* parentFolder);
   void AddDirectory(const EntryItem& item, TreeNode parentNode, FolderItem* parentFolder,
