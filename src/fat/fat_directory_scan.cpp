@@ -84,7 +84,7 @@ bool FatDirectoryScan::ScanDirectoryChain(uint32_t firstCluster, bool inheritedD
   path_.push_back(firstCluster);
 
   FatTable* table = analyzer_.Table();
-  const uint64_t totalSectors = analyzer_.TotalSectors();
+  const uint64_t totalSectors = analyzer_.HeldSectors();
   // A chain can pass each cluster of the volume once; one that comes back to a cluster loops.
   FatChainGuard guard(std::min(analyzer_.ClusterCount() + 1, analyzer_.ClusterMask()));
   uint32_t cluster = firstCluster;

@@ -62,6 +62,9 @@ inline constexpr const char kBadSectorsSummaryFormat[] =
 inline constexpr const char kVolumeBeyondDeviceFormat[] =
     "The volume is %llu bytes long, but the image or device holds only %llu bytes. "
     "Files whose data lies past its end can't be recovered whole.";  // two sizes
+inline constexpr const char kNothingReadableFormat[] =
+    "Nothing of the volume can be read: the image or device holds %llu sectors, and the volume's "
+    "data begins at sector %llu.";  // sector count, sector
 inline constexpr const char kPastDeviceEndFormat[] =
     "Sector 0x%016llx lies past the end of the image or device (%llu sectors).";  // sector, count
 inline constexpr const char kFatCopyUsedFormat[] =
