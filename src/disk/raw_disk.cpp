@@ -206,7 +206,8 @@ bool RawDisk::ReadOneSectorDirect(uint64_t sector, uint8_t* buffer, uint32_t buf
     uint32_t result = kSuccess;
     return Read(sector, buffer, bufferSize, &result, 1) == 1;
   }
-  if (bytesPerSector_ == 0 || bufferSize < bytesPerSector_ || sector >= TotalSectors()) return false;
+  if (bytesPerSector_ == 0 || bufferSize < bytesPerSector_ || sector >= TotalSectors())
+    return false;
   const int shift = std::countr_zero(bytesPerSector_);
   if (sector > (kMaxPosition >> shift)) return false;
   size_t got = 0;

@@ -42,7 +42,8 @@ class SectorDevice {
 
  protected:
   void ReportFilled(uint64_t byteOffset, uint64_t byteCount) {
-    if (filledListener_ != nullptr && byteCount != 0) filledListener_->OnFilled(byteOffset, byteCount);
+    if (filledListener_ != nullptr && byteCount != 0)
+      filledListener_->OnFilled(byteOffset, byteCount);
   }
 
  private:

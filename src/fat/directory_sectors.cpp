@@ -11,7 +11,8 @@ std::vector<ReadStretch> ReadDirectorySectors(VolumeAnalyzer& analyzer, uint64_t
   const size_t sectorBytes = analyzer.BytesPerSector();
   if (count == 0 || sectorBytes == 0 || buffer.size() / sectorBytes < count) return stretches;
   const uint32_t size = static_cast<uint32_t>(size_t{count} * sectorBytes);
-  if (analyzer.ReadVolumeSectors(first, buffer.data(), size, nullptr, count, false, true) == count) {
+  if (analyzer.ReadVolumeSectors(first, buffer.data(), size, nullptr, count, false, true) ==
+      count) {
     stretches.push_back(ReadStretch{0, size});
     return stretches;
   }

@@ -4,7 +4,6 @@
 #include "core/folder_item.h"
 #include "core/item_store.h"
 #include "core/ports.h"
-#include "fat/directory_sectors.h"
 #include "fat/fat_analyzer.h"
 #include "fat/fat_directory_scan.h"
 #include "fat/fat_sweep.h"
@@ -53,16 +52,7 @@ uint32_t FatAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* l
     const std::vector<ReadStretch> stretches =
         ReadDirectorySectors(*this, FirstRootDirSector(), rootSectors, buffer);
     if (!stretches.empty()) visited_.Add(FirstRootDirSector());
-    size_t expected = 0;
-    for (const ReadStretch& stretch : stretches) {
-      // A long name does not continue across a sector that could not be read.
-      if (stretch.offset != expected) accumulator->Reset();
-      expected = stretch.offset + stretch.bytes;
-      if (!scan.ParseDirectoryBuffer(std::span<const uint8_t>(buffer).subspan(stretch.offset,
-                                                                            stretch.bytes),
-                                     *accumulator, false, rootNode, root.get()))
-        break;
-    }
+    scan.ParseReadStretches(buffer, stretches, *accumulator, false, rootNode, root.get());
   } else {
     scan.ScanDirectoryChain(MaskCluster(RootCluster()), false, rootNode, root.get());
   }

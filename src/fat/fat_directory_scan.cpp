@@ -121,17 +121,30 @@ bool FatDirectoryScan::ParseReadableSectors(uint64_t sector, LongNameAccumulator
   } catch (const std::bad_alloc&) {
     return false;
   }
+  const std::vector<ReadStretch> stretches =
+      ReadDirectorySectors(analyzer_, sector, analyzer_.SectorsPerCluster(), buffer);
+  if (!ParseReadStretches(buffer, stretches, accumulator, inheritedDeleted, parentNode,
+                          parentFolder))
+    return false;
+  // A long name does not continue across a sector that could not be read.
+  if (stretches.empty() || stretches.back().offset + stretches.back().bytes != buffer.size())
+    accumulator.Reset();
+  return true;
+}
+
+bool FatDirectoryScan::ParseReadStretches(std::span<const uint8_t> buffer,
+                                          const std::vector<ReadStretch>& stretches,
+                                          LongNameAccumulator& accumulator, bool inheritedDeleted,
+                                          TreeNode parentNode, FolderItem* parentFolder) {
   size_t expected = 0;
-  for (const ReadStretch& stretch :
-       ReadDirectorySectors(analyzer_, sector, analyzer_.SectorsPerCluster(), buffer)) {
+  for (const ReadStretch& stretch : stretches) {
     // A long name does not continue across a sector that could not be read.
     if (stretch.offset != expected) accumulator.Reset();
     expected = stretch.offset + stretch.bytes;
-    if (!ParseDirectoryBuffer(std::span<const uint8_t>(buffer).subspan(stretch.offset, stretch.bytes),
-                              accumulator, inheritedDeleted, parentNode, parentFolder))
+    if (!ParseDirectoryBuffer(buffer.subspan(stretch.offset, stretch.bytes), accumulator,
+                              inheritedDeleted, parentNode, parentFolder))
       return false;
   }
-  if (expected != buffer.size()) accumulator.Reset();
   return true;
 }
 

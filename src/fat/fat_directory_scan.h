@@ -11,6 +11,7 @@
 
 #include "core/folder_item.h"
 #include "core/folder_tree.h"
+#include "fat/directory_sectors.h"
 #include "fat/fat_directory_entry.h"
 #include "fat/long_name_accumulator.h"
 
@@ -40,6 +41,13 @@ class FatDirectoryScan {
   // False when an invalid entry ended the buffer or a stop was requested.
   bool ParseDirectoryBuffer(std::span<const uint8_t> buffer, LongNameAccumulator& accumulator,
                             bool inheritedDeleted, TreeNode parentNode, FolderItem* parentFolder);
+
+  // ParseDirectoryBuffer over the stretches of buffer that could be read, in order; a long name
+  // is not carried across a gap. False as soon as a stretch's parsing was ended.
+  bool ParseReadStretches(std::span<const uint8_t> buffer,
+                          const std::vector<ReadStretch>& stretches,
+                          LongNameAccumulator& accumulator, bool inheritedDeleted,
+                          TreeNode parentNode, FolderItem* parentFolder);
 
   bool StopRequested() const;
   size_t PathDepth() const { return path_.size(); }

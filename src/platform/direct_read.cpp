@@ -61,8 +61,8 @@ bool ReadThroughTwin(int directFd, uint32_t alignment, uint64_t offset, void* bu
     return false;
   }
   const size_t bufferAlignment = alignment > kMinBufferAlignment ? alignment : kMinBufferAlignment;
-  const size_t allocation = (static_cast<size_t>(span) + bufferAlignment - 1) / bufferAlignment *
-                            bufferAlignment;
+  const size_t allocation =
+      (static_cast<size_t>(span) + bufferAlignment - 1) / bufferAlignment * bufferAlignment;
   std::unique_ptr<void, FreeDeleter> bounce(std::aligned_alloc(bufferAlignment, allocation));
   if (!bounce) {
     *error = kErrNotEnoughMemory;

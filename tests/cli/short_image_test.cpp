@@ -78,9 +78,8 @@ TEST_P(ShortImage, SaysSoRatesAndRecoversAsAtTheVolumeEnd) {
     if (rating == "poor" && before.count(file) && before.at(file) != "poor") ++downgraded;
   EXPECT_GT(downgraded, 0);
 
-  auto recovered = RunCliInProcess(
-      {"recover", path, "--out", (folder / "out").string(), "--on-exists", "replace",
-       "--replace-char", "_"});
+  auto recovered = RunCliInProcess({"recover", path, "--out", (folder / "out").string(),
+                                    "--on-exists", "replace", "--replace-char", "_"});
   EXPECT_NE(recovered.err.find("lies past the end of the image or device"), std::string::npos)
       << recovered.err;
 }
@@ -98,8 +97,7 @@ TEST_P(ShortImage, TooShortToHoldAnythingFails) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, ShortImage,
-                         ::testing::Values(ShortCase{"fat16", 0},
-                                           ShortCase{"ntfs512", 20u << 20}),
+                         ::testing::Values(ShortCase{"fat16", 0}, ShortCase{"ntfs512", 20u << 20}),
                          [](const auto& info) { return std::string(info.param.image); });
 
 }  // namespace

@@ -109,7 +109,8 @@ TEST_F(LoopDevice, ReadsAroundTheCacheMatchTheImage) {
   ASSERT_TRUE(io.ReadDirectAt(handle, 3 * 512 + 100, buffer.data(), buffer.size(), &got, &error))
       << error;
   ASSERT_EQ(got, buffer.size());
-  for (size_t i = 0; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], ImageByte(3 * 512 + 100 + i)) << i;
+  for (size_t i = 0; i < buffer.size(); ++i)
+    ASSERT_EQ(buffer[i], ImageByte(3 * 512 + 100 + i)) << i;
   // At the end of the device the read comes back short with success.
   ASSERT_TRUE(io.ReadDirectAt(handle, kImageBytes - 200, buffer.data(), 512, &got, &error));
   EXPECT_EQ(got, 200u);

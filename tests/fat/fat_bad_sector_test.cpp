@@ -82,8 +82,9 @@ TEST_P(BadDirectorySector, LosesOnlyItsOwnEntries) {
   EXPECT_EQ(Sorted(volume.FileNames(folder)), NamesWithout(1));
   const std::vector<std::string>& lines = volume.log.Lines();
   EXPECT_EQ(Occurrences(lines, BadSectorLine(directorySector + 1)), 1u) << volume.log.JoinedText();
-  EXPECT_EQ(Occurrences(lines, "WARNING: 1 bad sector(s) could not be read; their contents were "
-                               "taken as zeros."),
+  EXPECT_EQ(Occurrences(lines,
+                        "WARNING: 1 bad sector(s) could not be read; their contents were "
+                        "taken as zeros."),
             1u)
       << volume.log.JoinedText();
 }
