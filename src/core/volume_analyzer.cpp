@@ -12,7 +12,9 @@
 #include "core/recovery_output.h"
 #include "core/sector_run_list.h"
 #include "disk/sector_device.h"
+#include "support/operation_log.h"
 #include "support/result_codes.h"
+#include "support/string_table.h"
 
 namespace orvande {
 namespace {
@@ -30,8 +32,10 @@ VolumeAnalyzer::~VolumeAnalyzer() {
   }
 }
 
-bool VolumeAnalyzer::Open(SectorDevice* device, bool /*quiet*/, OperationLog* /*log*/) {
+bool VolumeAnalyzer::Open(SectorDevice* device, bool quiet, OperationLog* log) {
   if (device == nullptr) return false;
+  badSectors_.SetLog(quiet ? nullptr : log);
+  shortDeviceReported_ = false;
   if (device != device_) {
     // A second Open on another device must not keep the first one alive.
     if (device_ != nullptr) {
@@ -76,8 +80,13 @@ uint32_t VolumeAnalyzer::ReadVolumeSectors(uint64_t first, uint8_t* buffer, uint
     *result = kStatusNoDevice;
     return 0;
   }
+  // The device tells the record which sectors it filled; only while this read runs, since
+  // another analyzer may read the same device later.
+  badSectors_.SetSectorShift(SectorShift());
+  device_->SetFilledSectorListener(&badSectors_);
   uint32_t delivered = device_->ReadSectors(first, buffer, bufferSize, result, count,
                                             static_cast<int>(SectorShift()), fillBadSectors);
+  device_->SetFilledSectorListener(nullptr);
   if (!keepSectorZero && first == 0 && buffer != nullptr) {
     if (const uint8_t* stored = device_->GetStoredBootSector()) {
       // The stored block is only 512 bytes long, whatever the sector size.
@@ -86,6 +95,33 @@ uint32_t VolumeAnalyzer::ReadVolumeSectors(uint64_t first, uint8_t* buffer, uint
     }
   }
   return delivered;
+}
+
+bool VolumeAnalyzer::NoteBadSector(uint64_t sector) {
+  return badSectors_.Note(sector);
+}
+
+uint64_t VolumeAnalyzer::DeviceSectors() {
+  if (device_ == nullptr) return 0;
+  return device_->SizeInBytes() >> SectorShift();
+}
+
+uint64_t VolumeAnalyzer::ReadableSectors(uint64_t volumeSectors) {
+  const uint64_t held = DeviceSectors();
+  return held != 0 && held < volumeSectors ? held : volumeSectors;
+}
+
+bool VolumeAnalyzer::CheckDeviceHoldsVolume(uint64_t volumeSectors, OperationLog* log) {
+  if (ReadableSectors(volumeSectors) == volumeSectors) return true;
+  if (log != nullptr && !shortDeviceReported_) {
+    shortDeviceReported_ = true;
+    const uint64_t shift = SectorShift();
+    const unsigned long long volumeBytes =
+        volumeSectors > (UINT64_MAX >> shift) ? UINT64_MAX : volumeSectors << shift;
+    log->AddFormat(OperationLog::kWarning, strings::kVolumeBeyondDeviceFormat, volumeBytes,
+                   static_cast<unsigned long long>(device_->SizeInBytes()));
+  }
+  return false;
 }
 
 bool VolumeAnalyzer::ReadVolumeCluster(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
@@ -205,7 +241,8 @@ class RunWriter {
 bool VolumeAnalyzer::WriteRunsToFile(const std::string& path, uint64_t size,
                                      const SectorRunList& runs, RecoveryContext& context,
                                      OperationLog* log) {
-  if (path.empty()) return false;
+  // Without runs there is nothing to write, so no file is made.
+  if (path.empty() || runs.Empty()) return false;
   // A sector size of 0 would make every sector count meaningless; no analyzer sets one.
   if (BytesPerSector() == 0) return false;
   RecoveryOutput output(path, size, context, log);

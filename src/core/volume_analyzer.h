@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/bad_sector_record.h"
 #include "core/folder_tree.h"
 #include "core/stop_flag.h"
 
@@ -46,7 +47,8 @@ class VolumeAnalyzer {
 
   // The base part stores the device with a reference of its own and sets the geometry to 512
   // bytes per sector and 8 sectors per cluster; false only for a null device. A file system's
-  // Open calls it first, then reads and checks its boot sector.
+  // Open calls it first, then reads and checks its boot sector. Unless quiet, the log (which must
+  // outlive the analyzer's reads) receives the bad sectors the analyzer meets.
   virtual bool Open(SectorDevice* device, bool quiet, OperationLog* log);
 
   // Fills the item store and the files tree. 0 when done or stopped, else a status code of
@@ -93,6 +95,19 @@ class VolumeAnalyzer {
 
   SectorDevice* Device() const { return device_; }
 
+  // Every volume sector a read delivered as zeros, and every one a scan skipped as unreadable.
+  BadSectorRecord& BadSectors() { return badSectors_; }
+  // For a sector that a read without fill could not get: recorded and logged once; true when new.
+  bool NoteBadSector(uint64_t sector);
+
+  // The device's size in volume sectors; 0 when the device can't tell.
+  uint64_t DeviceSectors();
+  // The volume's sectors that the device holds: volumeSectors, or fewer on a short image.
+  uint64_t ReadableSectors(uint64_t volumeSectors);
+  // False when the device ends before a volume of volumeSectors does; the first time, a warning
+  // with both sizes goes to the log.
+  bool CheckDeviceHoldsVolume(uint64_t volumeSectors, OperationLog* log);
+
  private:
   SectorDevice* device_ = nullptr;  // one reference held
   uint32_t bytesPerSector_ = 512;
@@ -103,6 +118,8 @@ class VolumeAnalyzer {
   mutable uint32_t clusterShift_ = 12;
   mutable uint32_t sectorShiftFor_ = 512;
   mutable uint32_t clusterShiftFor_ = 4096;
+  BadSectorRecord badSectors_;
+  bool shortDeviceReported_ = false;
 };
 
 }  // namespace orvande

@@ -12,18 +12,45 @@ namespace {
 // Positions beyond this cannot be passed to the system's positioned read.
 constexpr uint64_t kMaxPosition = static_cast<uint64_t>(INT64_MAX);
 
-// Unit k read on its own; a unit that fails or comes back short is completed with zeros, so that
-// no stale bytes of the caller's buffer pass for disk data.
-void ReadUnitsOneByOne(platform::RawIo& io, platform::RawIo::Handle handle, uint64_t first,
-                       uint8_t* buffer, uint32_t count, int unitShift) {
-  const size_t unitBytes = size_t{1} << unitShift;
-  for (uint32_t k = 0; k < count; ++k) {
-    uint8_t* slot = buffer + static_cast<size_t>(k) * unitBytes;
+// The piece a failed run is read again in: a logical sector when it divides the unit.
+size_t RetryPieceBytes(size_t unitBytes, uint32_t logicalSectorBytes) {
+  if (logicalSectorBytes != 0 && logicalSectorBytes <= unitBytes &&
+      unitBytes % logicalSectorBytes == 0)
+    return logicalSectorBytes;
+  return unitBytes;
+}
+
+struct RetryOutcome {
+  bool clean = true;       // no piece failed
+  size_t readable = 0;     // bytes up to the end of the medium
+  uint32_t firstError = 0;
+};
+
+// Reads the run again piece by piece around the cache, up to the end of the medium (a short
+// piece is completed with zeros, so that no stale bytes of the caller's buffer pass for disk
+// data). A failing piece ends the retry when !fill; with fill it is zeroed and told to `filled`.
+RetryOutcome RetryInPieces(platform::RawIo& io, platform::RawIo::Handle handle, uint64_t firstByte,
+                           uint8_t* buffer, size_t bytes, size_t pieceBytes, bool fill,
+                           FilledSectorListener* filled) {
+  RetryOutcome outcome;
+  outcome.readable = bytes;
+  for (size_t at = 0; at < bytes; at += pieceBytes) {
+    uint8_t* slot = buffer + at;
     size_t got = 0;
     uint32_t error = 0;
-    if (!io.ReadAt(handle, (first + k) << unitShift, slot, unitBytes, &got, &error)) got = 0;
-    if (got < unitBytes) std::memset(slot + got, 0, unitBytes - got);
+    if (io.ReadDirectAt(handle, firstByte + at, slot, pieceBytes, &got, &error)) {
+      if (got == pieceBytes) continue;
+      std::memset(slot + got, 0, pieceBytes - got);
+      outcome.readable = at + got;
+      break;
+    }
+    if (outcome.clean) outcome.firstError = error;
+    outcome.clean = false;
+    if (!fill) break;
+    std::memset(slot, 0, pieceBytes);
+    if (filled != nullptr) filled->OnFilled(firstByte + at, pieceBytes);
   }
+  return outcome;
 }
 
 }  // namespace
@@ -36,7 +63,8 @@ bool UnitBytes(uint32_t count, int unitShift, uint64_t* bytes) {
 
 uint32_t FileLikeRead(platform::RawIo& io, platform::RawIo::Handle handle, uint64_t first,
                       uint8_t* buffer, uint32_t bufferSize, uint32_t* result, uint32_t count,
-                      int unitShift, bool fillBadUnits) {
+                      int unitShift, bool fillBadUnits, uint32_t logicalSectorBytes,
+                      FilledSectorListener* filled) {
   *result = kSuccess;
   if (handle == platform::RawIo::kInvalidHandle) {
     *result = ErrNotOpen;
@@ -63,10 +91,17 @@ uint32_t FileLikeRead(platform::RawIo& io, platform::RawIo::Handle handle, uint6
     return static_cast<uint32_t>(bytesRead >> unitShift);
   }
   *result = error;
-  if (!fillBadUnits || error != ErrDataError) return 0;
-  ReadUnitsOneByOne(io, handle, first, buffer, count, unitShift);
+  if (error != ErrDataError) return 0;
+  const size_t piece = RetryPieceBytes(size_t{1} << unitShift, logicalSectorBytes);
+  const RetryOutcome outcome = RetryInPieces(io, handle, first << unitShift, buffer,
+                                             static_cast<size_t>(bytes), piece, fillBadUnits,
+                                             filled);
+  if (!outcome.clean && !fillBadUnits) {
+    *result = outcome.firstError;
+    return 0;
+  }
   *result = kSuccess;
-  return count;
+  return static_cast<uint32_t>(outcome.readable >> unitShift);
 }
 
 }  // namespace orvande

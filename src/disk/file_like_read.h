@@ -3,17 +3,24 @@
 // drives opened by device path). Safe from any thread as long as `io` is.
 #include <cstdint>
 
+#include "disk/filled_sector_listener.h"
 #include "platform/raw_io.h"
 
 namespace orvande {
 
 // Reads `count` units of (1 << unitShift) bytes from unit `first`. Returns the whole units read
-// (fewer, with success, only at the end of the file). When `fillBadUnits` is set and the run fails
-// with the data error, it is read again unit by unit; units that still fail come back as zeros
-// and the whole count is returned with success.
+// (fewer, with success, only at the end of the file).
+//
+// A run that fails with the data error is read again piece by piece around the system's cache,
+// each piece one logical sector of the medium (`logicalSectorBytes`, when it divides the unit;
+// else one unit), so that a bad sector costs no more than itself. When every piece reads, the run
+// succeeds after all. Otherwise, with `fillBadUnits` the failing pieces come back as zeros, each
+// told to `filled`, and the whole count is returned with success; without it the read fails
+// with the data error.
 uint32_t FileLikeRead(platform::RawIo& io, platform::RawIo::Handle handle, uint64_t first,
                       uint8_t* buffer, uint32_t bufferSize, uint32_t* result, uint32_t count,
-                      int unitShift, bool fillBadUnits);
+                      int unitShift, bool fillBadUnits, uint32_t logicalSectorBytes = 0,
+                      FilledSectorListener* filled = nullptr);
 
 // The byte count of count << unitShift, or false when unitShift is outside 0..31.
 bool UnitBytes(uint32_t count, int unitShift, uint64_t* bytes);

@@ -38,6 +38,14 @@ void ImageFileDevice::Close() {
   handle_ = platform::RawIo::kInvalidHandle;
 }
 
+uint64_t ImageFileDevice::SizeInBytes() {
+  platform::BlockGeometry geometry;
+  uint32_t error = kSuccess;
+  if (handle_ == platform::RawIo::kInvalidHandle || !io_.QueryGeometry(handle_, &geometry, &error))
+    return 0;
+  return geometry.sizeBytes;
+}
+
 uint32_t ImageFileDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
                                       uint32_t* result, uint32_t count, int unitShift,
                                       bool /*fillBadSectors*/) {

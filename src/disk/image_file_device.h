@@ -21,6 +21,7 @@ class ImageFileDevice final : public SectorDevice {
                        uint32_t count, int unitShift, bool fillBadSectors) override;
   DeviceNode* GetNode() override;
   const uint8_t* GetStoredBootSector() override { return nullptr; }
+  uint64_t SizeInBytes() override;
 
   uint32_t LastOpenError() const { return lastOpenError_; }
 

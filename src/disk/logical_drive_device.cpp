@@ -42,8 +42,16 @@ bool LogicalDriveDevice::Open(bool quiet) {
       ports_.queryVersion ? ports_.queryVersion() : platform::PlatformVersion{};
   accessMode_ = version.accessMode;
 
+  logicalSectorBytes_ = 0;
+  sizeBytes_ = 0;
   if (accessMode_ == platform::kAccessModeDevicePaths) {
     handle_ = ports_.io->OpenReadOnly(node_->GetDevicePath(), &lastOpenError_);
+    platform::BlockGeometry geometry;
+    uint32_t ignored = kSuccess;
+    if (handle_ != kNoHandle && ports_.io->QueryGeometry(handle_, &geometry, &ignored)) {
+      logicalSectorBytes_ = geometry.bytesPerSector;
+      sizeBytes_ = geometry.sizeBytes;
+    }
   } else if (UsesServiceCalls(accessMode_)) {
     // The old family shows nothing when its service device is missing.
     handle_ = ports_.volumeCalls->Open(&lastOpenError_);
@@ -79,7 +87,7 @@ uint32_t LogicalDriveDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32
   }
   if (accessMode_ == platform::kAccessModeDevicePaths) {
     return FileLikeRead(*ports_.io, handle_, first, buffer, bufferSize, result, count, unitShift,
-                        fillBadSectors);
+                        fillBadSectors, logicalSectorBytes_, FilledListener());
   }
   if (UsesServiceCalls(accessMode_)) {
     return ReadThroughService(first, buffer, bufferSize, result, count, unitShift, fillBadSectors);
@@ -118,6 +126,7 @@ uint32_t LogicalDriveDevice::ReadThroughService(uint64_t first, uint8_t* buffer,
   // The calls cannot say which sector failed, so the whole run is given up as zeros; the result
   // keeps the data error so that callers know.
   std::memset(buffer, 0, static_cast<size_t>(bytes));
+  ReportFilled(first << unitShift, bytes);
   return count;
 }
 

@@ -22,6 +22,7 @@ class LogicalDriveDevice final : public SectorDevice {
                        uint32_t count, int unitShift, bool fillBadSectors) override;
   DeviceNode* GetNode() override;
   const uint8_t* GetStoredBootSector() override;
+  uint64_t SizeInBytes() override { return sizeBytes_; }
 
   uint32_t AccessMode() const { return accessMode_; }
   uint32_t LastOpenError() const { return lastOpenError_; }
@@ -36,6 +37,9 @@ class LogicalDriveDevice final : public SectorDevice {
   int handle_ = -1;
   uint32_t handleMode_ = platform::kAccessModeNone;  // which port the handle belongs to
   uint32_t lastOpenError_ = 0;
+  // From the device path's geometry: a failed run is read again in logical sectors.
+  uint32_t logicalSectorBytes_ = 0;
+  uint64_t sizeBytes_ = 0;
 };
 
 }  // namespace orvande

@@ -31,6 +31,11 @@ void PartitionDevice::Close() {
   disk_.Close();
 }
 
+uint64_t PartitionDevice::SizeInBytes() {
+  if (node_ == nullptr) return 0;
+  return node_->GetSectorCount() * node_->GetBytesPerSector();
+}
+
 uint32_t PartitionDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize,
                                       uint32_t* result, uint32_t count, int unitShift,
                                       bool fillBadSectors) {
@@ -62,7 +67,8 @@ uint32_t PartitionDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32_t 
   }
   uint32_t delivered = disk_.Read(start + first, buffer, bufferSize, result, n);
   if (fillBadSectors && delivered != n && *result == ErrDataError) {
-    FillRunPerSector(disk_, start + first, n, sectorSize, buffer, bufferSize);
+    FillRunPerSector(disk_, start + first, n, sectorSize, buffer, bufferSize, FilledListener(),
+                     first);
     *result = kSuccess;
     delivered = n;
   }

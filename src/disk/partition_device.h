@@ -22,6 +22,8 @@ class PartitionDevice final : public SectorDevice {
                        uint32_t count, int unitShift, bool fillBadSectors) override;
   DeviceNode* GetNode() override;
   const uint8_t* GetStoredBootSector() override;
+  // The partition's sectors as its node records them.
+  uint64_t SizeInBytes() override;
 
   RawDisk& Disk() { return disk_; }
 

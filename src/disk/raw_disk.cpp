@@ -201,15 +201,32 @@ uint32_t RawDisk::ReadDevicePath(uint64_t first, uint8_t* buffer, uint64_t bytes
   return static_cast<uint32_t>(bytesRead >> shift);
 }
 
+bool RawDisk::ReadOneSectorDirect(uint64_t sector, uint8_t* buffer, uint32_t bufferSize) {
+  if (accessMode_ != platform::kAccessModeDevicePaths || handle_ == kNoHandle) {
+    uint32_t result = kSuccess;
+    return Read(sector, buffer, bufferSize, &result, 1) == 1;
+  }
+  if (bytesPerSector_ == 0 || bufferSize < bytesPerSector_ || sector >= TotalSectors())
+    return false;
+  const int shift = std::countr_zero(bytesPerSector_);
+  if (sector > (kMaxPosition >> shift)) return false;
+  size_t got = 0;
+  uint32_t error = kSuccess;
+  return ports_.io->ReadDirectAt(handle_, sector << shift, buffer, bytesPerSector_, &got, &error) &&
+         got == bytesPerSector_;
+}
+
 void FillRunPerSector(RawDisk& disk, uint64_t firstDiskSector, uint32_t n, uint32_t slotSize,
-                      uint8_t* buffer, uint32_t bufferSize) {
+                      uint8_t* buffer, uint32_t bufferSize, FilledSectorListener* filled,
+                      uint64_t firstReportedSector) {
   for (uint32_t k = 0; k < n; ++k) {
     uint64_t offset = uint64_t{k} * slotSize;
     if (offset + slotSize > bufferSize) break;  // the caller checked; never write past the end
     uint8_t* slot = buffer + offset;
-    uint32_t error = kSuccess;
     uint32_t room = bufferSize - static_cast<uint32_t>(offset);
-    if (disk.Read(firstDiskSector + k, slot, room, &error, 1) != 1) std::memset(slot, 0, slotSize);
+    if (disk.ReadOneSectorDirect(firstDiskSector + k, slot, room)) continue;
+    std::memset(slot, 0, slotSize);
+    if (filled != nullptr) filled->OnFilled((firstReportedSector + k) * slotSize, slotSize);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "disk/device_ports.h"
+#include "disk/filled_sector_listener.h"
 #include "disk/io_driver.h"
 
 namespace orvande {
@@ -22,6 +23,9 @@ class RawDisk {
   // Reads `count` disk sectors from `first`; returns the sectors delivered. No bad-sector fill.
   virtual uint32_t Read(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
                         uint32_t count);
+  // Reads the one disk sector around the system's cache (device paths), so that a bad neighbour
+  // of the sector does not fail it; through the driver like Read. True when it came back whole.
+  virtual bool ReadOneSectorDirect(uint64_t sector, uint8_t* buffer, uint32_t bufferSize);
 
   uint32_t AccessMode() const { return accessMode_; }
   uint32_t PlatformKind() const { return platformKind_; }
@@ -59,8 +63,10 @@ class RawDisk {
 };
 
 // After a run of a raw disk failed with the data error: reads `n` sectors one at a time from
-// `firstDiskSector` into slots of `slotSize` bytes, zero-filling each slot whose read fails.
+// `firstDiskSector` into slots of `slotSize` bytes, zero-filling each slot whose read fails and
+// telling `filled` of it as the device's sector firstReportedSector + k.
 void FillRunPerSector(RawDisk& disk, uint64_t firstDiskSector, uint32_t n, uint32_t slotSize,
-                      uint8_t* buffer, uint32_t bufferSize);
+                      uint8_t* buffer, uint32_t bufferSize, FilledSectorListener* filled = nullptr,
+                      uint64_t firstReportedSector = 0);
 
 }  // namespace orvande

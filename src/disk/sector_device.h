@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "disk/filled_sector_listener.h"
+
 namespace orvande {
 
 class DeviceNode;
@@ -30,9 +32,23 @@ class SectorDevice {
   virtual DeviceNode* GetNode() = 0;
   // A 512-byte block that replaces sector 0, or null.
   virtual const uint8_t* GetStoredBootSector() = 0;
+  // The bytes the open device holds; 0 when it can't tell.
+  virtual uint64_t SizeInBytes() { return 0; }
+
+  // Whoever should hear of the ranges that later reads fill with zeros; null for nobody. Set by
+  // the reading thread around its reads.
+  void SetFilledSectorListener(FilledSectorListener* listener) { filledListener_ = listener; }
+  FilledSectorListener* FilledListener() const { return filledListener_; }
+
+ protected:
+  void ReportFilled(uint64_t byteOffset, uint64_t byteCount) {
+    if (filledListener_ != nullptr && byteCount != 0)
+      filledListener_->OnFilled(byteOffset, byteCount);
+  }
 
  private:
   std::atomic<uint32_t> refCount_{1};
+  FilledSectorListener* filledListener_ = nullptr;
 };
 
 }  // namespace orvande

@@ -38,7 +38,7 @@ uint32_t WholeDiskDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32_t 
   }
   uint32_t delivered = disk_.Read(first, buffer, bufferSize, result, count);
   if (fillBadSectors && delivered != count && *result == ErrDataError) {
-    FillRunPerSector(disk_, first, count, sectorSize, buffer, bufferSize);
+    FillRunPerSector(disk_, first, count, sectorSize, buffer, bufferSize, FilledListener(), first);
     *result = kSuccess;
     delivered = count;
   }

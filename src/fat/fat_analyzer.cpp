@@ -101,9 +101,20 @@ bool FatAnalyzer::Open(SectorDevice* device, bool quiet, OperationLog* log) {
   firstDataSector_ = static_cast<uint32_t>(firstData);
   dataSectors_ = static_cast<uint32_t>(total - firstData);
 
+  // A short image is analysed as far as it goes; one that ends before the data area holds no
+  // file that could be read.
+  heldSectors_ = static_cast<uint32_t>(ReadableSectors(total));
+  if (!CheckDeviceHoldsVolume(total, report) && heldSectors_ <= firstDataSector_) {
+    if (report)
+      report->AddFormat(OperationLog::kError, strings::kNothingReadableFormat,
+                        static_cast<unsigned long long>(heldSectors_),
+                        static_cast<unsigned long long>(firstDataSector_));
+    return false;
+  }
+
   try {
     table_ = std::make_unique<FatTable>(*this, BytesPerSector(), reservedSectors_, sectorsPerFat_,
-                                        fatWidth_);
+                                        fatWidth_, boot_.numberOfFats);
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -58,6 +58,9 @@ class FatAnalyzer : public VolumeAnalyzer {
   uint32_t SweepEnd() const;
   // The 16-bit total when not 0, else the 32-bit total.
   uint32_t TotalSectors() const { return boot_.TotalSectors(); }
+  // The volume's sectors that the device holds: TotalSectors(), or fewer on a short image. Walks
+  // end here as they would at the volume's end.
+  uint32_t HeldSectors() const { return heldSectors_; }
   // FAT12/16: sectors of the fixed root directory; FAT32: 0.
   uint32_t RootDirSectors() const;
   // FAT12/16: the first sector of the fixed root directory; FAT32: 0.
@@ -93,6 +96,7 @@ class FatAnalyzer : public VolumeAnalyzer {
   uint32_t firstDataSector_ = 0;
   uint32_t dataSectors_ = 0;
   uint32_t clusterCount_ = 0;
+  uint32_t heldSectors_ = 0;
   std::unique_ptr<FatTable> table_;
   uint32_t nextId_ = 1;
   VisitedSectors visited_;

@@ -20,6 +20,7 @@ constexpr char kVolumeRootName[] = ".";
 uint32_t FatAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* log) {
   if (StopRequested(context.stop)) return kSuccess;
   if (table_ == nullptr) return kStatusNoDevice;  // never opened
+  BadSectorScope badSectors(BadSectors(), log);
   nextId_ = 1;
   visited_.Clear();
   FatDirectoryScan scan(*this, context, log);
@@ -47,11 +48,11 @@ uint32_t FatAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* l
     } catch (const std::bad_alloc&) {
       return kErrOutOfMemory;
     }
-    if (ReadVolumeSectors(FirstRootDirSector(), buffer.data(), static_cast<uint32_t>(buffer.size()),
-                          nullptr, rootSectors, false, true) == rootSectors) {
-      visited_.Add(FirstRootDirSector());
-      scan.ParseDirectoryBuffer(buffer, *accumulator, false, rootNode, root.get());
-    }
+    // One bad sector loses only its own entries: the rest of the root is parsed.
+    const std::vector<ReadStretch> stretches =
+        ReadDirectorySectors(*this, FirstRootDirSector(), rootSectors, buffer);
+    if (!stretches.empty()) visited_.Add(FirstRootDirSector());
+    scan.ParseReadStretches(buffer, stretches, *accumulator, false, rootNode, root.get());
   } else {
     scan.ScanDirectoryChain(MaskCluster(RootCluster()), false, rootNode, root.get());
   }

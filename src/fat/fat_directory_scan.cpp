@@ -7,6 +7,7 @@
 #include "core/ports.h"
 #include "core/read_write_lock.h"
 #include "core/volume_analyzer.h"
+#include "fat/directory_sectors.h"
 #include "fat/fat_analyzer.h"
 #include "fat/fat_chain_guard.h"
 #include "support/code_pages.h"
@@ -123,7 +124,7 @@ bool FatDirectoryScan::ScanDirectoryChain(uint32_t firstCluster, bool inheritedD
   path_.push_back(firstCluster);
 
   FatTable* table = analyzer_.Table();
-  const uint64_t totalSectors = analyzer_.TotalSectors();
+  const uint64_t totalSectors = analyzer_.HeldSectors();
   // A chain can pass each cluster of the volume once; one that comes back to a cluster loops.
   FatChainGuard guard(std::min(analyzer_.ClusterCount() + 1, analyzer_.ClusterMask()));
   uint32_t cluster = firstCluster;
@@ -136,18 +137,58 @@ bool FatDirectoryScan::ScanDirectoryChain(uint32_t firstCluster, bool inheritedD
       break;
     }
     analyzer_.visited_.Add(sector);
-    if (!analyzer_.ReadVolumeCluster(sector, clusterBuffer_.data(), clusterSize, nullptr, false,
-                                     true))
+    if (analyzer_.ReadVolumeCluster(sector, clusterBuffer_.data(), clusterSize, nullptr, false,
+                                    true)) {
+      if (!ParseDirectoryBuffer(clusterBuffer_, *accumulator, inheritedDeleted, parentNode,
+                                parentFolder))
+        break;
+    } else if (!ParseReadableSectors(sector, *accumulator, inheritedDeleted, parentNode,
+                                     parentFolder)) {
       break;
-    if (!ParseDirectoryBuffer(clusterBuffer_, *accumulator, inheritedDeleted, parentNode,
-                              parentFolder))
-      break;
+    }
     cluster = table != nullptr ? table->GetEntry(cluster) : 0;
     if (cluster < 2 || table->IsEndOfChain(cluster) || table->IsBad(cluster)) break;
   }
 
   path_.pop_back();
   CountChainForRepaint();
+  return true;
+}
+
+bool FatDirectoryScan::ParseReadableSectors(uint64_t sector, LongNameAccumulator& accumulator,
+                                            bool inheritedDeleted, TreeNode parentNode,
+                                            FolderItem* parentFolder) {
+  // A buffer of this level's own: the shared one is read over by the directories found here.
+  std::vector<uint8_t> buffer;
+  try {
+    buffer.resize(analyzer_.BytesPerCluster());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  const std::vector<ReadStretch> stretches =
+      ReadDirectorySectors(analyzer_, sector, analyzer_.SectorsPerCluster(), buffer);
+  if (!ParseReadStretches(buffer, stretches, accumulator, inheritedDeleted, parentNode,
+                          parentFolder))
+    return false;
+  // A long name does not continue across a sector that could not be read.
+  if (stretches.empty() || stretches.back().offset + stretches.back().bytes != buffer.size())
+    accumulator.Reset();
+  return true;
+}
+
+bool FatDirectoryScan::ParseReadStretches(std::span<const uint8_t> buffer,
+                                          const std::vector<ReadStretch>& stretches,
+                                          LongNameAccumulator& accumulator, bool inheritedDeleted,
+                                          TreeNode parentNode, FolderItem* parentFolder) {
+  size_t expected = 0;
+  for (const ReadStretch& stretch : stretches) {
+    // A long name does not continue across a sector that could not be read.
+    if (stretch.offset != expected) accumulator.Reset();
+    expected = stretch.offset + stretch.bytes;
+    if (!ParseDirectoryBuffer(buffer.subspan(stretch.offset, stretch.bytes), accumulator,
+                              inheritedDeleted, parentNode, parentFolder))
+      return false;
+  }
   return true;
 }
 

@@ -11,6 +11,7 @@
 
 #include "core/folder_item.h"
 #include "core/folder_tree.h"
+#include "fat/directory_sectors.h"
 #include "fat/fat_directory_entry.h"
 #include "fat/long_name_accumulator.h"
 
@@ -54,6 +55,13 @@ class FatDirectoryScan {
   void SortLiveFileClusters();
   bool IsLiveFileCluster(uint32_t cluster) const;
 
+  // ParseDirectoryBuffer over the stretches of buffer that could be read, in order; a long name
+  // is not carried across a gap. False as soon as a stretch's parsing was ended.
+  bool ParseReadStretches(std::span<const uint8_t> buffer,
+                          const std::vector<ReadStretch>& stretches,
+                          LongNameAccumulator& accumulator, bool inheritedDeleted,
+                          TreeNode parentNode, FolderItem* parentFolder);
+
   bool StopRequested() const;
   size_t PathDepth() const { return path_.size(); }
 
@@ -72,6 +80,10 @@ class FatDirectoryScan {
     bool deleted;
   };
 
+  // The sectors of a directory cluster that can be read, parsed stretch by stretch; false when an
+  // invalid entry or a stop ended the parsing.
+  bool ParseReadableSectors(uint64_t sector, LongNameAccumulator& accumulator,
+                            bool inheritedDeleted, TreeNode parentNode, FolderItem* parentFolder);
   void TakeLongNamePiece(DirEntry entry, bool entryDeleted, LongNameAccumulator& accumulator);
   void AddFile(const EntryItem& item, TreeNode parentNode, FolderItem* parentFolder);
   void AddDirectory(const EntryItem& item, TreeNode parentNode, FolderItem* parentFolder,

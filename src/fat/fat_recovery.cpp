@@ -13,7 +13,9 @@
 #include "core/recovery_context.h"
 #include "core/recovery_output.h"
 #include "fat/fat_analyzer.h"
+#include "support/operation_log.h"
 #include "support/result_codes.h"
+#include "support/string_table.h"
 
 namespace orvande {
 namespace {
@@ -99,6 +101,10 @@ class ClusterCopier {
     return true;
   }
 
+  // The first sector of the cluster at which the file was cut because a short image ends there;
+  // 0 when it was not.
+  uint64_t PastDeviceEnd() const { return pastDeviceEnd_; }
+
   // False after a read or write failure; a stop, the end of the walk or of the volume is true.
   bool Run(uint32_t first) {
     uint32_t c = first;
@@ -123,11 +129,15 @@ class ClusterCopier {
   ClusterRun PlanRun(uint32_t c) {
     ClusterRun run;
     run.first = c;
-    const uint64_t total = analyzer_.TotalSectors();
+    const uint64_t total = analyzer_.HeldSectors();
     uint64_t remaining = output_.Remaining();
     for (;;) {
       if (StopRequested(context_.stop)) return run;
-      if (!analyzer_.ClusterInsideVolume(c, total)) return run;
+      if (!analyzer_.ClusterInsideVolume(c, total)) {
+        if (analyzer_.ClusterInsideVolume(c, analyzer_.TotalSectors()))
+          pastDeviceEnd_ = analyzer_.ClusterToSector(c);
+        return run;
+      }
       ++run.count;
       // The cluster in which the size ends is the last one; nothing after it is looked up.
       if (remaining <= clusterBytes_) return run;
@@ -169,6 +179,7 @@ class ClusterCopier {
   ClusterWalk walk_;
   uint32_t maxClusters_ = 1;
   std::unique_ptr<uint8_t[]> buffer_;
+  uint64_t pastDeviceEnd_ = 0;
 };
 
 // The text after the last '.' of the file name (after the last '\', '/' or ':'), without the dot
@@ -211,6 +222,10 @@ bool FatAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std::
   if (!copier.AllocateBuffer()) return false;
   output.StartProgress();
   bool ok = copier.Run(c);
+  if (copier.PastDeviceEnd() != 0 && log != nullptr)
+    log->AddFormat(OperationLog::kWarning, strings::kPastDeviceEndFormat,
+                   static_cast<unsigned long long>(copier.PastDeviceEnd()),
+                   static_cast<unsigned long long>(HeldSectors()));
   // A failed write may have put part of its piece out: then the file system is asked.
   context.fileBytesWritten = ok ? output.Written() : RecoveryContext::kUnknownBytes;
   return output.Close(ok);
@@ -225,7 +240,7 @@ uint32_t FatAnalyzer::GetRecoveryProbability(ItemLocation& location, uint64_t si
   if (c == 0) c = kProbabilityClusterForZero;
 
   const uint64_t clusterBytes = BytesPerCluster();
-  const uint64_t total = TotalSectors();
+  const uint64_t total = HeldSectors();
   uint64_t remaining = size & kSizeMask;
   uint32_t gaps = 0;
   bool freeMode = false;

@@ -5,6 +5,9 @@
 
 #include "core/volume_analyzer.h"
 #include "support/le_reader.h"
+#include "support/operation_log.h"
+#include "support/result_codes.h"
+#include "support/string_table.h"
 
 namespace orvande {
 namespace {
@@ -20,12 +23,13 @@ constexpr uint32_t kFat32EntryMask = 0x0FFFFFFF;
 }  // namespace
 
 FatTable::FatTable(VolumeAnalyzer& analyzer, uint32_t bytesPerSector, uint32_t firstFatSector,
-                   uint32_t sectorsPerFat, uint32_t width)
+                   uint32_t sectorsPerFat, uint32_t width, uint32_t fatCopies)
     : analyzer_(analyzer),
       bytesPerSector_(bytesPerSector),
       firstFatSector_(firstFatSector),
       sectorsPerFat_(sectorsPerFat),
-      width_(width) {
+      width_(width),
+      fatCopies_(fatCopies) {
   blockSectors_ = bytesPerSector_ == 0 ? 1 : std::max<uint32_t>(1, kBlockBytes / bytesPerSector_);
 }
 
@@ -138,19 +142,36 @@ bool FatTable::ReadEntryBySectors(uint64_t sectorIndex, uint32_t inSector, uint3
   if (static_cast<int64_t>(sectorIndex) != sectorIndex_) {
     // A failed read must not leave a half-filled buffer under the old index.
     sectorIndex_ = -1;
-    const uint64_t sector = firstFatSector_ + sectorIndex;
-    if (analyzer_.ReadVolumeSectors(sector, sectorBuffer_.data(), bytesPerSector_, nullptr, 1, false,
-                                    true) != 1)
-      return false;
+    if (!ReadTableSector(sectorIndex, sectorBuffer_.data())) return false;
     if (width_ == 12 && sectorIndex <= sectorsPerFat_ &&
-        analyzer_.ReadVolumeSectors(sector + 1, sectorBuffer_.data() + bytesPerSector_,
-                                    bytesPerSector_, nullptr, 1, false, true) != 1)
+        !ReadTableSector(sectorIndex + 1, sectorBuffer_.data() + bytesPerSector_))
       return false;
     sectorIndex_ = static_cast<int64_t>(sectorIndex);
   }
   if (inSector + width > sectorBuffer_.size()) return false;
   std::copy_n(sectorBuffer_.data() + inSector, width, out);
   return true;
+}
+
+bool FatTable::ReadTableSector(uint64_t sectorIndex, uint8_t* out) {
+  const uint64_t sector = firstFatSector_ + sectorIndex;
+  uint32_t result = kSuccess;
+  if (analyzer_.ReadVolumeSectors(sector, out, bytesPerSector_, &result, 1, false, true) == 1)
+    return true;
+  // Entries of a bad sector would read as free clusters and send chains astray, so the copy is
+  // asked. The sector after the last one of the table (FAT12) belongs to the next copy itself.
+  const bool fresh = result == ErrDataError && analyzer_.NoteBadSector(sector);
+  if (sectorIndex >= sectorsPerFat_) return false;
+  for (uint32_t copy = 1; copy < fatCopies_; ++copy) {
+    const uint64_t other = sector + uint64_t{copy} * sectorsPerFat_;
+    if (analyzer_.ReadVolumeSectors(other, out, bytesPerSector_, nullptr, 1, false, true) != 1)
+      continue;
+    if (fresh && analyzer_.BadSectors().Log() != nullptr)
+      analyzer_.BadSectors().Log()->AddFormat(OperationLog::kWarning, strings::kFatCopyUsedFormat,
+                                              static_cast<unsigned>(sectorIndex), copy + 1);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace orvande

@@ -21,8 +21,10 @@ class FatTable {
   // Blocks kept at once.
   static constexpr uint32_t kCachedBlocks = 16;
 
+  // fatCopies: how many tables follow each other from firstFatSector; a sector of the first that
+  // can't be read is taken from the next copy that can.
   FatTable(VolumeAnalyzer& analyzer, uint32_t bytesPerSector, uint32_t firstFatSector,
-           uint32_t sectorsPerFat, uint32_t width);
+           uint32_t sectorsPerFat, uint32_t width, uint32_t fatCopies = 1);
   FatTable(const FatTable&) = delete;
   FatTable& operator=(const FatTable&) = delete;
 
@@ -56,12 +58,15 @@ class FatTable {
   // The byte pair (FAT12/16) or quad (FAT32) of the entry, read as the one-sector cache would.
   bool ReadEntryBySectors(uint64_t sectorIndex, uint32_t inSector, uint32_t width, uint8_t* out);
   uint32_t Decode(uint32_t cluster, const uint8_t* bytes) const;
+  // One sector of the table by its index, from the first copy or, when that fails, a later one.
+  bool ReadTableSector(uint64_t sectorIndex, uint8_t* out);
 
   VolumeAnalyzer& analyzer_;
   const uint32_t bytesPerSector_;
   const uint32_t firstFatSector_;
   const uint32_t sectorsPerFat_;
   const uint32_t width_;
+  const uint32_t fatCopies_;
   uint32_t blockSectors_;
   std::vector<Block> blocks_;
   uint64_t useCounter_ = 0;

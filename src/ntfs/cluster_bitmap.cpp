@@ -21,7 +21,8 @@ uint64_t ZeroBits(uint8_t byte) {
 
 ClusterBitmap::ClusterBitmap(NtfsAnalyzer* analyzer) : MftRecord(analyzer) {
   const uint64_t perCluster = analyzer->SectorsPerCluster();
-  clusterCount_ = perCluster == 0 ? 0 : analyzer->GetTotalSectors() / perCluster;
+  // Clusters past the end of a short image count as not free, as those past the volume's end.
+  clusterCount_ = perCluster == 0 ? 0 : analyzer->HeldSectors() / perCluster;
 }
 
 ClusterBitmap::~ClusterBitmap() = default;

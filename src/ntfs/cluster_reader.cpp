@@ -27,7 +27,7 @@ uint64_t ClusterReader::ClustersInVolumeFrom(int64_t lcn) const {
   const uint64_t perCluster = analyzer_.SectorsPerCluster();
   if (lcn < 0 || perCluster == 0) return 0;
   // A cluster lies inside when its last sector does: first + per cluster <= total.
-  const uint64_t clusters = analyzer_.GetTotalSectors() / perCluster;
+  const uint64_t clusters = analyzer_.HeldSectors() / perCluster;
   const uint64_t start = static_cast<uint64_t>(lcn);
   return start < clusters ? clusters - start : 0;
 }
@@ -40,7 +40,12 @@ uint64_t ClusterReader::MaxBatch() const {
 void ClusterReader::LogReadFailure(uint32_t status, uint64_t firstSector, bool compressed,
                                    OperationLog* log) {
   if (log == nullptr) return;
-  if (status == kStatusSectorNotFound || status == kStatusOutsideVolume) {
+  if (status == kStatusOutsideVolume && firstSector < analyzer_.GetTotalSectors()) {
+    // Inside the volume, but past the end of a short image.
+    log->AddFormat(OperationLog::kWarning, strings::kPastDeviceEndFormat,
+                   static_cast<unsigned long long>(firstSector),
+                   static_cast<unsigned long long>(analyzer_.HeldSectors()));
+  } else if (status == kStatusSectorNotFound || status == kStatusOutsideVolume) {
     log->AddId(OperationLog::kWarning, strings::kIdNotInVolume);
     analyzer_.LogGeometry(log);
     log->AddFormat(

@@ -76,7 +76,19 @@ bool NtfsAnalyzer::Open(SectorDevice* device, bool quiet, OperationLog* log) {
   uint64_t mftSector = 0;
   uint64_t mftOffset = 0;
   uint32_t status = kStatusOutsideVolume;
-  if (MftByteOffset(MftCluster(), sectorsPerCluster, bytesPerSector, &mftSector, &mftOffset)) {
+  const bool mftPlaced =
+      MftByteOffset(MftCluster(), sectorsPerCluster, bytesPerSector, &mftSector, &mftOffset);
+  // A short image is analysed as far as it goes; one that ends before the MFT holds nothing.
+  heldSectors_ = ReadableSectors(GetTotalSectors());
+  if (!CheckDeviceHoldsVolume(GetTotalSectors(), messages) && mftPlaced &&
+      heldSectors_ <= mftSector) {
+    if (messages != nullptr)
+      messages->AddFormat(OperationLog::kError, strings::kNothingReadableFormat,
+                          static_cast<unsigned long long>(heldSectors_),
+                          static_cast<unsigned long long>(mftSector));
+    return false;
+  }
+  if (mftPlaced) {
     MftRecord direct(this);
     uint64_t next = 0;
     try {

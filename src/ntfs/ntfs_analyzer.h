@@ -31,6 +31,9 @@ class NtfsAnalyzer : public VolumeAnalyzer {
   uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
                                   OperationLog* log) override;
   uint64_t GetTotalSectors() const override;
+  // The volume's sectors that the device holds: GetTotalSectors(), or fewer on a short image.
+  // Reads and walks end here as they would at the volume's end.
+  uint64_t HeldSectors() const { return heldSectors_; }
 
   // "Volume size: ..." and "Cluster size: ..." at information level.
   void LogGeometry(OperationLog* log) const;
@@ -50,6 +53,7 @@ class NtfsAnalyzer : public VolumeAnalyzer {
 
  private:
   std::array<uint8_t, ntfs_boot::kSize> bootSector_{};
+  uint64_t heldSectors_ = 0;
   MftRecord mftRecord_;
   ClusterReader clusters_;
   // Last, so that it goes first: its reads use the record and the cluster reader.

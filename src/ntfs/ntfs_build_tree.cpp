@@ -54,6 +54,7 @@ uint32_t NtfsAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* 
     ReportInternalFailure(kNoDeviceCode);
     return kSuccess;
   }
+  BadSectorScope badSectors(BadSectors(), log);
   if (auto* reader = dynamic_cast<NtfsAnalyzer*>(context.reader)) {
     ClusterBitmapSlot::Lock lock = reader->BitmapSlot().Acquire();
     reader->BitmapSlot().Reset();

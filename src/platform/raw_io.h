@@ -32,6 +32,14 @@ class RawIo {
   // the end of a file; false with *error set otherwise.
   virtual bool ReadAt(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
                       uint32_t* error) = 0;
+  // Reads like ReadAt, but around the system's cache: on a block device a failing sector then
+  // costs only the logical sectors the request covers, where a cached read fails for a whole
+  // page and its read-ahead. Any offset and size. Meant for retrying a failed range one logical
+  // sector at a time; regular files (and this default) read as ReadAt does.
+  virtual bool ReadDirectAt(Handle handle, uint64_t offset, void* buffer, size_t size,
+                            size_t* bytesRead, uint32_t* error) {
+    return ReadAt(handle, offset, buffer, size, bytesRead, error);
+  }
   // Size, logical sector size and CHS geometry of a block device; for a regular file the size and
   // a 512-byte sector. False with *error when the handle answers neither.
   virtual bool QueryGeometry(Handle handle, BlockGeometry* geometry, uint32_t* error) = 0;

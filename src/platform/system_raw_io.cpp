@@ -9,7 +9,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <map>
+#include <mutex>
 
+#include "platform/direct_read.h"
 #include "platform/error_numbers.h"
 #include "platform/raw_io.h"
 
@@ -76,8 +79,28 @@ class SystemRawIoImpl final : public RawIo {
   }
 
   void Close(Handle handle) override {
+    if (handle < 0) return;
+    {
+      std::lock_guard<std::mutex> lock(twinsMutex_);
+      if (auto it = twins_.find(handle); it != twins_.end()) {
+        if (it->second.fd >= 0) close(it->second.fd);
+        twins_.erase(it);
+      }
+    }
     // Retrying close after EINTR could close a descriptor another thread just got.
-    if (handle >= 0) close(handle);
+    close(handle);
+  }
+
+  bool ReadDirectAt(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
+                    uint32_t* error) override {
+    const Twin twin = TwinOf(handle);
+    if (twin.fd < 0) return ReadAt(handle, offset, buffer, size, bytesRead, error);
+    size_t got = 0;
+    uint32_t code = 0;
+    const bool ok = ReadThroughTwin(twin.fd, twin.alignment, offset, buffer, size, &got, &code);
+    if (bytesRead) *bytesRead = got;
+    SetError(error, code);
+    return ok;
   }
 
   bool ReadAt(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
@@ -164,9 +187,31 @@ class SystemRawIoImpl final : public RawIo {
   }
 
  private:
+  // The direct-I/O descriptor of a block device handle; fd -1 once it is known that there is none.
+  struct Twin {
+    int fd = -1;
+    uint32_t alignment = 0;
+  };
+
+  // Made on the first direct read of a handle and kept until the handle is closed.
+  Twin TwinOf(Handle handle) {
+    if (handle < 0) return Twin{};
+    std::lock_guard<std::mutex> lock(twinsMutex_);
+    auto it = twins_.find(handle);
+    if (it == twins_.end()) {
+      Twin twin;
+      twin.fd = OpenDirectTwin(handle, &twin.alignment);
+      it = twins_.emplace(handle, twin).first;
+    }
+    return it->second;
+  }
+
   static void SetError(uint32_t* error, uint32_t value) {
     if (error) *error = value;
   }
+
+  std::mutex twinsMutex_;
+  std::map<Handle, Twin> twins_;
 };
 
 }  // namespace

@@ -57,6 +57,18 @@ inline constexpr const char kNoDiskAccess[] =
 inline constexpr const char kCantOpenDriver[] = "Can't open Orvande I/O virtual driver(ZEVA.DOR).";
 inline constexpr const char kDriverErrorFormat[] = "Error in Orvande I/O virtual driver: 0x%x";
 inline constexpr const char kCantReadBootSector[] = "Can't read boot sector.";
+inline constexpr const char kBadSectorsSummaryFormat[] =
+    "%llu bad sector(s) could not be read; their contents were taken as zeros.";  // count
+inline constexpr const char kVolumeBeyondDeviceFormat[] =
+    "The volume is %llu bytes long, but the image or device holds only %llu bytes. "
+    "Files whose data lies past its end can't be recovered whole.";  // two sizes
+inline constexpr const char kNothingReadableFormat[] =
+    "Nothing of the volume can be read: the image or device holds %llu sectors, and the volume's "
+    "data begins at sector %llu.";  // sector count, sector
+inline constexpr const char kPastDeviceEndFormat[] =
+    "Sector 0x%016llx lies past the end of the image or device (%llu sectors).";  // sector, count
+inline constexpr const char kFatCopyUsedFormat[] =
+    "FAT sector %u can't be read; its entries were taken from FAT copy %u.";  // index, copy
 
 // Lost partition search and partitions information.
 inline constexpr const char kNoHardDrive[] = "Can't detect any hard drive.";

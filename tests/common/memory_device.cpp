@@ -92,8 +92,12 @@ uint32_t MemorySectorDevice::ReadSectors(uint64_t first, uint8_t* buffer, uint32
         uint64_t at = start + k * unit;
         if (at + unit <= size && FailureIn(at, unit) == kSuccess)
           std::memcpy(slot, image_->bytes.data() + at, unit);
-        else
+        else if (at + unit <= size) {
           std::memset(slot, 0, unit);
+          ReportFilled(at, unit);
+        } else {
+          std::memset(slot, 0, unit);
+        }
       }
       delivered = count;
     } else {

@@ -52,7 +52,8 @@ struct MemoryDeviceProbe {
 // Reads like a volume opened by device path: `first` and `count` in the caller's unit, a short
 // count with success where the image ends, no read at all when the buffer is too small. With
 // fillBadSectors a run whose first failing unit fails with the data error is read again unit by
-// unit and every failing unit is zero-filled; any other failure returns 0 with its code.
+// unit and every failing unit is zero-filled and told to the filled-sector listener; any other
+// failure returns 0 with its code.
 class MemorySectorDevice : public SectorDevice {
  public:
   explicit MemorySectorDevice(std::shared_ptr<MemoryImage> image,
@@ -70,6 +71,7 @@ class MemorySectorDevice : public SectorDevice {
                        uint32_t count, int unitShift, bool fillBadSectors) override;
   DeviceNode* GetNode() override { return node_; }
   const uint8_t* GetStoredBootSector() override;
+  uint64_t SizeInBytes() override { return image_->bytes.size(); }
 
   bool IsOpen() const { return open_; }
   MemoryImage& Image() { return *image_; }

@@ -317,5 +317,42 @@ TEST_F(WriteRunsTest, CreateAndWriteFailuresAreLogged) {
   EXPECT_EQ(log_.Lines()[0], "ERROR: Can't write to file \"/dev/full\".");
 }
 
+TEST_F(WriteRunsTest, EmptyRunListMakesNoFile) {
+  std::string path = PathOf("none.bin");
+  EXPECT_FALSE(analyzer_.WriteRunsToFile(path, 512, SectorRunList(), context_, &log_));
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(WriteRunsTest, FilledSectorsAreLoggedOnceAndCountedPerFile) {
+  device_->Image().Fail(4, ErrDataError);
+  device_->Image().Fail(9, ErrDataError);
+  analyzer_.BadSectors().SetLog(&log_);
+  for (const char* name : {"first.bin", "second.bin"}) {
+    BadSectorTally tally(analyzer_.BadSectors());
+    ASSERT_TRUE(analyzer_.WriteRunsToFile(PathOf(name), 8 * 512, Runs({{2, 9}}), context_, &log_));
+    EXPECT_EQ(tally.Count(), 2u) << name;
+  }
+  // Each sector is named once, however often it is read.
+  EXPECT_EQ(log_.Lines(), (std::vector<std::string>{"WARNING: Bad sector at: 0x0000000000000004",
+                                                    "WARNING: Bad sector at: 0x0000000000000009"}));
+  BadSectorTally clean(analyzer_.BadSectors());
+  ASSERT_TRUE(analyzer_.WriteRunsToFile(PathOf("clean.bin"), 512, Runs({{2, 2}}), context_, &log_));
+  EXPECT_EQ(clean.Count(), 0u);
+}
+
+TEST_F(WriteRunsTest, ShortDeviceIsReportedOnceWithBothSizes) {
+  EXPECT_TRUE(analyzer_.CheckDeviceHoldsVolume(64, &log_));
+  EXPECT_EQ(analyzer_.ReadableSectors(64), 64u);
+  EXPECT_EQ(log_.LineCount(), 0u);
+  EXPECT_FALSE(analyzer_.CheckDeviceHoldsVolume(100, &log_));
+  EXPECT_FALSE(analyzer_.CheckDeviceHoldsVolume(100, &log_));
+  EXPECT_EQ(analyzer_.ReadableSectors(100), 64u);
+  ASSERT_EQ(log_.Lines().size(), 1u);
+  EXPECT_NE(log_.Lines()[0].find("The volume is 51200 bytes long, but the image or device holds "
+                                 "only 32768 bytes."),
+            std::string::npos)
+      << log_.Lines()[0];
+}
+
 }  // namespace
 }  // namespace orvande

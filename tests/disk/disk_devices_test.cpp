@@ -146,6 +146,10 @@ TEST_F(PartitionOnDisk, ZeroSectorSizeLeavesTheResultAlone) {
 TEST_F(PartitionOnDisk, FillsEachUnreadableSector) {
   MakeNode(512);
   io_.FailRange((kStart + 10 + 2) * 512 + 7, 3, ErrDataError);
+  // A good neighbour inside the failing page reads when asked around the cache.
+  io_.FailRange((kStart + 10 + 3) * 512, 512, ErrDataError, /*cachedOnly=*/true);
+  test::FilledRanges filled;
+  device_->SetFilledSectorListener(&filled);
   ASSERT_TRUE(device_->Open(true));
   uint32_t result = kSentinel;
   EXPECT_EQ(device_->ReadSectors(10, buffer_.data(), 4096, &result, 8, 9, true), 8u);
@@ -156,6 +160,8 @@ TEST_F(PartitionOnDisk, FillsEachUnreadableSector) {
       ASSERT_EQ(buffer_[s * 512 + i], expected) << "sector " << s << " byte " << i;
     }
   }
+  // Told in the partition's own bytes.
+  EXPECT_EQ(filled.ranges, (std::vector<std::pair<uint64_t, uint64_t>>{{(10 + 2) * 512, 512}}));
 }
 
 TEST_F(PartitionOnDisk, OtherErrorsAreNotFilled) {

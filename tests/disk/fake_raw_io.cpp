@@ -10,8 +10,8 @@ void FakeRawIo::AddImage(const std::string& path, uint64_t size, uint32_t bytesP
   images_[path] = Image{size, bytesPerSector};
 }
 
-void FakeRawIo::FailRange(uint64_t offset, uint64_t size, uint32_t error) {
-  failures_.push_back(Failure{offset, size, error});
+void FakeRawIo::FailRange(uint64_t offset, uint64_t size, uint32_t error, bool cachedOnly) {
+  failures_.push_back(Failure{offset, size, error, cachedOnly});
 }
 
 void FakeRawIo::FailOpen(const std::string& path, uint32_t error) {
@@ -39,6 +39,16 @@ void FakeRawIo::Close(Handle handle) {
 
 bool FakeRawIo::ReadAt(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
                        uint32_t* error) {
+  return Serve(handle, offset, buffer, size, bytesRead, error, false);
+}
+
+bool FakeRawIo::ReadDirectAt(Handle handle, uint64_t offset, void* buffer, size_t size,
+                             size_t* bytesRead, uint32_t* error) {
+  return Serve(handle, offset, buffer, size, bytesRead, error, true);
+}
+
+bool FakeRawIo::Serve(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
+                     uint32_t* error, bool direct) {
   *bytesRead = 0;
   *error = 0;
   auto it = open_.find(handle);
@@ -46,8 +56,9 @@ bool FakeRawIo::ReadAt(Handle handle, uint64_t offset, void* buffer, size_t size
     *error = platform::kErrInvalidHandle;
     return false;
   }
-  reads_.push_back(Read{offset, size});
+  reads_.push_back(Read{offset, size, direct});
   for (const Failure& f : failures_) {
+    if (direct && f.cachedOnly) continue;
     if (offset < f.offset + f.size && f.offset < offset + size) {
       *error = f.error;
       return false;

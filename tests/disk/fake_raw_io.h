@@ -15,12 +15,14 @@ class FakeRawIo : public platform::RawIo {
   struct Read {
     uint64_t offset;
     size_t size;
+    bool direct = false;  // made through ReadDirectAt
   };
 
   // Adds an image of `size` bytes whose byte i holds PatternByte(i), with the given sector size.
   void AddImage(const std::string& path, uint64_t size, uint32_t bytesPerSector = 512);
-  // Reads that touch [offset, offset + size) fail with `error`.
-  void FailRange(uint64_t offset, uint64_t size, uint32_t error);
+  // Reads that touch [offset, offset + size) fail with `error`. A cachedOnly failure stands for a
+  // good neighbour of a bad sector inside the cache's page: only reads through the cache fail.
+  void FailRange(uint64_t offset, uint64_t size, uint32_t error, bool cachedOnly = false);
   // Opening `path` fails with `error`.
   void FailOpen(const std::string& path, uint32_t error);
 
@@ -28,6 +30,8 @@ class FakeRawIo : public platform::RawIo {
   void Close(Handle handle) override;
   bool ReadAt(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
               uint32_t* error) override;
+  bool ReadDirectAt(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
+                    uint32_t* error) override;
   bool QueryGeometry(Handle handle, platform::BlockGeometry* geometry, uint32_t* error) override;
 
   static uint8_t PatternByte(uint64_t offset) {
@@ -46,7 +50,10 @@ class FakeRawIo : public platform::RawIo {
   struct Failure {
     uint64_t offset, size;
     uint32_t error;
+    bool cachedOnly;
   };
+  bool Serve(Handle handle, uint64_t offset, void* buffer, size_t size, size_t* bytesRead,
+            uint32_t* error, bool direct);
   std::map<std::string, Image> images_;
   std::map<std::string, uint32_t> openFailures_;
   std::vector<Failure> failures_;

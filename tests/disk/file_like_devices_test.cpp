@@ -219,16 +219,56 @@ TEST_F(VolumeByPath, OtherErrorsAndUnaskedFillReturnNothing) {
   EXPECT_EQ(result, ErrDataError);
 }
 
-TEST_F(VolumeByPath, FillWorksInTheCallersUnits) {
-  // Units of 2,048 bytes: one bad 512-byte sector costs its whole unit, and only that one.
+TEST_F(VolumeByPath, BadSectorCostsOnlyItselfInLargerUnits) {
+  // Units of 2,048 bytes: the retry goes by the medium's 512-byte sectors.
   io_.FailRange((kFirst * 4 + 5) * 512, 512, ErrDataError);
   uint32_t result = kSentinel;
   EXPECT_EQ(device_->ReadSectors(kFirst, buffer_.data(), 4096, &result, 2, 11, true), 2u);
   EXPECT_EQ(result, kSuccess);
-  for (uint32_t i = 0; i < 2048; ++i) {
-    ASSERT_EQ(buffer_[i], FakeRawIo::PatternByte(kFirst * 2048 + i)) << i;
+  for (uint32_t i = 0; i < 4096; ++i) {
+    const bool bad = i >= 5 * 512 && i < 6 * 512;
+    ASSERT_EQ(buffer_[i], bad ? 0 : FakeRawIo::PatternByte(kFirst * 2048 + i)) << i;
   }
-  for (uint32_t i = 2048; i < 4096; ++i) ASSERT_EQ(buffer_[i], 0) << i;
+}
+
+TEST_F(VolumeByPath, FilledSectorsAreToldAndRetriedAroundTheCache) {
+  io_.FailRange((kFirst + 2) * 512, 1, ErrDataError);
+  io_.FailRange((kFirst + 6) * 512 + 300, 1, ErrDataError);
+  test::FilledRanges filled;
+  device_->SetFilledSectorListener(&filled);
+  io_.ClearReads();
+  uint32_t result = kSentinel;
+  EXPECT_EQ(device_->ReadSectors(kFirst, buffer_.data(), 4096, &result, 8, 9, true), 8u);
+  EXPECT_EQ(result, kSuccess);
+  EXPECT_EQ(filled.ranges, (std::vector<std::pair<uint64_t, uint64_t>>{
+                               {(kFirst + 2) * 512, 512}, {(kFirst + 6) * 512, 512}}));
+  // One cached read of the run, then one direct read per sector.
+  ASSERT_EQ(io_.Reads().size(), 9u);
+  EXPECT_FALSE(io_.Reads()[0].direct);
+  for (size_t k = 1; k < 9; ++k) {
+    EXPECT_TRUE(io_.Reads()[k].direct);
+    EXPECT_EQ(io_.Reads()[k].offset, (kFirst + k - 1) * 512);
+    EXPECT_EQ(io_.Reads()[k].size, 512u);
+  }
+  // Reads without fill tell nobody.
+  filled.ranges.clear();
+  EXPECT_EQ(device_->ReadSectors(kFirst, buffer_.data(), 4096, &result, 8, 9, false), 0u);
+  EXPECT_EQ(result, ErrDataError);
+  EXPECT_TRUE(filled.ranges.empty());
+}
+
+TEST_F(VolumeByPath, RunThatFailsOnlyThroughTheCacheIsReadWhole) {
+  // A bad sector's good neighbours fail with it while the cache reads whole pages.
+  io_.FailRange(kFirst * 512, 4096, ErrDataError, /*cachedOnly=*/true);
+  test::FilledRanges filled;
+  device_->SetFilledSectorListener(&filled);
+  for (bool fill : {false, true}) {
+    uint32_t result = kSentinel;
+    EXPECT_EQ(device_->ReadSectors(kFirst, buffer_.data(), 4096, &result, 8, 9, fill), 8u);
+    EXPECT_EQ(result, kSuccess);
+    for (uint32_t s = 0; s < 8; ++s) EXPECT_TRUE(Intact(s)) << s;
+  }
+  EXPECT_TRUE(filled.ranges.empty());
 }
 
 TEST(LogicalDriveNode, KeepsTheFirstStoredBootSector) {

@@ -16,6 +16,7 @@
 #include "disk/logical_drive_node.h"
 #include "disk/physical_disk_node.h"
 #include "disk/whole_disk_list.h"
+#include "platform/raw_io.h"
 #include "support/result_codes.h"
 
 namespace orvande {
@@ -95,6 +96,25 @@ TEST_F(LoopDevice, WholeDiskByNumber) {
   for (size_t i = 0; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], ImageByte(100 * 512 + i)) << i;
   EXPECT_EQ(device->ReadSectors(kImageBytes / 512, buffer.data(), 512, &result, 1, 0, true), 0u);
   EXPECT_EQ(result, ErrBadPosition);
+}
+
+TEST_F(LoopDevice, ReadsAroundTheCacheMatchTheImage) {
+  platform::RawIo& io = platform::SystemRawIo();
+  uint32_t error = 0;
+  platform::RawIo::Handle handle = io.OpenReadOnly(device_, &error);
+  ASSERT_NE(handle, platform::RawIo::kInvalidHandle) << error;
+  // Neither the offset nor the length is aligned: the read is widened and cut back.
+  std::vector<uint8_t> buffer(700, 0xAA);
+  size_t got = 0;
+  ASSERT_TRUE(io.ReadDirectAt(handle, 3 * 512 + 100, buffer.data(), buffer.size(), &got, &error))
+      << error;
+  ASSERT_EQ(got, buffer.size());
+  for (size_t i = 0; i < buffer.size(); ++i)
+    ASSERT_EQ(buffer[i], ImageByte(3 * 512 + 100 + i)) << i;
+  // At the end of the device the read comes back short with success.
+  ASSERT_TRUE(io.ReadDirectAt(handle, kImageBytes - 200, buffer.data(), 512, &got, &error));
+  EXPECT_EQ(got, 200u);
+  io.Close(handle);
 }
 
 }  // namespace

@@ -12,8 +12,14 @@ namespace orvande::test {
 namespace {
 
 // A boot sector only (the analyzer reads nothing else while opening).
+// The boot sector with empty tables and root, up to the first data cluster: an image that ends
+// before the data area holds nothing readable and is refused.
 std::vector<uint8_t> BootOnly(FatLayout layout) {
-  layout.imageBytes = 512;
+  const uint64_t rootSectors =
+      (uint64_t{layout.rootEntries} * 32 + layout.bytesPerSector - 1) / layout.bytesPerSector;
+  const uint64_t firstData = uint64_t{layout.reservedSectors} +
+                             uint64_t{layout.numberOfFats} * layout.sectorsPerFat + rootSectors;
+  layout.imageBytes = (firstData + layout.sectorsPerCluster) * layout.bytesPerSector;
   return FatImageBuilder(layout).Bytes();
 }
 

@@ -103,6 +103,15 @@ void FatImageBuilder::SetFat(uint32_t cluster, uint32_t value) {
   }
 }
 
+void FatImageBuilder::CopyFirstFat() {
+  const uint64_t fatBytes = uint64_t{layout_.sectorsPerFat} * layout_.bytesPerSector;
+  const uint64_t base = FirstFatSector() * layout_.bytesPerSector;
+  for (uint32_t copy = 1; copy < layout_.numberOfFats; ++copy)
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(base),
+                static_cast<std::ptrdiff_t>(fatBytes),
+                bytes_.begin() + static_cast<std::ptrdiff_t>(base + copy * fatBytes));
+}
+
 void FatImageBuilder::Chain(const std::vector<uint32_t>& clusters) {
   const uint32_t end = layout_.width == 32 ? 0x0FFFFFFF : layout_.width == 16 ? 0xFFFF : 0xFFF;
   for (size_t i = 0; i < clusters.size(); ++i)

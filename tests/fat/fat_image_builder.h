@@ -48,6 +48,8 @@ class FatImageBuilder {
 
   // Writes a FAT entry of the layout's width into the first FAT.
   void SetFat(uint32_t cluster, uint32_t value);
+  // Copies the first FAT over the later ones, as a file system keeps them.
+  void CopyFirstFat();
   // Links the clusters in order and ends the chain.
   void Chain(const std::vector<uint32_t>& clusters);
   void Put(uint64_t offset, const void* data, size_t size);

@@ -28,14 +28,17 @@ TEST(FatTable, Fat12EntriesAnswerWhenTheirBlockCannotBeReadWhole) {
   FatImageBuilder image(FatLayout::Diskette());
   image.SetFat(341, 0xABC);
   image.SetFat(3071, 0x7E5);  // the last entry of the 9-sector table
+  image.SetFat(1366, 0x123);
+  image.CopyFirstFat();
+  image.SetFat(1366, 0x456);  // only the copy keeps the old value
   FatTestVolume volume(image.Bytes());
   volume.Image().Fail(5, 5);  // table sector 4: spoils the block, not the entries' sectors
   ASSERT_TRUE(volume.Open());
   FatTable& table = *volume.analyzer.Table();
   EXPECT_EQ(table.GetEntry(3071), 0x7E5u);
   EXPECT_EQ(table.GetEntry(341), 0xABCu);
-  uint32_t value = 1;
-  EXPECT_FALSE(table.GetEntry(1366, &value));  // its entry lies in the failing sector
+  // Its entry lies in the failing sector: the second copy answers.
+  EXPECT_EQ(table.GetEntry(1366), 0x123u);
 }
 
 TEST(FatTable, Fat16AndFat32Entries) {
@@ -74,20 +77,34 @@ TEST(FatTable, ClustersBeyondTheTableHaveNoEntry) {
   EXPECT_TRUE(table.GetEntry(8191, &value));
 }
 
-TEST(FatTable, UnreadableSectorGivesZeroWhileTheRestOfItsBlockAnswers) {
+TEST(FatTable, UnreadableSectorIsTakenFromTheSecondCopy) {
   FatImageBuilder image(FatLayout::SmallFat16());
   image.SetFat(100, 0x1234);   // table sector 0
   image.SetFat(1000, 0x4321);  // table sector 3
+  image.CopyFirstFat();
   FatTestVolume volume(image.Bytes());
   volume.Image().Fail(1 + 3, 23);
   ASSERT_TRUE(volume.Open());
   FatTable& table = *volume.analyzer.Table();
-  uint32_t value = 7;
-  EXPECT_FALSE(table.GetEntry(1000, &value));
-  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(table.GetEntry(1000), 0x4321u);
   EXPECT_EQ(table.GetEntry(100), 0x1234u);
-  EXPECT_FALSE(table.GetEntry(1001, &value));
-  EXPECT_EQ(table.GetEntry(2000), 0u);
+  EXPECT_EQ(table.GetEntry(1001), 0u);
+  const std::string text = volume.log.JoinedText();
+  EXPECT_NE(text.find("Bad sector at: 0x0000000000000004"), std::string::npos) << text;
+  EXPECT_NE(text.find("FAT sector 3 can't be read; its entries were taken from FAT copy 2."),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(volume.analyzer.BadSectors().Count(), 1u);
+
+  // Without a readable copy the entry is unknown: 0 and false.
+  FatTestVolume both(image.Bytes());
+  both.Image().Fail(1 + 3, 23);
+  both.Image().Fail(1 + 32 + 3, 23);
+  ASSERT_TRUE(both.Open());
+  uint32_t value = 7;
+  EXPECT_FALSE(both.analyzer.Table()->GetEntry(1000, &value));
+  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(both.analyzer.Table()->GetEntry(100), 0x1234u);
 }
 
 TEST(FatTable, WalkingTheWholeTableReadsFewBlocks) {
