@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <system_error>
 #include <thread>
 
+#include "app/recovery_tally.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/cli_prompter.h"
 #include "cli/interrupt_scope.h"
@@ -25,7 +27,9 @@
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
 #include "core/recovery_context.h"
+#include "core/recovery_outcome.h"
 #include "core/recovery_writer.h"
+#include "core/written_files.h"
 #include "core/safe_names.h"
 #include "platform/file_system.h"
 #include "support/operation_log.h"
@@ -43,47 +47,57 @@ constexpr char kRecoverHelp[] =
     "Each file written prints a line \"ok|failed BYTES PATH\", then a summary line follows.\n"
     "Without --all-files only deleted files of a folder are written.";
 
-// Prints a line per file as the job writes it and adds up the summary. Called on the job's
-// thread while the main thread waits; the mutex keeps the counts whole for the reader after.
+// Prints a line per file as the job reports it and adds it to the run's tally. Called on the
+// job's thread while the main thread waits. A failed write on the output (a full disk, a closed
+// pipe) asks the run to stop.
 class RecoveryReport final : public RecoveryListener {
  public:
-  explicit RecoveryReport(std::ostream& out) : out_(out) {}
+  RecoveryReport(std::ostream& out, StopFlag& stop) : out_(out), stop_(stop) {}
 
-  void FileRecovered(const std::string& path, uint64_t bytes, bool ok) override {
+  void FileRecovered(const std::string& path, const RecoveryOutcome& outcome) override {
+    tally_.Add(outcome);
     std::lock_guard<std::mutex> hold(mutex_);
-    bytes_ += bytes;
-    if (ok)
-      ++files_;
-    else
-      ++failures_;
-    out_ << (ok ? "ok     " : "failed ") << bytes << ' ' << path << '\n';
+    std::string label = outcome.Label();
+    if (label.size() < kLabelWidth) label.resize(kLabelWidth, ' ');
+    out_ << label << ' ' << outcome.bytes << ' ' << PrintableName(path) << '\n';
+    CheckOutput();
   }
 
   void RecoveryFailed(const std::string& what) override {
+    tally_.AddFailure();
     std::lock_guard<std::mutex> hold(mutex_);
-    ++failures_;
-    out_ << "failed - " << what << '\n';
+    out_ << "failed      - " << PrintableName(what) << '\n';
+    CheckOutput();
   }
 
-  uint64_t Files() const { return Locked(files_); }
-  uint64_t Bytes() const { return Locked(bytes_); }
-  uint64_t Failures() const { return Locked(failures_); }
-  void AddFailure() {
+  RecoveryTally& Tally() { return tally_; }
+  bool OutputFailed() const {
     std::lock_guard<std::mutex> hold(mutex_);
-    ++failures_;
+    return outputFailed_;
+  }
+  bool OutputPipeClosed() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return pipeClosed_;
   }
 
  private:
-  uint64_t Locked(const uint64_t& value) const {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return value;
+  static constexpr size_t kLabelWidth = 11;  // "overwritten"
+
+  void CheckOutput() {
+    errno = 0;
+    out_.flush();
+    if (out_) return;
+    if (!outputFailed_) pipeClosed_ = errno == EPIPE;
+    outputFailed_ = true;
+    stop_.store(1);
   }
 
   mutable std::mutex mutex_;
   std::ostream& out_;
-  uint64_t files_ = 0;
-  uint64_t bytes_ = 0;
-  uint64_t failures_ = 0;
+  StopFlag& stop_;
+  RecoveryTally tally_;
+  bool outputFailed_ = false;
+  bool pipeClosed_ = false;
 };
 
 std::vector<std::string> SplitPath(const std::string& path) {
@@ -184,7 +198,12 @@ class RecoverCommand final : public Command {
         "Write deleted (or, with --all-files, all) files of the volume in SOURCE into DIR");
     sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
     sub->add_option("PATH", paths_, "Folders or files to recover, as analyze prints them");
-    sub->add_option("--out", output_, "Destination folder (made when missing)")->required();
+    sub->add_option("--out", output_, "Destination folder (made when missing)")
+        ->required()
+        ->check([](const std::string& text) -> std::string {
+          if (text.find_first_not_of(" \t") == std::string::npos) return "a folder, not empty";
+          return {};
+        });
     sub->add_flag("--all-files", allFiles_, "Write live files of the chosen folders too");
     sub->add_flag("--structure", structure_,
                   "Recreate the folders that lead to each chosen folder or file under DIR");
@@ -201,6 +220,8 @@ class RecoverCommand final : public Command {
             return "one character that may stand in a file name";
           return {};
         });
+    sub->add_flag("--skip-overwritten", skipOverwritten_,
+                  "Leave out deleted files whose data live files hold now");
     sub->add_flag("--yes", yes_, "Recover even when DIR lies on the source device");
     sub->footer(kRecoverHelp);
     return sub;
@@ -214,12 +235,14 @@ class RecoverCommand final : public Command {
     CliInternalFailureReporter failures(context.err, node.get());
     destinationRoot_ = DestinationRoot(output_);
     if (!SameDiskAccepted(context)) return kExitFailed;
+    // Before the analysis, which can take hours: a folder that can't be made fails at once.
+    if (!MakeDestinationRoot(context)) return kExitFailed;
 
     OperationLog log;
     std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
     if (!analyzer) return kExitFailed;
     InterruptScope interrupt(stop_);
-    if (!Analyse(context, *analyzer, log)) return kExitFailed;
+    if (!Analyse(context, *analyzer, log)) return StopExitCode(kExitFailed);
     analyzer.reset();
 
     std::vector<JobPlan> plans;
@@ -234,17 +257,16 @@ class RecoverCommand final : public Command {
       cliPrompter->SetRecoveryAnswers(answers);
     }
 
-    RecoveryReport report(context.out);
-    const auto started = std::chrono::steady_clock::now();
+    RecoveryReport report(context.out, stop_);
+    WrittenFiles written;
     for (JobPlan& plan : plans) {
       if (StopRequested(&stop_)) break;
-      if (!RunJob(context, *node, plan, report)) break;
+      if (!RunJob(context, *node, plan, report, written)) break;
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    WriteSummary(context, report, seconds);
+    const RecoveryTally& tally = report.Tally();
+    WriteSummary(context, tally);
 
-    int code = report.Failures() == 0 ? kExitOk : kExitFailed;
+    int code = tally.AllWhole() ? kExitOk : kExitFailed;
     if (cliPrompter != nullptr) {
       if (std::optional<std::string> question = cliPrompter->UnansweredQuestion()) {
         context.err << "orvande-cli: " << *question << '\n';
@@ -252,11 +274,21 @@ class RecoverCommand final : public Command {
       }
       cliPrompter->SetRecoveryAnswers({});
     }
+    if (analysisIncomplete_) code = kExitFailed;
+    if (report.OutputFailed()) {
+      // A closed pipe is the reader's choice and ends the run quietly; anything else is said.
+      if (!report.OutputPipeClosed())
+        context.err << "orvande-cli: cannot write to standard output; recovery stopped\n";
+      return kExitFailed;
+    }
+    if (InterruptScope::CaughtSignal() != 0) {
+      context.err << "orvande-cli: recovery stopped\n";
+      return InterruptScope::ExitCodeFor(InterruptScope::CaughtSignal());
+    }
     if (code == kExitOk && StopRequested(&stop_)) {
       context.err << "orvande-cli: recovery stopped\n";
       code = kExitFailed;
     }
-    if (analysisIncomplete_) code = kExitFailed;
     return code;
   }
 
@@ -266,9 +298,30 @@ class RecoverCommand final : public Command {
     size_t first = folder.find_first_not_of(" \t");
     size_t last = folder.find_last_not_of(" \t");
     folder = first == std::string::npos ? std::string() : folder.substr(first, last - first + 1);
-    if (folder.empty()) folder = ".";
+    if (folder.empty()) return folder;
     if (folder.back() != '/') folder.push_back('/');
     return folder;
+  }
+
+  // 128 + the signal that stopped the run, else otherwise.
+  static int StopExitCode(int otherwise) {
+    const int signal = InterruptScope::CaughtSignal();
+    return signal != 0 ? InterruptScope::ExitCodeFor(signal) : otherwise;
+  }
+
+  bool MakeDestinationRoot(CommandContext& context) {
+    OperationLog folderLog;
+    bool skipped = false;
+    bool stopped = false;
+    char replacement = '?';
+    std::string root = destinationRoot_;
+    if (CreateFolderPath(root, kMaxPathBytes, true, &skipped, &stopped, &replacement, &folderLog,
+                         root.size()) &&
+        !skipped && !stopped && platform::IsDirectory(root))
+      return true;
+    folderLog.Show();
+    FailCommand(context, "cannot make the destination folder \"" + PrintableName(output_) + "\"");
+    return false;
   }
 
   bool SameDiskAccepted(CommandContext& context) {
@@ -301,9 +354,13 @@ class RecoverCommand final : public Command {
   }
 
   bool PlanJobs(CommandContext& context, std::vector<JobPlan>* plans) {
-    std::vector<std::string> wanted = paths_;
-    if (wanted.empty()) wanted.emplace_back();
-    for (const std::string& text : wanted) {
+    if (paths_.empty()) {
+      // Everything analyze lists: the volume root, the lost folders and Lost&Found.
+      for (TreeNode top : tree_.Children(kNoNode))
+        AddEntry(plans, destinationRoot_, 0, false, RecoverySelectionEntry::Folder(top));
+      return true;
+    }
+    for (const std::string& text : paths_) {
       ResolvedPath resolved = ResolveTreePath(tree_, store_, storeLock_, text);
       if (!resolved.found) {
         FailCommand(context, "\"" + text +
@@ -341,7 +398,8 @@ class RecoverCommand final : public Command {
   }
 
   // Makes the job's destination and runs the job to its end. False ends the command.
-  bool RunJob(CommandContext& context, DeviceNode& node, JobPlan& plan, RecoveryReport& report) {
+  bool RunJob(CommandContext& context, DeviceNode& node, JobPlan& plan, RecoveryReport& report,
+              WrittenFiles& written) {
     OperationLog folderLog;
     bool skipped = false;
     bool stopped = false;
@@ -349,7 +407,7 @@ class RecoverCommand final : public Command {
     if (!CreateFolderPath(plan.destination, kMaxPathBytes, true, &skipped, &stopped, &replacement,
                           &folderLog, destinationRoot_.size())) {
       folderLog.Show();
-      report.AddFailure();
+      report.RecoveryFailed(plan.destination);
       return false;
     }
     if (skipped || stopped) return false;
@@ -368,27 +426,24 @@ class RecoverCommand final : public Command {
     if (!replaceChar_.empty()) job->replacementCharacter = replaceChar_[0];
     job->storeLock = &storeLock_;
     job->listener = &report;
+    job->skipOverwritten = skipOverwritten_;
+    job->writtenFiles = &written;
     running_.store(1);
     std::thread worker;
     if (!StartRecoveryJob(std::move(job), &worker)) {
       FailCommand(context, "cannot start the recovery thread");
-      report.AddFailure();
+      report.RecoveryFailed(plan.destination);
       return false;
     }
     worker.join();
     return true;
   }
 
-  void WriteSummary(CommandContext& context, const RecoveryReport& report, double seconds) {
-    const double megabytes = static_cast<double>(report.Bytes()) / 1e6;
-    char line[160];
-    std::snprintf(line, sizeof line,
-                  "%llu files written, %llu bytes, %llu failures, %.3f s, %.1f MB/s\n",
-                  static_cast<unsigned long long>(report.Files()),
-                  static_cast<unsigned long long>(report.Bytes()),
-                  static_cast<unsigned long long>(report.Failures()), seconds,
-                  seconds > 0 ? megabytes / seconds : 0.0);
-    context.out << line << "Recovered files are in " << destinationRoot_ << '\n';
+  void WriteSummary(CommandContext& context, const RecoveryTally& tally) {
+    context.out << tally.SummaryLine() << '\n';
+    // Only where something was written is there anything to find.
+    if (tally.FilesWritten() > 0)
+      context.out << "Recovered files are in " << PrintableName(destinationRoot_) << '\n';
     context.out.flush();
   }
 
@@ -401,6 +456,7 @@ class RecoverCommand final : public Command {
   std::string onExists_ = "ask";
   std::string replaceChar_;
   bool yes_ = false;
+  bool skipOverwritten_ = false;
 
   std::string destinationRoot_;
   ItemStore store_;

@@ -1,5 +1,6 @@
 #include "core/recovery_writer.h"
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -186,6 +187,7 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
   if (name.empty()) return false;
   switch (FixBrokenName(name, job_.replacementCharacter)) {
     case NameFix::kSkip:
+      ReportSkipped(path + name, record);
       return true;
     case NameFix::kSkipAll:
       stopped_ = true;
@@ -204,15 +206,18 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
   }
 
   std::string full = path + name;
-  bool renamed = false;
-  bool existed = false;
-  std::string newPath;
-  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes, &existed)) return true;
-  if (renamed) {
-    full = std::move(newPath);
-  } else if (existed && platform::IsSymbolicLink(full)) {
-    // Replacing means a new file under this name, never writing through the link.
-    platform::RemoveFile(full);
+  std::string takenBy;
+  const bool taken =
+      record.deleted && analyzer_.DataTakenByLiveFile(record.location, record.size, &takenBy);
+  if (taken && job_.skipOverwritten) {
+    if (log_ != nullptr)
+      log_->AddFormatLine(OperationLog::kWarning, strings::kDataTakenSkippedFormat, full.c_str());
+    ReportSkipped(full, record);
+    return true;
+  }
+  if (!ChooseTarget(full)) {
+    ReportSkipped(full, record);
+    return true;
   }
   if (StopRequestedNow()) return true;
 
@@ -220,18 +225,95 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
     job_.notifySink->Send(kMsgRecoveringFile, reinterpret_cast<uintptr_t>(full.c_str()), 0);
 
   const ItemLocation before = record.location;
-  job_.fileBytesWritten = RecoveryContext::kUnknownBytes;
+  job_.ResetFileReport();
+  if (taken) {
+    job_.fileDataTaken = true;
+    job_.fileTakenBy = takenBy;
+  }
+  const auto started = std::chrono::steady_clock::now();
   bool ok =
       analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_, log_);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (!(record.location == before)) StoreLocation(folder, index, record);
+
+  RecoveryOutcome outcome = OutcomeOf(ok, record.size, full);
+  outcome.writeSeconds = seconds;
+  if (job_.fileDataTaken) LogDataTaken(full, outcome.takenBy);
+  // A partial file keeps the time of its writing, so that it is never taken for the whole one.
   // Linux keeps no creation time that could be set; the modification time is.
-  if (ok) platform::SetFileModifiedTime(full, record.modified);
-  if (job_.listener != nullptr) {
-    uint64_t bytes = job_.fileBytesWritten;
-    if (bytes == RecoveryContext::kUnknownBytes) bytes = SizeOnDisk(full);
-    job_.listener->FileRecovered(full, bytes, ok);
-  }
+  if (outcome.Whole() || outcome.kind == RecoveryOutcome::Kind::kBadSectors)
+    platform::SetFileModifiedTime(full, record.modified);
+  if (job_.writtenFiles != nullptr) job_.writtenFiles->Add(full);
+  if (job_.listener != nullptr) job_.listener->FileRecovered(full, outcome);
   return ok;
+}
+
+bool RecoveryWriter::ChooseTarget(std::string& full) {
+  if (job_.writtenFiles != nullptr && job_.writtenFiles->Contains(full)) {
+    // Never replace what this run wrote, whatever the policy says.
+    std::string free;
+    if (!MakeCopyName(full, &free, kMaxPathBytes)) {
+      if (log_ != nullptr)
+        log_->AddFormatLine(OperationLog::kError, strings::kNoUniqueNameFormat, full.c_str());
+      return false;
+    }
+    if (log_ != nullptr)
+      log_->AddFormatLine(OperationLog::kWarning, strings::kWrittenThisRunFormat, full.c_str(),
+                          free.c_str());
+    full = std::move(free);
+    return true;
+  }
+  bool renamed = false;
+  std::string newPath;
+  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes)) return false;
+  // Replacing makes a new file under this name (the output unlinks the old one first).
+  if (renamed) full = std::move(newPath);
+  return true;
+}
+
+RecoveryOutcome RecoveryWriter::OutcomeOf(bool ok, uint64_t size, const std::string& full) const {
+  using Kind = RecoveryOutcome::Kind;
+  RecoveryOutcome outcome;
+  outcome.expectedBytes = size;
+  uint64_t bytes = job_.fileBytesWritten;
+  if (bytes == RecoveryContext::kUnknownBytes) bytes = SizeOnDisk(full);
+  outcome.bytes = bytes + job_.fileStreamBytes;
+  outcome.badSectors = job_.fileBadSectors;
+  outcome.takenBy = job_.fileTakenBy;
+  // A file that followed another file's data is that file's length: overwritten says more
+  // than short.
+  const bool stopped = bytes < size && StopRequested(job_.stop);
+  if (!ok)
+    outcome.kind = Kind::kFailed;
+  else if (stopped)
+    outcome.kind = Kind::kStopped;
+  else if (job_.fileDataTaken)
+    outcome.kind = Kind::kOverwritten;
+  else if (bytes < size)
+    outcome.kind = Kind::kShort;
+  else if (job_.fileBadSectors > 0)
+    outcome.kind = Kind::kBadSectors;
+  else
+    outcome.kind = Kind::kOk;
+  return outcome;
+}
+
+void RecoveryWriter::LogDataTaken(const std::string& full, const std::string& takenBy) {
+  if (log_ == nullptr) return;
+  if (takenBy.empty())
+    log_->AddFormatLine(OperationLog::kWarning, strings::kDataTakenFormat, full.c_str());
+  else
+    log_->AddFormatLine(OperationLog::kWarning, strings::kDataTakenByFormat, full.c_str(),
+                        PrintableName(takenBy).c_str());
+}
+
+void RecoveryWriter::ReportSkipped(const std::string& full, const FileRecord& record) {
+  if (job_.listener == nullptr) return;
+  RecoveryOutcome outcome;
+  outcome.kind = RecoveryOutcome::Kind::kSkipped;
+  outcome.expectedBytes = record.size;
+  job_.listener->FileRecovered(full, outcome);
 }
 
 int RunRecoveryJob(std::unique_ptr<RecoveryContext> job) {

@@ -44,13 +44,23 @@ std::string StreamPath(const std::string& path, std::span<const uint8_t> utf16Na
   return path + ":" + name;
 }
 
+// Named streams the file system keeps for itself: their names start with '$'.
+bool IsSystemStream(std::span<const uint8_t> utf16Name) {
+  return utf16Name.size() >= 2 && utf16Name[0] == '$' && utf16Name[1] == 0;
+}
+
+uint64_t StreamBytesOnDisk(const std::string& path) {
+  uint64_t bytes = 0;
+  return platform::FileSizeOf(path, &bytes) == 0 ? bytes : 0;
+}
+
 }  // namespace
 
 bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attribute* attribute,
                             const AttributeName& name, RecoveryContext& context,
                             OperationLog* log) {
   platform::OutputFile file;
-  if (uint32_t error = file.CreateOrReplace(path); error != kSuccess) {
+  if (uint32_t error = file.CreateFresh(path); error != kSuccess) {
     if (log != nullptr)
       log->AddFormat(OperationLog::kWarning, ntfs_texts::kCantCreateFileFormat, path.c_str());
     LogSystemError(log, OperationLog::kWarning, error);
@@ -92,7 +102,7 @@ bool MftRecord::WriteFileData(const std::string& path, bool recoverStreams,
   {
     // The file exists even when the record has no data at all.
     platform::OutputFile file;
-    uint32_t error = file.CreateOrReplace(path);
+    uint32_t error = file.CreateFresh(path);
     if (error == kSuccess) error = file.Close();
     if (error != kSuccess) {
       if (log != nullptr)
@@ -108,7 +118,7 @@ bool MftRecord::WriteFileData(const std::string& path, bool recoverStreams,
     // A record that contradicts itself while its streams are walked: the file is not recovered.
     ok = false;
   }
-  if (!ok) platform::RemoveFile(path);
+  // A failed file keeps what was written: part of a file is worth having, and its line says so.
   return ok;
 }
 
@@ -120,6 +130,8 @@ bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
   auto writeOne = [&](std::span<const uint8_t> nameBytes, const Attribute* attribute) {
     const bool named = !nameBytes.empty();
     if (named && !recoverStreams) return true;
+    // The file system's own streams ($BadClus:$Bad spans the volume) are no user's data.
+    if (named && IsSystemStream(nameBytes)) return true;
     auto namedFailure = [&] {
       if (log != nullptr) log->AddId(OperationLog::kWarning, strings::kIdCantRecoverStreams);
       return false;
@@ -132,7 +144,10 @@ bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
     const bool sized = attribute != nullptr
                            ? AttributeSizes(*attribute, &dataSize, &allocatedSize)
                            : GetAttributeSize(kAttrData, name, &dataSize, &allocatedSize);
-    if (sized && WriteStream(target, dataSize, attribute, name, context, log)) return true;
+    if (sized && WriteStream(target, dataSize, attribute, name, context, log)) {
+      if (named) context.fileStreamBytes += StreamBytesOnDisk(target);
+      return true;
+    }
     if (named) return namedFailure();
     ok = false;
     return false;

@@ -53,6 +53,23 @@ bool IsSymbolicLink(const std::string& path) {
   return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+uint32_t FileIdentityOf(const std::string& path, FileIdentity* identity) {
+  struct stat st {};
+  if (path.empty()) return kErrFileNotFound;
+  if (lstat(path.c_str(), &st) != 0) return LastError();
+  identity->device = static_cast<uint64_t>(st.st_dev);
+  identity->inode = static_cast<uint64_t>(st.st_ino);
+  return 0;
+}
+
+uint32_t FileSizeOf(const std::string& path, uint64_t* bytes) {
+  struct stat st {};
+  if (path.empty()) return kErrFileNotFound;
+  if (stat(path.c_str(), &st) != 0) return LastError();
+  *bytes = static_cast<uint64_t>(st.st_size);
+  return 0;
+}
+
 uint32_t MakeDirectory(const std::string& path) {
   if (path.empty()) return kErrPathNotFound;
   if (mkdir(path.c_str(), kNewFolderMode) == 0) return 0;

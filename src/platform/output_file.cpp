@@ -37,6 +37,15 @@ uint32_t OutputFile::CreateOrReplace(const std::string& path) {
   return Open(path, O_TRUNC | O_NOFOLLOW);
 }
 
+uint32_t OutputFile::CreateFresh(const std::string& path) {
+  if (!path.empty() && unlink(path.c_str()) != 0 && errno != ENOENT) {
+    const uint32_t error = errno == EISDIR ? kErrAccessDenied : LastError();
+    Close();
+    return error;
+  }
+  return Open(path, O_EXCL | O_NOFOLLOW);
+}
+
 uint32_t OutputFile::CreateNew(const std::string& path) {
   return Open(path, O_EXCL);
 }

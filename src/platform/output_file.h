@@ -22,6 +22,10 @@ class OutputFile {
   // files must land where their name says. Closes a file this object already held. Returns 0 or
   // an error code.
   uint32_t CreateOrReplace(const std::string& path);
+  // Creates a new file in place of whatever had that name: an existing name is unlinked first
+  // (a hard link or a symbolic link put there never leads the writing to another file), then
+  // the file is created exclusively. Not for block devices.
+  uint32_t CreateFresh(const std::string& path);
   // Creates the file only when no file of that name exists (80 when one does).
   uint32_t CreateNew(const std::string& path);
 
