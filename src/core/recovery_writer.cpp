@@ -265,10 +265,17 @@ bool RecoveryWriter::ChooseTarget(std::string& full) {
     return true;
   }
   bool renamed = false;
+  bool existed = false;
   std::string newPath;
-  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes)) return false;
-  // Replacing makes a new file under this name (the output unlinks the old one first).
-  if (renamed) full = std::move(newPath);
+  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes, &existed))
+    return false;
+  if (renamed) {
+    full = std::move(newPath);
+  } else if (platform::IsRegularFileOrLink(full)) {
+    // Replacing means a new file under this name: a hard link or a symbolic link placed here
+    // must never lead the writing to a file outside the destination.
+    platform::RemoveFile(full);
+  }
   return true;
 }
 

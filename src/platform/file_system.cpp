@@ -48,6 +48,11 @@ bool IsDirectory(const std::string& path) {
   return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFileOrLink(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && lstat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode));
+}
+
 bool IsSymbolicLink(const std::string& path) {
   struct stat st {};
   return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);

@@ -11,6 +11,8 @@ namespace orvande::platform {
 bool PathExists(const std::string& path);
 // True when the path names a folder (following symbolic links).
 bool IsDirectory(const std::string& path);
+// True when the path itself is a regular file or a symbolic link (not followed).
+bool IsRegularFileOrLink(const std::string& path);
 // True when the path itself is a symbolic link (not followed).
 bool IsSymbolicLink(const std::string& path);
 // Which file a name stands for (not following a symbolic link): equal for two names of one file.

@@ -1,6 +1,7 @@
 #include "platform/output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,8 +39,13 @@ uint32_t OutputFile::CreateOrReplace(const std::string& path) {
 }
 
 uint32_t OutputFile::CreateFresh(const std::string& path) {
-  if (!path.empty() && unlink(path.c_str()) != 0 && errno != ENOENT) {
-    const uint32_t error = errno == EISDIR ? kErrAccessDenied : LastError();
+  struct stat st {};
+  if (path.empty() || lstat(path.c_str(), &st) != 0) return Open(path, O_EXCL | O_NOFOLLOW);
+  // Only files and links are replaced by unlinking; a device or a pipe named on purpose is
+  // written to as it stands, and a folder is refused by the open.
+  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return Open(path, O_TRUNC | O_NOFOLLOW);
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+    const uint32_t error = LastError();
     Close();
     return error;
   }

@@ -22,9 +22,10 @@ class OutputFile {
   // files must land where their name says. Closes a file this object already held. Returns 0 or
   // an error code.
   uint32_t CreateOrReplace(const std::string& path);
-  // Creates a new file in place of whatever had that name: an existing name is unlinked first
+  // Creates a new file in place of an existing file or link of that name: it is unlinked first
   // (a hard link or a symbolic link put there never leads the writing to another file), then
-  // the file is created exclusively. Not for block devices.
+  // the file is created exclusively. Anything else of that name (a device, a pipe) is opened for
+  // writing as CreateOrReplace does; it is never unlinked.
   uint32_t CreateFresh(const std::string& path);
   // Creates the file only when no file of that name exists (80 when one does).
   uint32_t CreateNew(const std::string& path);

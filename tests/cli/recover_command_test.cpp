@@ -256,7 +256,7 @@ TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
                                                    "Pictures/Holiday 2003/mountain view.jpg",
                                                    "Projects/_UILD.LOG"}));
   EXPECT_NE(
-      o.out.find("ok     9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
+      o.out.find("ok          9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
       std::string::npos)
       << o.out;
   EXPECT_NE(o.out.find("5 files written, 16388 bytes, 0 failures, "), std::string::npos) << o.out;
@@ -267,11 +267,15 @@ TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace)
   auto o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--structure", "--all-files",
                             "Pictures/Holiday 2003", "./Documents/Quarterly Report 2004.txt",
                             "Projects/"});
-  ASSERT_EQ(o.exitCode, 1);  // ?UILD.LOG needs a new first character and nobody can answer
-  EXPECT_NE(o.err.find("--replace-char"), std::string::npos) << o.err;
+  // Nobody can be asked for ?UILD.LOG's first character: it becomes '_', with a warning.
+  ASSERT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_NE(o.err.find("WARNING: The name \"?UILD.LOG\""), std::string::npos) << o.err;
   EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/Quarterly Report 2004.txt",
                                                    "Pictures/Holiday 2003/beach sunset.jpg",
-                                                   "Pictures/Holiday 2003/mountain view.jpg"}));
+                                                   "Pictures/Holiday 2003/mountain view.jpg",
+                                                   "Projects/Orvande Notes/design notes for the "
+                                                   "recovery engine.txt",
+                                                   "Projects/_UILD.LOG"}));
 
   fs::remove_all(out_);
   o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Pictures/Holiday 2003",
@@ -287,18 +291,21 @@ TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace)
             std::string::npos);
 }
 
-TEST_F(RecoverSampleTest, ExistingFilesWithoutATerminalNeedTheOption) {
+TEST_F(RecoverSampleTest, ExistingFilesWithoutATerminalAreKeptAndTheNewOnesRenamed) {
   ASSERT_EQ(RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"})
                 .exitCode,
             0);
   auto o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"});
-  EXPECT_EQ(o.exitCode, 1);
-  EXPECT_NE(o.err.find("--on-exists replace|skip|rename"), std::string::npos) << o.err;
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_NE(o.err.find("WARNING: File \"" + (out_ / "old draft.txt").string() + "\" exists."),
+            std::string::npos)
+      << o.err;
+  EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 001].txt"));
 
   o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt",
                        "--on-exists", "rename"});
   EXPECT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 001].txt"));
+  EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 002].txt"));
 
   for (const char* bad : {"?", "/", "ab", ""}) {
     o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--replace-char", bad});
@@ -353,18 +360,28 @@ TEST(RecoverPrompter, TerminalAnswersAndRememberedAllAnswers) {
   EXPECT_EQ(answer.symbol, '_');
   EXPECT_NE(err.str().find("Please enter valid symbol."), std::string::npos) << err.str();
 
-  // Options answer without asking; "ask" without a terminal stops the job and says why.
+  // Options answer without asking; without a terminal "ask" renames and the unknown character
+  // becomes '_', each said once as a warning, and the run goes on.
   StopFlag stop{0};
   CliPrompter silent(err, nullptr);
   silent.SetRecoveryAnswers({RecoveryAnswers::OnExists::kRename, 'Q', &stop});
   EXPECT_EQ(silent.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kAutoRenameAll);
   EXPECT_EQ(silent.AskBrokenFileName("?X").symbol, 'Q');
   EXPECT_FALSE(silent.UnansweredQuestion());
-  silent.SetRecoveryAnswers({RecoveryAnswers::OnExists::kAsk, 0, &stop});
-  EXPECT_EQ(silent.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kSkipAll);
-  EXPECT_EQ(stop.load(), 1);
-  ASSERT_TRUE(silent.UnansweredQuestion());
-  EXPECT_NE(silent.UnansweredQuestion()->find("--on-exists"), std::string::npos);
+  std::ostringstream log;
+  CliPrompter batch(log, nullptr);
+  batch.SetRecoveryAnswers({RecoveryAnswers::OnExists::kAsk, 0, &stop});
+  EXPECT_EQ(batch.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kAutoRenameAll);
+  EXPECT_EQ(batch.ConfirmFileReplace("/out/b.txt"), ReplaceAnswer::kAutoRenameAll);
+  const BrokenNameAnswer broken = batch.AskBrokenFileName("?X");
+  EXPECT_EQ(broken.action, BrokenNameAnswer::kRename);
+  EXPECT_TRUE(broken.changeAll);
+  EXPECT_EQ(broken.symbol, '_');
+  EXPECT_EQ(stop.load(), 0);
+  EXPECT_FALSE(batch.UnansweredQuestion());
+  EXPECT_NE(log.str().find("WARNING: File \"/out/a.txt\" exists."), std::string::npos);
+  EXPECT_EQ(log.str().find("/out/b.txt"), std::string::npos) << "one warning for the choice";
+  EXPECT_NE(log.str().find("WARNING: The name \"?X\""), std::string::npos);
 }
 
 TEST(RecoverOutputDevice, ImageFilesAndUnknownPlacesAreNotTheSourceDevice) {

@@ -86,6 +86,8 @@ class RecoveryWriterTest : public ::testing::Test {
   }
 
   static constexpr uint32_t kRootId = 1;
+  // No longer than the shortest "data@<position>" the analyzer writes, so every file is whole.
+  static constexpr uint64_t kFileSize = 7;
 
   TreeNode AddFolder(TreeNode parent, std::string_view name, uint32_t id, bool deleted) {
     auto* folder = new FolderItem(id);
@@ -102,7 +104,7 @@ class RecoveryWriterTest : public ::testing::Test {
                uint64_t position = 100) {
     FolderRef folder = store_.FindRef(folderId);
     ASSERT_TRUE(folder);
-    folder->AddFile(id, ItemLocation(0, position, deleted ? 1 : 0), name.c_str(), 10, kSomeTime,
+    folder->AddFile(id, ItemLocation(0, position, deleted ? 1 : 0), name.c_str(), kFileSize, kSomeTime,
                     kSomeTime + id * 10000000ull, deleted ? 1 : 0);
   }
 
