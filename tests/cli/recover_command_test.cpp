@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -225,6 +226,117 @@ TEST_P(RecoverCorpusTest, EveryFileComesBackAsTheManifestAndTheWalkSay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, RecoverCorpusTest, ::testing::Values("fat12", "fat16", "fat32"));
+
+// One line of recover's output: "LABEL BYTES PATH".
+struct RecoveredLine {
+  std::string label;
+  uint64_t bytes = 0;
+  std::string path;
+};
+
+std::vector<RecoveredLine> RecoveredLines(const std::string& out) {
+  std::vector<RecoveredLine> lines;
+  std::istringstream stream(out);
+  for (std::string line; std::getline(stream, line);) {
+    std::istringstream fields(line);
+    RecoveredLine parsed;
+    std::string bytes;
+    if (!(fields >> parsed.label >> bytes)) continue;
+    if (parsed.label == "bad-sectors" && !(fields >> bytes)) continue;
+    if (bytes.empty() || !std::isdigit(static_cast<unsigned char>(bytes[0]))) continue;
+    parsed.bytes = std::stoull(bytes);
+    fields.get();
+    std::getline(fields, parsed.path);
+    if (parsed.path.empty()) continue;
+    lines.push_back(parsed);
+  }
+  return lines;
+}
+
+// Without PATH every deleted file analyze lists is written, under the root, the lost folders and
+// Lost&Found alike; each once; and each line says what is on disk.
+class RecoverEverythingTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RecoverEverythingTest, WritesEveryListedDeletedFileOnceAndSaysWhatIsOnDisk) {
+  const CorpusImage& corpus = test::LoadCorpusImage(GetParam());
+  test::TempFolder folder("orvande-recover-all-" + GetParam() + "-");
+  auto listing = RunCliInProcess({"analyze", corpus.imagePath, "--json"});
+  ASSERT_EQ(listing.exitCode, 0) << listing.err;
+  size_t deleted = 0;
+  const Json parsed = Json::parse(listing.out);
+  for (const Json& item : parsed["items"])
+    if (item["type"] == "file" && item["deleted"] == true) ++deleted;
+
+  const std::string out = (folder.Path() / "out").string();
+  auto run = RunCliInProcess({"recover", corpus.imagePath, "--out", out});
+  const std::vector<RecoveredLine> lines = RecoveredLines(run.out);
+  size_t written = 0;
+  std::set<std::string> paths;
+  for (const RecoveredLine& line : lines) {
+    SCOPED_TRACE(line.path);
+    EXPECT_TRUE(paths.insert(line.path).second) << "written twice";
+    if (line.label == "skipped") continue;
+    ++written;
+    ASSERT_TRUE(fs::is_regular_file(line.path));
+    EXPECT_EQ(fs::file_size(line.path), line.bytes);
+  }
+  EXPECT_EQ(written, deleted) << run.out;
+  size_t onDisk = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(out)) onDisk += entry.is_regular_file();
+  EXPECT_EQ(onDisk, written);
+  EXPECT_NE(run.out.find(std::to_string(written) + " files written, "), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, RecoverEverythingTest,
+                         ::testing::ValuesIn(test::CorpusImageNames()));
+
+// Deleted files whose first cluster a later file took: written as described with a warning, or
+// left out with --skip-overwritten, and counted either way.
+TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
+  const CorpusImage& corpus = test::LoadCorpusImage("fat12");
+  test::TempFolder folder("orvande-recover-overwritten-");
+  for (const bool skip : {false, true}) {
+    SCOPED_TRACE(skip);
+    const std::string out = (folder.Path() / (skip ? "skip" : "keep")).string();
+    std::vector<std::string> args{"recover", corpus.imagePath, "--out", out, "DOCS"};
+    if (skip) args.push_back("--skip-overwritten");
+    auto run = RunCliInProcess(args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::string partial = out + "/DOCS/_ARTIAL.TXT";
+    EXPECT_EQ(fs::exists(partial), !skip);
+    EXPECT_NE(run.out.find((skip ? "skipped     0 " : "overwritten 1024 ") + partial + "\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(skip ? " 1 skipped, 0 overwritten, " : " 0 skipped, 1 overwritten, "),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("WARNING: \"" + partial + "\": its data is in use by live data now"),
+              std::string::npos)
+        << run.err;
+  }
+}
+
+// Bad usage and a destination that cannot be made are told before any analysis.
+TEST(RecoverDestination, EmptyOrUnmakeableDestinationFailsFirst) {
+  const CorpusImage& corpus = test::LoadCorpusImage("fat12");
+  test::TempFolder folder("orvande-recover-destination-");
+  std::ofstream(folder.Path() / "file") << "x";
+  struct Case {
+    std::string out;
+    int exitCode;
+    std::string message;
+  };
+  for (const Case& c : {Case{"", 2, "--out"}, Case{"  ", 2, "--out"},
+                        Case{(folder.Path() / "file" / "below").string(), 1,
+                             "cannot make the destination folder"}}) {
+    SCOPED_TRACE(c.out);
+    auto run = RunCliInProcess({"recover", corpus.imagePath, "--out", c.out});
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("files written"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Recovered files are in"), std::string::npos);
+  }
+}
 
 class RecoverSampleTest : public ::testing::Test {
  protected:
