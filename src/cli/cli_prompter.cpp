@@ -78,6 +78,7 @@ void CliPrompter::SetRecoveryAnswers(const RecoveryAnswers& answers) {
   std::lock_guard<std::mutex> hold(lock_);
   answers_ = answers;
   rememberedReplace_.reset();
+  batchSymbolChosen_ = false;
   unanswered_.reset();
 }
 
@@ -159,10 +160,13 @@ BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
     return answer;
   }
   if (in_ == nullptr) {
-    Warn("The name \"" + std::string(name) +
+    // Said once for the run; every job of the run takes the same character.
+    if (!batchSymbolChosen_)
+      Warn("The name \"" + std::string(name) +
          "\" has a character that could not be read and there is no terminal to ask for a new "
          "name, so it becomes '" + std::string(1, kBatchReplaceChar) +
          "' in this and every later name (choose another with --replace-char C).");
+    batchSymbolChosen_ = true;
     answer.action = BrokenNameAnswer::kRename;
     answer.newName = std::string(name);
     answer.changeAll = true;

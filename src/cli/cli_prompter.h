@@ -51,6 +51,7 @@ class CliPrompter final : public Prompter {
   // An "all" answer given once holds for the later jobs of the same command.
   std::optional<ReplaceAnswer> rememberedReplace_;
   std::optional<std::string> unanswered_;
+  bool batchSymbolChosen_ = false;
 
   mutable std::mutex lock_;
   std::ostream& err_;

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "app/recovery_tally.h"
+#include "app/tree_selection.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/cli_prompter.h"
 #include "cli/interrupt_scope.h"
@@ -30,6 +31,7 @@
 #include "core/recovery_outcome.h"
 #include "core/recovery_writer.h"
 #include "core/written_files.h"
+#include "fat/fat_analyzer.h"
 #include "core/safe_names.h"
 #include "platform/file_system.h"
 #include "support/operation_log.h"
@@ -100,58 +102,6 @@ class RecoveryReport final : public RecoveryListener {
   bool pipeClosed_ = false;
 };
 
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t slash = path.find('/', start);
-    if (slash == std::string::npos) slash = path.size();
-    if (slash > start) parts.push_back(path.substr(start, slash - start));
-    start = slash + 1;
-  }
-  return parts;
-}
-
-std::string NormalisedPath(std::string path) {
-  while (path.rfind("./", 0) == 0) path.erase(0, 2);
-  while (!path.empty() && path.back() == '/') path.pop_back();
-  if (path == ".") path.clear();
-  return path;
-}
-
-TreeNode VolumeRoot(const FolderTree& tree) {
-  for (TreeNode node : tree.Children(kNoNode)) {
-    if (tree.Text(node) == ".") return node;
-  }
-  return kNoNode;
-}
-
-// The nodes one level below `parent` in path terms: the top level sees through the volume root.
-std::vector<TreeNode> PathChildren(const FolderTree& tree, TreeNode parent) {
-  if (parent != kNoNode) return tree.Children(parent);
-  std::vector<TreeNode> level;
-  for (TreeNode node : tree.Children(kNoNode)) {
-    if (tree.Text(node) == ".") {
-      std::vector<TreeNode> inside = tree.Children(node);
-      level.insert(level.end(), inside.begin(), inside.end());
-    } else {
-      level.push_back(node);
-    }
-  }
-  return level;
-}
-
-// Depth first, so that of several folders with one path the first in tree order is taken.
-TreeNode FindFolder(const FolderTree& tree, TreeNode parent, const std::vector<std::string>& parts,
-                    size_t depth) {
-  if (depth == parts.size()) return parent;
-  for (TreeNode child : PathChildren(tree, parent)) {
-    if (tree.Text(child) != parts[depth]) continue;
-    if (TreeNode found = FindFolder(tree, child, parts, depth + 1); found != kNoNode) return found;
-  }
-  return kNoNode;
-}
-
 // The folders from the volume root down to node (inclusive), as safe names each ending in '/'.
 std::string StructurePath(const FolderTree& tree, TreeNode node) {
   std::vector<std::string> names;
@@ -198,6 +148,9 @@ class RecoverCommand final : public Command {
         "Write deleted (or, with --all-files, all) files of the volume in SOURCE into DIR");
     sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
     sub->add_option("PATH", paths_, "Folders or files to recover, as analyze prints them");
+    sub->add_option("--id", ids_, "Recover the folder or file with this id of analyze --json")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     sub->add_option("--out", output_, "Destination folder (made when missing)")
         ->required()
         ->check([](const std::string& text) -> std::string {
@@ -241,6 +194,7 @@ class RecoverCommand final : public Command {
     OperationLog log;
     std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
     if (!analyzer) return kExitFailed;
+    ignoreCase_ = dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr;
     InterruptScope interrupt(stop_);
     if (!Analyse(context, *analyzer, log)) return StopExitCode(kExitFailed);
     analyzer.reset();
@@ -354,34 +308,45 @@ class RecoverCommand final : public Command {
   }
 
   bool PlanJobs(CommandContext& context, std::vector<JobPlan>* plans) {
-    if (paths_.empty()) {
+    if (paths_.empty() && ids_.empty()) {
       // Everything analyze lists: the volume root, the lost folders and Lost&Found.
-      for (TreeNode top : tree_.Children(kNoNode))
-        AddEntry(plans, destinationRoot_, 0, false, RecoverySelectionEntry::Folder(top));
+      AddChosen(plans, ChooseEverything(tree_), /*keepPlace=*/false);
       return true;
     }
     for (const std::string& text : paths_) {
-      ResolvedPath resolved = ResolveTreePath(tree_, store_, storeLock_, text);
-      if (!resolved.found) {
-        FailCommand(context, "\"" + text +
+      ChosenItems chosen = ChooseByPath(tree_, store_, storeLock_, text, ignoreCase_);
+      if (chosen.Empty()) {
+        FailCommand(context, "\"" + PrintableName(text) +
                                  "\" is neither a folder nor a file of the volume (paths are "
                                  "as analyze prints them)");
         return false;
       }
-      if (resolved.folderNode != kNoNode) {
-        std::string destination = destinationRoot_;
-        if (structure_) destination += StructurePath(tree_, tree_.Parent(resolved.folderNode));
-        AddEntry(plans, destination, 0, false, RecoverySelectionEntry::Folder(resolved.folderNode));
-      } else {
-        std::string destination = destinationRoot_;
-        if (structure_) destination += StructurePath(tree_, resolved.parentNode);
-        for (uint32_t id : resolved.fileIds) {
-          AddEntry(plans, destination, resolved.parentFolderId, true,
-                   RecoverySelectionEntry::File(id, resolved.fileName));
-        }
+      AddChosen(plans, chosen, structure_);
+    }
+    for (uint32_t id : ids_) {
+      ChosenItems chosen = ChooseById(tree_, store_, storeLock_, id);
+      if (chosen.Empty()) {
+        FailCommand(context, "no folder or file has the id " + std::to_string(id) +
+                                 " (ids are those of analyze --json)");
+        return false;
       }
+      AddChosen(plans, chosen, structure_);
     }
     return true;
+  }
+
+  void AddChosen(std::vector<JobPlan>* plans, const ChosenItems& chosen, bool keepPlace) {
+    for (TreeNode folder : chosen.folders) {
+      std::string destination = destinationRoot_;
+      if (keepPlace) destination += StructurePath(tree_, tree_.Parent(folder));
+      AddEntry(plans, destination, 0, false, RecoverySelectionEntry::Folder(folder));
+    }
+    for (const ChosenFile& file : chosen.files) {
+      std::string destination = destinationRoot_;
+      if (keepPlace) destination += StructurePath(tree_, file.folderNode);
+      AddEntry(plans, destination, file.folderId, true,
+               RecoverySelectionEntry::File(file.fileId, file.name));
+    }
   }
 
   static void AddEntry(std::vector<JobPlan>* plans, const std::string& destination,
@@ -457,6 +422,8 @@ class RecoverCommand final : public Command {
   std::string replaceChar_;
   bool yes_ = false;
   bool skipOverwritten_ = false;
+  std::vector<uint32_t> ids_;
+  bool ignoreCase_ = false;  // FAT names match without regard to case
 
   std::string destinationRoot_;
   ItemStore store_;
@@ -468,37 +435,6 @@ class RecoverCommand final : public Command {
 };
 
 }  // namespace
-
-ResolvedPath ResolveTreePath(const FolderTree& tree, const ItemStore& store,
-                             ReadWriteLock& storeLock, const std::string& path) {
-  ResolvedPath resolved;
-  resolved.path = NormalisedPath(path);
-  std::vector<std::string> parts = SplitPath(resolved.path);
-  if (parts.empty()) {
-    resolved.folderNode = VolumeRoot(tree);
-    resolved.found = resolved.folderNode != kNoNode;
-    return resolved;
-  }
-  if (TreeNode folder = FindFolder(tree, kNoNode, parts, 0); folder != kNoNode) {
-    resolved.folderNode = folder;
-    resolved.found = true;
-    return resolved;
-  }
-  resolved.fileName = parts.back();
-  parts.pop_back();
-  TreeNode parent = parts.empty() ? VolumeRoot(tree) : FindFolder(tree, kNoNode, parts, 0);
-  if (parent == kNoNode) return resolved;
-  FolderRef folder = store.FindRef(tree.Data(parent));
-  if (!folder) return resolved;
-  ReadLockGuard hold(storeLock);
-  for (const FileRecord& record : folder->Files()) {
-    if (record.Name() == resolved.fileName) resolved.fileIds.push_back(record.id);
-  }
-  resolved.parentNode = parent;
-  resolved.parentFolderId = folder->Id();
-  resolved.found = !resolved.fileIds.empty();
-  return resolved;
-}
 
 bool OutputOnSourceDevice(const std::string& source, const std::string& outputFolder) {
   uint64_t sourceDevice = 0;

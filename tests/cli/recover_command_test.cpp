@@ -316,6 +316,46 @@ TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
   }
 }
 
+// Choosing by the ids of analyze --json, and by paths that match FAT names without regard to case.
+TEST(RecoverChoosing, ByIdAndByPathWithoutRegardToCase) {
+  const CorpusImage& corpus = test::LoadCorpusImage("fat12");
+  test::TempFolder folder("orvande-recover-choose-");
+  auto listing = RunCliInProcess({"analyze", corpus.imagePath, "--json"});
+  ASSERT_EQ(listing.exitCode, 0);
+  const Json parsed = Json::parse(listing.out);
+  std::map<std::string, std::string> idOf;
+  for (const Json& item : parsed["items"]) idOf[item["path"]] = std::to_string(item["id"].get<uint32_t>());
+  ASSERT_TRUE(idOf.count("DOCS/?ARTIAL.TXT") && idOf.count("CAMERA/?MG_0005.JPG"));
+
+  struct Case {
+    std::vector<std::string> choice;
+    int exitCode;
+    std::vector<std::string> files;
+  };
+  const std::vector<Case> cases = {
+      {{"--id", idOf["DOCS/?ARTIAL.TXT"]}, 0, {"_ARTIAL.TXT"}},
+      {{"--id", idOf["DOCS/?ARTIAL.TXT"], "--id", idOf["CAMERA/?MG_0005.JPG"]},
+       0,
+       {"_ARTIAL.TXT", "_MG_0005.JPG"}},
+      {{"camera/?mg_0005.jpg", "--structure"}, 0, {"CAMERA/_MG_0005.JPG"}},
+      {{"--id", "4000000000"}, 1, {}},
+  };
+  int run = 0;
+  for (const Case& c : cases) {
+    const fs::path out = folder.Path() / std::to_string(run++);
+    std::vector<std::string> args{"recover", corpus.imagePath, "--out", out.string()};
+    args.insert(args.end(), c.choice.begin(), c.choice.end());
+    SCOPED_TRACE(args.back());
+    auto o = RunCliInProcess(args);
+    EXPECT_EQ(o.exitCode, c.exitCode) << o.err;
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(out))
+      if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), out).string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, c.files) << o.out;
+  }
+}
+
 // Bad usage and a destination that cannot be made are told before any analysis.
 TEST(RecoverDestination, EmptyOrUnmakeableDestinationFailsFirst) {
   const CorpusImage& corpus = test::LoadCorpusImage("fat12");
