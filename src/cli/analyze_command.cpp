@@ -19,6 +19,7 @@
 #include "core/folder_tree.h"
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
+#include "core/safe_names.h"
 #include "disk/device_node.h"
 #include "fat/fat_analyzer.h"
 #include "support/operation_log.h"
@@ -88,6 +89,7 @@ struct VolumeFacts {
   uint64_t totalSectors = 0;
   uint32_t bytesPerSector = 0;
   uint32_t bytesPerCluster = 0;
+  bool complete = true;  // false when the analysis was stopped or failed part-way
 };
 
 // One object; each item on a line of its own so that large listings stream out.
@@ -96,7 +98,8 @@ void WriteJson(std::ostream& out, const VolumeFacts& facts, const std::vector<Li
   out << "{\"source\":" << Dump(facts.source) << ",\"file_system\":" << Dump(facts.fileSystem)
       << ",\"total_sectors\":" << facts.totalSectors
       << ",\"bytes_per_sector\":" << facts.bytesPerSector
-      << ",\"bytes_per_cluster\":" << facts.bytesPerCluster << ",\"items\":[";
+      << ",\"bytes_per_cluster\":" << facts.bytesPerCluster
+      << ",\"complete\":" << (facts.complete ? "true" : "false") << ",\"items\":[";
   bool first = true;
   for (const ListedItem& item : items) {
     Json object;
@@ -128,7 +131,7 @@ void WriteText(std::ostream& out, const std::vector<ListedItem>& items) {
     std::snprintf(line, sizeof line, "%c %c %15s %-8s %-19s  ", item.folder ? 'd' : 'f',
                   item.deleted ? 'D' : '-', size.c_str(), probability ? probability : "-",
                   modified.c_str());
-    out << line << item.path << '\n';
+    out << line << PrintableName(item.path) << '\n';
   }
 }
 
@@ -175,8 +178,12 @@ class AnalyzeCommand final : public Command {
     options.reader = reader.get();
     const std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
     if (json_) {
-      VolumeFacts facts{source_, FileSystemName(*analyzer), analyzer->GetTotalSectors(),
-                        analyzer->BytesPerSector(), analyzer->BytesPerCluster()};
+      VolumeFacts facts{source_,
+                        FileSystemName(*analyzer),
+                        analyzer->GetTotalSectors(),
+                        analyzer->BytesPerSector(),
+                        analyzer->BytesPerCluster(),
+                        !StopRequested(&stop) && status == 0};
       WriteJson(context.out, facts, items, LogLines(log));
     } else {
       WriteText(context.out, items);
@@ -184,8 +191,12 @@ class AnalyzeCommand final : public Command {
     context.out.flush();
     log.Show();  // only when it holds a warning or an error
 
-    if (StopRequested(&stop))
-      return FailCommand(context, "analysis stopped; the listing is incomplete");
+    if (!context.out) return FailCommand(context, "cannot write to standard output");
+    if (StopRequested(&stop)) {
+      FailCommand(context, "analysis stopped; the listing is incomplete");
+      const int signal = InterruptScope::CaughtSignal();
+      return signal != 0 ? InterruptScope::ExitCodeFor(signal) : kExitFailed;
+    }
     if (status != 0)
       return FailCommand(context, AnalysisFailedText(status) + "; the listing is incomplete");
     return kExitOk;

@@ -31,6 +31,10 @@ std::string WithoutAccelerator(std::string_view label) {
   return text;
 }
 
+constexpr char kLinuxDeviceAccessHint[] =
+    "Orvande can not open the device for reading. Run orvande-cli as root (sudo), or join the "
+    "\"disk\" group (sudo usermod -aG disk $USER, then log in again).";
+
 }  // namespace
 
 CliPrompter::CliPrompter(std::ostream& err, std::istream* in) : err_(err), in_(in) {}
@@ -38,6 +42,11 @@ CliPrompter::CliPrompter(std::ostream& err, std::istream* in) : err_(err), in_(i
 MessageAnswer CliPrompter::ShowMessage(std::string_view text, std::string_view caption,
                                        MessageIcon /*icon*/, MessageButtons buttons) {
   std::lock_guard<std::mutex> hold(lock_);
+  if (text == strings::kNoDiskAccess) {
+    // The engine's text speaks of administrative rights; on Linux reading a device takes this.
+    err_ << caption << ": " << kLinuxDeviceAccessHint << '\n' << std::flush;
+    return buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kNo;
+  }
   err_ << caption << ": " << WithoutCarriageReturns(text);
   if (buttons == MessageButtons::kOk) {
     err_ << '\n' << std::flush;

@@ -44,10 +44,30 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kRecoverHelp[] =
-    "PATH is a files-tree path as analyze prints it. A folder PATH recovers that folder with its\n"
-    "subfolders, a file PATH that file; no PATH recovers the whole volume (its root folder).\n"
-    "Each file written prints a line \"ok|failed BYTES PATH\", then a summary line follows.\n"
-    "Without --all-files only deleted files of a folder are written.";
+    "PATH is a files-tree path as analyze prints it (on FAT without regard to case); every folder\n"
+    "or file of that path is chosen. --id N chooses by the id of analyze --json. Without PATH and\n"
+    "--id everything analyze lists is written: the volume root, the lost folders $$folder_N\n"
+    "(deleted folders found loose on the volume, whose place is unknown) and Lost&Found (files\n"
+    "found only by their content). Without --all-files only deleted files are written.\n"
+    "\n"
+    "Each file prints a line \"OUTCOME BYTES PATH\", then a summary follows. OUTCOME is ok;\n"
+    "overwritten (live data holds its clusters now: written as described, with a warning);\n"
+    "bad-sectors N (N unreadable sectors written as zeros); short (the volume or the chain ended\n"
+    "early); stopped; failed (what was written stays); skipped. A file cut short (short,\n"
+    "stopped, failed) keeps the time of its writing, not the original one.\n"
+    "\n"
+    "Without a terminal nobody is asked: existing files are kept and the new ones renamed\n"
+    "NAME[Copy NNN].EXT (unless --on-exists says otherwise), and an unreadable first character\n"
+    "becomes '_' (unless --replace-char says otherwise); each choice is a warning.\n"
+    "\n"
+    "Exit codes: 0 every file whole; 1 a file not whole or failed, or an error; 2 bad usage;\n"
+    "128+N stopped by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n"
+    "\n"
+    "Examples:\n"
+    "  orvande-cli recover /dev/sdb1 --out ~/rescued          a USB stick, everything deleted\n"
+    "  orvande-cli recover disk.img --out out --all-files      an image, live files too\n"
+    "  orvande-cli recover disk.img --out out '$$folder_3'     quote $$ from the shell\n"
+    "  orvande-cli recover disk.img --out out --id 42 --id 57  by id from analyze --json";
 
 // Prints a line per file as the job reports it and adds it to the run's tally. Called on the
 // job's thread while the main thread waits. A failed write on the output (a full disk, a closed
