@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_internal_failure.h"
+#include "cli/filter_options.h"
 #include "cli/interrupt_scope.h"
 #include "cli/source_opener.h"
 #include "cli/tree_listing.h"
@@ -46,6 +47,11 @@ std::string FileSystemName(VolumeAnalyzer& analyzer) {
   if (const auto* fat = dynamic_cast<const FatAnalyzer*>(&analyzer))
     return "FAT" + std::to_string(fat->FatWidth());
   return DetectFileSystem(analyzer.Device()) == kFsNtfs ? "NTFS" : "unknown";
+}
+
+std::string_view BaseName(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 const char* ProbabilityName(uint32_t code) {
@@ -145,6 +151,7 @@ class AnalyzeCommand final : public Command {
     sub->add_flag("--deleted-only", deletedOnly_,
                   "List only deleted files and folders, with the folders that lead to them");
     sub->add_flag("--json", json_, "Print one JSON object instead of text columns");
+    filters_.Register(sub);
     sub->footer(kTextColumnsHelp);
     return sub;
   }
@@ -176,7 +183,13 @@ class AnalyzeCommand final : public Command {
     ListingOptions options;
     options.deletedOnly = deletedOnly_;
     options.reader = reader.get();
-    const std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
+    const FileFilter filter =
+        filters_.Build(dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr);
+    std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
+    if (!filter.Empty()) std::erase_if(items, [&filter](const ListedItem& item) {
+      return !item.folder && !filter.Matches(BaseName(item.path), item.size, item.modified,
+                                             item.probability);
+    });
     if (json_) {
       VolumeFacts facts{source_,
                         FileSystemName(*analyzer),
@@ -206,6 +219,7 @@ class AnalyzeCommand final : public Command {
   std::string source_;
   bool deletedOnly_ = false;
   bool json_ = false;
+  FilterOptions filters_;
 };
 
 }  // namespace

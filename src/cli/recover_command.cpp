@@ -18,6 +18,7 @@
 #include "app/tree_selection.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/cli_prompter.h"
+#include "cli/filter_options.h"
 #include "cli/interrupt_scope.h"
 #include "cli/source_opener.h"
 #include "cli/volume_session.h"
@@ -193,6 +194,7 @@ class RecoverCommand final : public Command {
             return "one character that may stand in a file name";
           return {};
         });
+    filters_.Register(sub);
     sub->add_flag("--skip-overwritten", skipOverwritten_,
                   "Leave out deleted files whose data live files hold now");
     sub->add_flag("--yes", yes_, "Recover even when DIR lies on the source device");
@@ -215,6 +217,7 @@ class RecoverCommand final : public Command {
     std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
     if (!analyzer) return kExitFailed;
     ignoreCase_ = dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr;
+    filter_ = filters_.Build(ignoreCase_);
     InterruptScope interrupt(stop_);
     if (!Analyse(context, *analyzer, log)) return StopExitCode(kExitFailed);
     analyzer.reset();
@@ -413,6 +416,7 @@ class RecoverCommand final : public Command {
     job->listener = &report;
     job->skipOverwritten = skipOverwritten_;
     job->writtenFiles = &written;
+    if (!filter_.Empty()) job->filter = &filter_;
     running_.store(1);
     std::thread worker;
     if (!StartRecoveryJob(std::move(job), &worker)) {
@@ -444,6 +448,8 @@ class RecoverCommand final : public Command {
   bool skipOverwritten_ = false;
   std::vector<uint32_t> ids_;
   bool ignoreCase_ = false;  // FAT names match without regard to case
+  FilterOptions filters_;
+  FileFilter filter_;
 
   std::string destinationRoot_;
   ItemStore store_;

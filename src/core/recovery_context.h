@@ -18,6 +18,7 @@ class ItemStore;
 class NotifySink;
 class ProgressBar;
 class ReadWriteLock;
+class RecordFilter;
 
 // One selected item in list-view order: a folder node of the files tree, or a file of the shown
 // folder named by its id and name (ids alone are not unique inside a folder).
@@ -66,6 +67,7 @@ struct RecoveryContext {
   bool useFileType = true;  // bUseFileType: the FAT32 start-cluster probe may run
   RecoveryListener* listener = nullptr;  // optional
   bool skipOverwritten = false;          // deleted files whose data live files hold are left out
+  const RecordFilter* filter = nullptr;  // optional: only the files it accepts are written
   // The files written so far by this job and the jobs of the same run (optional): they are never
   // replaced, whatever the policy says.
   WrittenFiles* writtenFiles = nullptr;

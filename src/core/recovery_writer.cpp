@@ -12,6 +12,7 @@
 #include "core/item_store.h"
 #include "core/ports.h"
 #include "core/read_write_lock.h"
+#include "core/record_filter.h"
 #include "core/safe_names.h"
 #include "core/volume_analyzer.h"
 #include "platform/file_system.h"
@@ -121,6 +122,10 @@ bool RecoveryWriter::ReadRecord(FolderItem& folder, size_t index, FileRecord* co
   return true;
 }
 
+bool RecoveryWriter::FilterAccepts(const FileRecord& record) {
+  return job_.filter == nullptr || job_.filter->Accepts(record, analyzer_);
+}
+
 bool RecoveryWriter::RecoverFolderFiles(FolderItem& folder, std::string& path) {
   bool folderMade = false;
   for (size_t index = 0;; ++index) {
@@ -131,6 +136,7 @@ bool RecoveryWriter::RecoverFolderFiles(FolderItem& folder, std::string& path) {
       if (!present) break;
       continue;
     }
+    if (!FilterAccepts(record)) continue;
     if (!folderMade) {
       bool skipped = false;
       if (!CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped_,
@@ -165,7 +171,7 @@ bool RecoveryWriter::RecoverSelectedFile(FolderItem& folder, uint32_t fileId,
       }
     }
   }
-  if (!found) return true;
+  if (!found || !FilterAccepts(record)) return true;
   if (RecoverRecord(record, folder, index, path)) return true;
   if (log_ != nullptr)
     log_->AddIdLine(OperationLog::kError, strings::kIdCantRecoverFile, record.NameCStr());

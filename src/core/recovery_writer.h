@@ -56,6 +56,7 @@ class RecoveryWriter {
  private:
   bool StopRequestedNow();
   bool ReadRecord(FolderItem& folder, size_t index, FileRecord* copy, bool* present);
+  bool FilterAccepts(const FileRecord& record);
   void StoreLocation(FolderItem& folder, size_t index, const FileRecord& record);
   std::string SafeComponent(std::string_view name);
   void ReportFailed(const std::string& what);

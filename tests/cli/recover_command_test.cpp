@@ -316,7 +316,8 @@ TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
   }
 }
 
-// Choosing by the ids of analyze --json, and by paths that match FAT names without regard to case.
+// Choosing by the ids of analyze --json, by paths that match FAT names without regard to case,
+// and filters on what was chosen.
 TEST(RecoverChoosing, ByIdAndByPathWithoutRegardToCase) {
   const CorpusImage& corpus = test::LoadCorpusImage("fat12");
   test::TempFolder folder("orvande-recover-choose-");
@@ -339,6 +340,10 @@ TEST(RecoverChoosing, ByIdAndByPathWithoutRegardToCase) {
        {"_ARTIAL.TXT", "_MG_0005.JPG"}},
       {{"camera/?mg_0005.jpg", "--structure"}, 0, {"CAMERA/_MG_0005.JPG"}},
       {{"--id", "4000000000"}, 1, {}},
+      // Filters narrow the chosen set.
+      {{"CAMERA", "--name", "deleted*"}, 0, {"CAMERA/Deleted sunset photo.jpg"}},
+      {{"CAMERA", "--max-size", "2000"}, 0, {"CAMERA/_MG_0005.JPG"}},
+      {{"CAMERA", "--modified-before", "2021-03-16T02:30"}, 0, {"CAMERA/_MG_0005.JPG"}},
   };
   int run = 0;
   for (const Case& c : cases) {
