@@ -20,6 +20,7 @@
 #include "cli/cli_prompter.h"
 #include "cli/filter_options.h"
 #include "cli/interrupt_scope.h"
+#include "cli/recovery_progress.h"
 #include "cli/source_opener.h"
 #include "cli/volume_session.h"
 #include "core/analyzer_factory.h"
@@ -35,6 +36,7 @@
 #include "fat/fat_analyzer.h"
 #include "core/safe_names.h"
 #include "platform/file_system.h"
+#include "platform/terminal.h"
 #include "support/operation_log.h"
 #include "support/prompter.h"
 #include "support/string_table.h"
@@ -75,10 +77,12 @@ constexpr char kRecoverHelp[] =
 // pipe) asks the run to stop.
 class RecoveryReport final : public RecoveryListener {
  public:
-  RecoveryReport(std::ostream& out, StopFlag& stop) : out_(out), stop_(stop) {}
+  RecoveryReport(std::ostream& out, StopFlag& stop, RecoveryProgressBar& progress)
+      : out_(out), stop_(stop), progress_(progress) {}
 
   void FileRecovered(const std::string& path, const RecoveryOutcome& outcome) override {
     tally_.Add(outcome);
+    progress_.Clear();
     std::lock_guard<std::mutex> hold(mutex_);
     std::string label = outcome.Label();
     if (label.size() < kLabelWidth) label.resize(kLabelWidth, ' ');
@@ -88,6 +92,7 @@ class RecoveryReport final : public RecoveryListener {
 
   void RecoveryFailed(const std::string& what) override {
     tally_.AddFailure();
+    progress_.Clear();
     std::lock_guard<std::mutex> hold(mutex_);
     out_ << "failed      - " << PrintableName(what) << '\n';
     CheckOutput();
@@ -118,6 +123,7 @@ class RecoveryReport final : public RecoveryListener {
   mutable std::mutex mutex_;
   std::ostream& out_;
   StopFlag& stop_;
+  RecoveryProgressBar& progress_;
   RecoveryTally tally_;
   bool outputFailed_ = false;
   bool pipeClosed_ = false;
@@ -234,12 +240,15 @@ class RecoverCommand final : public Command {
       cliPrompter->SetRecoveryAnswers(answers);
     }
 
-    RecoveryReport report(context.out, stop_);
+    const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
+    RecoveryProgressBar progress(context.err, drawProgress);
+    RecoveryReport report(context.out, stop_, progress);
     WrittenFiles written;
     for (JobPlan& plan : plans) {
       if (StopRequested(&stop_)) break;
-      if (!RunJob(context, *node, plan, report, written)) break;
+      if (!RunJob(context, *node, plan, report, written, progress)) break;
     }
+    progress.Finish();
     const RecoveryTally& tally = report.Tally();
     WriteSummary(context, tally);
 
@@ -387,7 +396,7 @@ class RecoverCommand final : public Command {
 
   // Makes the job's destination and runs the job to its end. False ends the command.
   bool RunJob(CommandContext& context, DeviceNode& node, JobPlan& plan, RecoveryReport& report,
-              WrittenFiles& written) {
+              WrittenFiles& written, RecoveryProgressBar& progress) {
     OperationLog folderLog;
     bool skipped = false;
     bool stopped = false;
@@ -417,6 +426,8 @@ class RecoverCommand final : public Command {
     job->skipOverwritten = skipOverwritten_;
     job->writtenFiles = &written;
     if (!filter_.Empty()) job->filter = &filter_;
+    job->progressBar = &progress;
+    progress.Follow(job.get());
     running_.store(1);
     std::thread worker;
     if (!StartRecoveryJob(std::move(job), &worker)) {
@@ -425,6 +436,7 @@ class RecoverCommand final : public Command {
       return false;
     }
     worker.join();
+    progress.Follow(nullptr);
     return true;
   }
 

@@ -76,6 +76,7 @@ struct RecoveryContext {
   // Bytes of the unnamed stream, when it counts them (kUnknownBytes otherwise): saves asking the
   // file system for each file's size.
   static constexpr uint64_t kUnknownBytes = ~uint64_t{0};
+  uint64_t fileExpectedBytes = 0;  // set by the writer: the size of the file being written
   uint64_t fileBytesWritten = kUnknownBytes;
   uint64_t fileStreamBytes = 0;  // bytes of alternate streams written beside it
   uint32_t fileBadSectors = 0;   // sectors that could not be read and went out as zeros

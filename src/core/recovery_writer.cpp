@@ -232,6 +232,7 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
 
   const ItemLocation before = record.location;
   job_.ResetFileReport();
+  job_.fileExpectedBytes = record.size;
   if (taken) {
     job_.fileDataTaken = true;
     job_.fileTakenBy = takenBy;
