@@ -49,6 +49,10 @@ bool IsSystemStream(std::span<const uint8_t> utf16Name) {
   return utf16Name.size() >= 2 && utf16Name[0] == '$' && utf16Name[1] == 0;
 }
 
+bool IsAllZero(const uint8_t* data, size_t size) {
+  return std::all_of(data, data + size, [](uint8_t byte) { return byte == 0; });
+}
+
 uint64_t StreamBytesOnDisk(const std::string& path) {
   uint64_t bytes = 0;
   return platform::FileSizeOf(path, &bytes) == 0 ? bytes : 0;
@@ -71,6 +75,7 @@ bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attrib
     context.progressBar->SetRange(0, static_cast<uint32_t>(size >> shift));
   std::vector<uint8_t> piece(static_cast<size_t>(std::min<uint64_t>(size, kStreamPiece)));
   uint64_t written = 0;
+  bool trailingHole = false;
   while (written < size) {
     // A stop request keeps what was written and counts as success.
     if (StopRequested(context.stop)) break;
@@ -81,13 +86,25 @@ bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attrib
                           : ReadStream(kAttrData, name, piece.data(), written, want, &got, log);
     if (!read || got == 0) return false;
     got = std::min(got, want);
-    if (uint32_t error = file.Write(piece.data(), static_cast<size_t>(got)); error != kSuccess) {
+    // A piece of zeros (a sparse stream's hole, most often) stays a hole in the new file.
+    const bool zeros = IsAllZero(piece.data(), static_cast<size_t>(got));
+    const uint32_t error = zeros ? file.Seek(written + got)
+                                 : file.Write(piece.data(), static_cast<size_t>(got));
+    if (error != kSuccess) {
       LogSystemError(log, OperationLog::kWarning, error);
       return false;
     }
     written += got;
+    trailingHole = zeros;
     if (context.progressBar != nullptr)
       context.progressBar->SetPosition(static_cast<uint32_t>(written >> shift));
+  }
+  // A hole at the end gives the file no length of its own.
+  if (trailingHole) {
+    if (uint32_t error = file.SetSize(written); error != kSuccess) {
+      LogSystemError(log, OperationLog::kWarning, error);
+      return false;
+    }
   }
   // A write the system deferred can still fail here; the stream is then not whole.
   if (uint32_t error = file.Close(); error != kSuccess) {

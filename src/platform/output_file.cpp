@@ -103,6 +103,16 @@ uint32_t OutputFile::Seek(uint64_t offset) {
   return 0;
 }
 
+uint32_t OutputFile::SetSize(uint64_t size) {
+  if (fd_ < 0) return kErrInvalidHandle;
+  if (size > static_cast<uint64_t>(INT64_MAX)) return kErrInvalidParameter;
+  int result;
+  do {
+    result = ftruncate(fd_, static_cast<off_t>(size));
+  } while (result != 0 && errno == EINTR);
+  return result == 0 ? 0 : LastError();
+}
+
 uint32_t OutputFile::Close() {
   if (fd_ < 0) return 0;
   int fd = std::exchange(fd_, -1);

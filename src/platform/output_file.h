@@ -34,6 +34,9 @@ class OutputFile {
   uint32_t Write(const void* data, size_t size, size_t* written = nullptr);
   // Moves the write position to a byte offset from the start.
   uint32_t Seek(uint64_t offset);
+  // Makes the file exactly size bytes long; bytes it gains read as zeros and take no space
+  // where the file system keeps holes.
+  uint32_t SetSize(uint64_t size);
   // Closes the file; a deferred write error (a full disk on a network share) is reported here.
   uint32_t Close();
 
