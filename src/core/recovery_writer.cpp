@@ -95,11 +95,11 @@ bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentP
     if (skipped || stopped_) return true;
   }
 
-  if (job_.itemStore != nullptr) {
-    if (FolderRef folder = job_.itemStore->FindRef(tree.Data(node))) {
-      RecoverFolderFiles(*folder, path);
-      if (stopped_) return true;
-    }
+  FolderRef folder;
+  if (job_.itemStore != nullptr) folder = job_.itemStore->FindRef(tree.Data(node));
+  if (folder) {
+    RecoverFolderFiles(*folder, path);
+    if (stopped_) return true;
   }
 
   bool result = true;
@@ -108,6 +108,9 @@ bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentP
     result = RecoverFolderNode(child, path);
     if (stopped_) break;
   }
+  // Last, as writing into a folder changes its time.
+  if (text != "." && folder && folder->Modified() != 0 && platform::IsDirectory(path))
+    platform::SetFileModifiedTime(path, folder->Modified());
   return result;
 }
 

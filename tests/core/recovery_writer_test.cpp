@@ -548,5 +548,18 @@ TEST_F(RecoveryWriterTest, ReplacingNeverTouchesThisRunsFilesOrWhatALinkLeadsTo)
   EXPECT_NE(JoinedLogs().find("was written earlier in this recovery"), std::string::npos);
 }
 
+// A recovered folder gets its own time once its files are in it.
+TEST_F(RecoveryWriterTest, FoldersGetTheirTimeAfterTheirFiles) {
+  AddFolder(root_, "Docs", 10, true);
+  store_.FindRef(10)->SetModified(kSomeTime);
+  AddFile(10, 20, "a.txt", true);
+  RunRoot();
+
+  uint64_t modified = 0;
+  ASSERT_EQ(platform::GetFileModifiedTime(out_ + "Docs", &modified), 0u);
+  EXPECT_EQ(modified, kSomeTime);
+  EXPECT_EQ(ReadText(out_ + "Docs/a.txt"), "data@100");
+}
+
 }  // namespace
 }  // namespace orvande
