@@ -104,7 +104,8 @@ std::optional<uint64_t> ParseUtcTime(std::string_view text) {
     if ((text[10] != 'T' && text[10] != ' ') || text.size() < 16 || text[13] != ':' ||
         !ReadNumber(text, 11, 2, &hour) || !ReadNumber(text, 14, 2, &minute))
       return std::nullopt;
-    if (text.size() > 16 && (text.size() != 19 || text[16] != ':' || !ReadNumber(text, 17, 2, &second)))
+    if (text.size() > 16 &&
+        (text.size() != 19 || text[16] != ':' || !ReadNumber(text, 17, 2, &second)))
       return std::nullopt;
   }
   if (year < 1601 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||

@@ -23,8 +23,7 @@ class FileFilter final : public RecordFilter {
 
   bool Empty() const;
   // probability: a kProbability code (kProbabilityNotDeleted for live files).
-  bool Matches(std::string_view name, uint64_t size, uint64_t modified,
-               uint32_t probability) const;
+  bool Matches(std::string_view name, uint64_t size, uint64_t modified, uint32_t probability) const;
   bool Accepts(const FileRecord& record, VolumeAnalyzer& analyzer) const override;
 };
 

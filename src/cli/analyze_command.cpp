@@ -186,10 +186,11 @@ class AnalyzeCommand final : public Command {
     const FileFilter filter =
         filters_.Build(dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr);
     std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
-    if (!filter.Empty()) std::erase_if(items, [&filter](const ListedItem& item) {
-      return !item.folder && !filter.Matches(BaseName(item.path), item.size, item.modified,
-                                             item.probability);
-    });
+    if (!filter.Empty())
+      std::erase_if(items, [&filter](const ListedItem& item) {
+        return !item.folder &&
+               !filter.Matches(BaseName(item.path), item.size, item.modified, item.probability);
+      });
     if (json_) {
       VolumeFacts facts{source_,
                         FileSystemName(*analyzer),

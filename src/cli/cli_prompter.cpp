@@ -172,9 +172,10 @@ BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
     // Said once for the run; every job of the run takes the same character.
     if (!batchSymbolChosen_)
       Warn("The name \"" + std::string(name) +
-         "\" has a character that could not be read and there is no terminal to ask for a new "
-         "name, so it becomes '" + std::string(1, kBatchReplaceChar) +
-         "' in this and every later name (choose another with --replace-char C).");
+           "\" has a character that could not be read and there is no terminal to ask for a new "
+           "name, so it becomes '" +
+           std::string(1, kBatchReplaceChar) +
+           "' in this and every later name (choose another with --replace-char C).");
     batchSymbolChosen_ = true;
     answer.action = BrokenNameAnswer::kRename;
     answer.newName = std::string(name);

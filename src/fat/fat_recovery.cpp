@@ -260,7 +260,6 @@ bool FatAnalyzer::FirstClusterTaken(uint32_t first) {
   return table_->GetEntry(first) != 0;
 }
 
-
 uint32_t FatAnalyzer::GetRecoveryProbability(ItemLocation& location, uint64_t size,
                                              OperationLog* /*log*/) {
   if (location.Kind() == ItemLocation::kKindRuns) return kProbabilityAverage;

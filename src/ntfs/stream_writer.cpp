@@ -88,8 +88,8 @@ bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attrib
     got = std::min(got, want);
     // A piece of zeros (a sparse stream's hole, most often) stays a hole in the new file.
     const bool zeros = IsAllZero(piece.data(), static_cast<size_t>(got));
-    const uint32_t error = zeros ? file.Seek(written + got)
-                                 : file.Write(piece.data(), static_cast<size_t>(got));
+    const uint32_t error =
+        zeros ? file.Seek(written + got) : file.Write(piece.data(), static_cast<size_t>(got));
     if (error != kSuccess) {
       LogSystemError(log, OperationLog::kWarning, error);
       return false;

@@ -50,7 +50,8 @@ bool IsDirectory(const std::string& path) {
 
 bool IsRegularFileOrLink(const std::string& path) {
   struct stat st {};
-  return !path.empty() && lstat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode));
+  return !path.empty() && lstat(path.c_str(), &st) == 0 &&
+         (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode));
 }
 
 bool IsSymbolicLink(const std::string& path) {

@@ -15,17 +15,12 @@ TEST(FileFilter, NamePatternsAsAShellHasThem) {
     bool ignoreCase;
     bool matches;
   };
-  for (const Case& c : {Case{"*.jpg", "beach.jpg", false, true},
-                        Case{"*.jpg", "beach.JPG", false, false},
-                        Case{"*.jpg", "BEACH.JPG", true, true},
-                        Case{"?ILE.*", "_ILE.DOC", false, true},
-                        Case{"*a*b*", "xaxxbx", false, true},
-                        Case{"*a*b", "xaxxbx", false, false},
-                        Case{"[a-c]*", "cat", false, true},
-                        Case{"[!a-c]*", "cat", false, false},
-                        Case{"[", "[", false, true},
-                        Case{"", "", false, true},
-                        Case{"*", "", false, true}}) {
+  for (const Case& c :
+       {Case{"*.jpg", "beach.jpg", false, true}, Case{"*.jpg", "beach.JPG", false, false},
+        Case{"*.jpg", "BEACH.JPG", true, true}, Case{"?ILE.*", "_ILE.DOC", false, true},
+        Case{"*a*b*", "xaxxbx", false, true}, Case{"*a*b", "xaxxbx", false, false},
+        Case{"[a-c]*", "cat", false, true}, Case{"[!a-c]*", "cat", false, false},
+        Case{"[", "[", false, true}, Case{"", "", false, true}, Case{"*", "", false, true}}) {
     EXPECT_EQ(GlobMatches(c.pattern, c.name, c.ignoreCase), c.matches)
         << c.pattern << " " << c.name;
   }

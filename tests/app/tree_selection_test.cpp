@@ -60,15 +60,11 @@ TEST_F(TreeSelectionTest, PathsChooseEveryItemOfThatPath) {
     size_t folders;
     std::vector<uint32_t> files;
   };
-  for (const Case& c : {Case{"Trip", false, 2, {}},
-                        Case{"./trip/", true, 2, {}},
-                        Case{"trip", false, 0, {}},
-                        Case{"notes.txt", false, 0, {100, 101}},
-                        Case{"Trip/notes.txt", false, 0, {102}},
-                        Case{"Trip/notes.txt", true, 0, {102, 103}},
-                        Case{"$$folder_3/lost.bin", false, 0, {104}},
-                        Case{"", false, 1, {}},
-                        Case{"Trip/none.txt", true, 0, {}}}) {
+  for (const Case& c :
+       {Case{"Trip", false, 2, {}}, Case{"./trip/", true, 2, {}}, Case{"trip", false, 0, {}},
+        Case{"notes.txt", false, 0, {100, 101}}, Case{"Trip/notes.txt", false, 0, {102}},
+        Case{"Trip/notes.txt", true, 0, {102, 103}}, Case{"$$folder_3/lost.bin", false, 0, {104}},
+        Case{"", false, 1, {}}, Case{"Trip/none.txt", true, 0, {}}}) {
     SCOPED_TRACE(c.path);
     const ChosenItems chosen = ChooseByPath(tree_, store_, lock_, c.path, c.ignoreCase);
     EXPECT_EQ(chosen.folders.size(), c.folders);

@@ -114,9 +114,8 @@ TEST_F(NtfsCli, SparseFilesKeepTheirHolesAndSystemStreamsStayOut) {
     SCOPED_TRACE(name);
     const test::CorpusImage& image = test::LoadCorpusImage(name);
     const fs::path out = root_ / (name + "-sparse");
-    const auto outcome =
-        RunCliInProcess({"recover", image.imagePath, "--out", out.string(), "--all-files",
-                         "--streams"});
+    const auto outcome = RunCliInProcess(
+        {"recover", image.imagePath, "--out", out.string(), "--all-files", "--streams"});
     EXPECT_TRUE(fs::exists(out / "$BadClus")) << outcome.out;
     EXPECT_FALSE(fs::exists(out / "$BadClus:$Bad"));
     int checked = 0;

@@ -7,13 +7,12 @@
 
 #include <chrono>
 #include <csignal>
-#include <thread>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "common/corpus.h"
 #include "common/temp_folder.h"
@@ -176,7 +175,8 @@ TEST(ProgramStop, SignalsStopARecoveryWithItsSummaryAndAClosedPipeEndsItQuietly)
     if (c.signal != 0) {
       kill(child, c.signal);
       char buffer[4096];
-      for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+      for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, got);
     }
     close(pipeEnds[0]);
     int status = 0;

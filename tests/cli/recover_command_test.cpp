@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -325,7 +325,8 @@ TEST(RecoverChoosing, ByIdAndByPathWithoutRegardToCase) {
   ASSERT_EQ(listing.exitCode, 0);
   const Json parsed = Json::parse(listing.out);
   std::map<std::string, std::string> idOf;
-  for (const Json& item : parsed["items"]) idOf[item["path"]] = std::to_string(item["id"].get<uint32_t>());
+  for (const Json& item : parsed["items"])
+    idOf[item["path"]] = std::to_string(item["id"].get<uint32_t>());
   ASSERT_TRUE(idOf.count("DOCS/?ARTIAL.TXT") && idOf.count("CAMERA/?MG_0005.JPG"));
 
   struct Case {

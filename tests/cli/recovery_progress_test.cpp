@@ -27,8 +27,7 @@ TEST(RecoveryProgress, ShowsTheFilesBytesDoneOfItsSize) {
       EXPECT_TRUE(out.str().empty());
       continue;
     }
-    EXPECT_NE(out.str().find("Recovering: 0 bytes of 1.5 GB (0%)"), std::string::npos)
-        << out.str();
+    EXPECT_NE(out.str().find("Recovering: 0 bytes of 1.5 GB (0%)"), std::string::npos) << out.str();
     EXPECT_EQ(out.str().back(), '\r');  // finished with the line cleared
   }
 }

@@ -112,8 +112,8 @@ class RecoveryWriterTest : public ::testing::Test {
                uint64_t position = 100) {
     FolderRef folder = store_.FindRef(folderId);
     ASSERT_TRUE(folder);
-    folder->AddFile(id, ItemLocation(0, position, deleted ? 1 : 0), name.c_str(), kFileSize, kSomeTime,
-                    kSomeTime + id * 10000000ull, deleted ? 1 : 0);
+    folder->AddFile(id, ItemLocation(0, position, deleted ? 1 : 0), name.c_str(), kFileSize,
+                    kSomeTime, kSomeTime + id * 10000000ull, deleted ? 1 : 0);
   }
 
   std::unique_ptr<RecoveryContext> Job(std::vector<RecoverySelectionEntry> selection) {
@@ -486,8 +486,7 @@ TEST_F(RecoveryWriterTest, EveryOutcomeIsReportedAsTheFileOnDiskIs) {
        Kind::kBadSectors, "bad-sectors 3", true, true},
       {"taken by a live file", 9, true, false, writeBytes(4), Kind::kOverwritten, "overwritten",
        true, true},
-      {"taken and left out", 4, true, true, writeBytes(4), Kind::kSkipped, "skipped", false,
-       false},
+      {"taken and left out", 4, true, true, writeBytes(4), Kind::kSkipped, "skipped", false, false},
   };
   uint32_t id = 100;
   for (const Case& c : cases) {

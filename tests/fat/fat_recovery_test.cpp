@@ -183,8 +183,8 @@ TEST_F(FatRecoveryTest, FirstClusterInALiveChainMeansTheDataIsTaken) {
     uint64_t size;
     bool taken;
   };
-  for (const Case& c : {Case{60, 3 * cluster, true}, Case{70, 3 * cluster, false},
-                        Case{60, 0, false}}) {
+  for (const Case& c :
+       {Case{60, 3 * cluster, true}, Case{70, 3 * cluster, false}, Case{60, 0, false}}) {
     SCOPED_TRACE(c.first);
     ItemLocation location(0, c.first, kDeleted);
     std::string liveFile;
