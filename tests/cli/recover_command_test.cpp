@@ -290,6 +290,27 @@ TEST_P(RecoverEverythingTest, WritesEveryListedDeletedFileOnceAndSaysWhatIsOnDis
 INSTANTIATE_TEST_SUITE_P(Images, RecoverEverythingTest,
                          ::testing::ValuesIn(test::CorpusImageNames()));
 
+// A scripted run nobody can answer: unreadable first characters and names that exist already are
+// decided as the warnings say, and the run finishes, twice into the same folder.
+TEST(RecoverBatch, FinishesWithoutATerminalAndSaysWhatItChose) {
+  const CorpusImage& corpus = test::LoadCorpusImage("fat32");
+  test::TempFolder folder("orvande-recover-batch-");
+  const std::string out = (folder.Path() / "out").string();
+  auto first = RunCliInProcess({"recover", corpus.imagePath, "--out", out});
+  EXPECT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_NE(first.err.find("WARNING: The name \"?"), std::string::npos) << first.err;
+  const size_t written = RecoveredLines(first.out).size();
+  EXPECT_GT(written, 50u);
+
+  auto second = RunCliInProcess({"recover", corpus.imagePath, "--out", out});
+  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_NE(second.err.find("WARNING: File \""), std::string::npos) << second.err;
+  size_t copies = 0;
+  for (const RecoveredLine& line : RecoveredLines(second.out))
+    copies += line.path.find("[Copy 00") != std::string::npos;
+  EXPECT_EQ(copies, written);
+}
+
 // Deleted files whose first cluster a later file took: written as described with a warning, or
 // left out with --skip-overwritten, and counted either way.
 TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
