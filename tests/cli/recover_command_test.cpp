@@ -311,29 +311,37 @@ TEST(RecoverBatch, FinishesWithoutATerminalAndSaysWhatItChose) {
   EXPECT_EQ(copies, written);
 }
 
-// Deleted files whose first cluster a later file took: written as described with a warning, or
-// left out with --skip-overwritten, and counted either way.
+// Deleted files whose clusters live data holds now (FAT: a later file took the first cluster;
+// NTFS: the clusters are allocated again): written as described with a warning, or left out with
+// --skip-overwritten, and counted either way.
 TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
-  const CorpusImage& corpus = test::LoadCorpusImage("fat12");
-  test::TempFolder folder("orvande-recover-overwritten-");
-  for (const bool skip : {false, true}) {
-    SCOPED_TRACE(skip);
-    const std::string out = (folder.Path() / (skip ? "skip" : "keep")).string();
-    std::vector<std::string> args{"recover", corpus.imagePath, "--out", out, "DOCS"};
-    if (skip) args.push_back("--skip-overwritten");
-    auto run = RunCliInProcess(args);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    const std::string partial = out + "/DOCS/_ARTIAL.TXT";
-    EXPECT_EQ(fs::exists(partial), !skip);
-    EXPECT_NE(run.out.find((skip ? "skipped     0 " : "overwritten 1024 ") + partial + "\n"),
-              std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find(skip ? " 1 skipped, 0 overwritten, " : " 0 skipped, 1 overwritten, "),
-              std::string::npos)
-        << run.out;
-    EXPECT_NE(run.err.find("WARNING: \"" + partial + "\": its data is in use by live data now"),
-              std::string::npos)
-        << run.err;
+  struct Case {
+    std::string image, folder, file, bytes;
+  };
+  for (const Case& c : {Case{"fat12", "DOCS", "DOCS/_ARTIAL.TXT", "1024"},
+                        Case{"ntfs4k", "Documents", "Documents/overwritten.bin", "163840"}}) {
+    const CorpusImage& corpus = test::LoadCorpusImage(c.image);
+    test::TempFolder folder("orvande-recover-overwritten-");
+    for (const bool skip : {false, true}) {
+      SCOPED_TRACE(c.image + (skip ? " skipped" : " kept"));
+      const std::string out = (folder.Path() / (skip ? "skip" : "keep")).string();
+      std::vector<std::string> args{"recover", corpus.imagePath, "--out", out, c.folder};
+      if (skip) args.push_back("--skip-overwritten");
+      auto run = RunCliInProcess(args);
+      EXPECT_EQ(run.exitCode, 0) << run.err;
+      const std::string taken = out + "/" + c.file;
+      EXPECT_EQ(fs::exists(taken), !skip);
+      EXPECT_NE(
+          run.out.find((skip ? "skipped     0 " : "overwritten " + c.bytes + " ") + taken + "\n"),
+          std::string::npos)
+          << run.out;
+      EXPECT_NE(run.out.find(skip ? " 1 skipped, 0 overwritten, " : " 0 skipped, 1 overwritten, "),
+                std::string::npos)
+          << run.out;
+      EXPECT_NE(run.err.find("WARNING: \"" + taken + "\": its data is in use by live data now"),
+                std::string::npos)
+          << run.err;
+    }
   }
 }
 
