@@ -3,11 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <ostream>
