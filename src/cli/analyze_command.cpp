@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_internal_failure.h"
+#include "cli/filter_options.h"
 #include "cli/interrupt_scope.h"
 #include "cli/source_opener.h"
 #include "cli/tree_listing.h"
@@ -19,6 +20,7 @@
 #include "core/folder_tree.h"
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
+#include "core/safe_names.h"
 #include "disk/device_node.h"
 #include "fat/fat_analyzer.h"
 #include "support/operation_log.h"
@@ -45,6 +47,11 @@ std::string FileSystemName(VolumeAnalyzer& analyzer) {
   if (const auto* fat = dynamic_cast<const FatAnalyzer*>(&analyzer))
     return "FAT" + std::to_string(fat->FatWidth());
   return DetectFileSystem(analyzer.Device()) == kFsNtfs ? "NTFS" : "unknown";
+}
+
+std::string_view BaseName(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 const char* ProbabilityName(uint32_t code) {
@@ -88,6 +95,7 @@ struct VolumeFacts {
   uint64_t totalSectors = 0;
   uint32_t bytesPerSector = 0;
   uint32_t bytesPerCluster = 0;
+  bool complete = true;  // false when the analysis was stopped or failed part-way
 };
 
 // One object; each item on a line of its own so that large listings stream out.
@@ -96,7 +104,8 @@ void WriteJson(std::ostream& out, const VolumeFacts& facts, const std::vector<Li
   out << "{\"source\":" << Dump(facts.source) << ",\"file_system\":" << Dump(facts.fileSystem)
       << ",\"total_sectors\":" << facts.totalSectors
       << ",\"bytes_per_sector\":" << facts.bytesPerSector
-      << ",\"bytes_per_cluster\":" << facts.bytesPerCluster << ",\"items\":[";
+      << ",\"bytes_per_cluster\":" << facts.bytesPerCluster
+      << ",\"complete\":" << (facts.complete ? "true" : "false") << ",\"items\":[";
   bool first = true;
   for (const ListedItem& item : items) {
     Json object;
@@ -128,7 +137,7 @@ void WriteText(std::ostream& out, const std::vector<ListedItem>& items) {
     std::snprintf(line, sizeof line, "%c %c %15s %-8s %-19s  ", item.folder ? 'd' : 'f',
                   item.deleted ? 'D' : '-', size.c_str(), probability ? probability : "-",
                   modified.c_str());
-    out << line << item.path << '\n';
+    out << line << PrintableName(item.path) << '\n';
   }
 }
 
@@ -142,6 +151,7 @@ class AnalyzeCommand final : public Command {
     sub->add_flag("--deleted-only", deletedOnly_,
                   "List only deleted files and folders, with the folders that lead to them");
     sub->add_flag("--json", json_, "Print one JSON object instead of text columns");
+    filters_.Register(sub);
     sub->footer(kTextColumnsHelp);
     return sub;
   }
@@ -173,10 +183,21 @@ class AnalyzeCommand final : public Command {
     ListingOptions options;
     options.deletedOnly = deletedOnly_;
     options.reader = reader.get();
-    const std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
+    const FileFilter filter =
+        filters_.Build(dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr);
+    std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
+    if (!filter.Empty())
+      std::erase_if(items, [&filter](const ListedItem& item) {
+        return !item.folder &&
+               !filter.Matches(BaseName(item.path), item.size, item.modified, item.probability);
+      });
     if (json_) {
-      VolumeFacts facts{source_, FileSystemName(*analyzer), analyzer->GetTotalSectors(),
-                        analyzer->BytesPerSector(), analyzer->BytesPerCluster()};
+      VolumeFacts facts{source_,
+                        FileSystemName(*analyzer),
+                        analyzer->GetTotalSectors(),
+                        analyzer->BytesPerSector(),
+                        analyzer->BytesPerCluster(),
+                        !StopRequested(&stop) && status == 0};
       WriteJson(context.out, facts, items, LogLines(log));
     } else {
       WriteText(context.out, items);
@@ -184,8 +205,12 @@ class AnalyzeCommand final : public Command {
     context.out.flush();
     log.Show();  // only when it holds a warning or an error
 
-    if (StopRequested(&stop))
-      return FailCommand(context, "analysis stopped; the listing is incomplete");
+    if (!context.out) return FailCommand(context, "cannot write to standard output");
+    if (StopRequested(&stop)) {
+      FailCommand(context, "analysis stopped; the listing is incomplete");
+      const int signal = InterruptScope::CaughtSignal();
+      return signal != 0 ? InterruptScope::ExitCodeFor(signal) : kExitFailed;
+    }
     if (status != 0)
       return FailCommand(context, AnalysisFailedText(status) + "; the listing is incomplete");
     return kExitOk;
@@ -195,6 +220,7 @@ class AnalyzeCommand final : public Command {
   std::string source_;
   bool deletedOnly_ = false;
   bool json_ = false;
+  FilterOptions filters_;
 };
 
 }  // namespace

@@ -31,6 +31,10 @@ std::string WithoutAccelerator(std::string_view label) {
   return text;
 }
 
+constexpr char kLinuxDeviceAccessHint[] =
+    "Orvande can not open the device for reading. Run orvande-cli as root (sudo), or join the "
+    "\"disk\" group (sudo usermod -aG disk $USER, then log in again).";
+
 }  // namespace
 
 CliPrompter::CliPrompter(std::ostream& err, std::istream* in) : err_(err), in_(in) {}
@@ -38,6 +42,11 @@ CliPrompter::CliPrompter(std::ostream& err, std::istream* in) : err_(err), in_(i
 MessageAnswer CliPrompter::ShowMessage(std::string_view text, std::string_view caption,
                                        MessageIcon /*icon*/, MessageButtons buttons) {
   std::lock_guard<std::mutex> hold(lock_);
+  if (text == strings::kNoDiskAccess) {
+    // The engine's text speaks of administrative rights; on Linux reading a device takes this.
+    err_ << caption << ": " << kLinuxDeviceAccessHint << '\n' << std::flush;
+    return buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kNo;
+  }
   err_ << caption << ": " << WithoutCarriageReturns(text);
   if (buttons == MessageButtons::kOk) {
     err_ << '\n' << std::flush;
@@ -78,6 +87,7 @@ void CliPrompter::SetRecoveryAnswers(const RecoveryAnswers& answers) {
   std::lock_guard<std::mutex> hold(lock_);
   answers_ = answers;
   rememberedReplace_.reset();
+  batchSymbolChosen_ = false;
   unanswered_.reset();
 }
 
@@ -86,9 +96,8 @@ std::optional<std::string> CliPrompter::UnansweredQuestion() const {
   return unanswered_;
 }
 
-void CliPrompter::Unanswerable(std::string problem) {
-  if (!unanswered_) unanswered_ = std::move(problem);
-  if (answers_.stop != nullptr) answers_.stop->store(1);
+void CliPrompter::Warn(const std::string& text) {
+  err_ << "WARNING: " << text << '\n' << std::flush;
 }
 
 std::string CliPrompter::ReadLine(bool* ok) {
@@ -113,10 +122,12 @@ ReplaceAnswer CliPrompter::ConfirmFileReplace(std::string_view path) {
   if (rememberedReplace_) return *rememberedReplace_;
   const std::string exists = Format(LoadString(strings::kIdFileExists), std::string(path).c_str());
   if (in_ == nullptr) {
-    Unanswerable(exists +
-                 " There is no terminal to ask whether to replace it; choose with "
-                 "--on-exists replace|skip|rename.");
-    return ReplaceAnswer::kSkipAll;
+    // Nobody can be asked: a new name keeps both files, and the run goes on.
+    Warn(exists +
+         " There is no terminal to ask whether to replace it, so existing files are kept and the "
+         "recovered ones get free names (NAME[Copy NNN].EXT), as with --on-exists rename.");
+    rememberedReplace_ = ReplaceAnswer::kAutoRenameAll;
+    return ReplaceAnswer::kAutoRenameAll;
   }
   for (;;) {
     err_ << strings::kConfirmReplaceCaption << ": " << exists << ' '
@@ -158,10 +169,18 @@ BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
     return answer;
   }
   if (in_ == nullptr) {
-    Unanswerable("The name \"" + std::string(name) +
-                 "\" has a character that could not be read and there is no terminal to ask "
-                 "for a new name; choose a character for it with --replace-char C.");
-    answer.action = BrokenNameAnswer::kSkipAll;
+    // Said once for the run; every job of the run takes the same character.
+    if (!batchSymbolChosen_)
+      Warn("The name \"" + std::string(name) +
+           "\" has a character that could not be read and there is no terminal to ask for a new "
+           "name, so it becomes '" +
+           std::string(1, kBatchReplaceChar) +
+           "' in this and every later name (choose another with --replace-char C).");
+    batchSymbolChosen_ = true;
+    answer.action = BrokenNameAnswer::kRename;
+    answer.newName = std::string(name);
+    answer.changeAll = true;
+    answer.symbol = kBatchReplaceChar;
     return answer;
   }
   for (;;) {

@@ -16,10 +16,12 @@ namespace orvande::cli {
 struct RecoveryAnswers {
   enum class OnExists { kAsk, kReplace, kSkip, kRename };
   OnExists onExists = OnExists::kAsk;
-  char replaceChar = 0;  // 0: ask
-  // Set when a question had to be asked but nobody can answer: the job is asked to stop.
-  StopFlag* stop = nullptr;
+  char replaceChar = 0;      // 0: ask
+  StopFlag* stop = nullptr;  // the run's stop flag (unused by the answers themselves)
 };
+
+// What an unreadable first character becomes when nobody can be asked.
+inline constexpr char kBatchReplaceChar = '_';
 
 class CliPrompter final : public Prompter {
  public:
@@ -29,24 +31,27 @@ class CliPrompter final : public Prompter {
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                             MessageButtons buttons) override;
   void ShowOperationLog(std::string_view text) override;
-  // Answered from the recovery answers; "ask" asks on the terminal, or, without one, says which
-  // option decides, asks the job to stop and skips.
+  // Answered from the recovery answers; "ask" asks on the terminal. Without one nobody can be
+  // asked: an existing file is kept and the new one renamed, an unreadable character becomes
+  // kBatchReplaceChar, each choice said once as a warning, and the run goes on.
   ReplaceAnswer ConfirmFileReplace(std::string_view path) override;
   BrokenNameAnswer AskBrokenFileName(std::string_view name) override;
 
   void SetRecoveryAnswers(const RecoveryAnswers& answers);
-  // The first question that could not be asked, for the command's closing message.
+  // The first question that could not be asked, for the command's closing message; with the
+  // batch answers above every question has an answer, so this stays empty.
   std::optional<std::string> UnansweredQuestion() const;
 
  private:
   MessageAnswer Ask();
   std::string ReadLine(bool* ok);
-  void Unanswerable(std::string problem);
+  void Warn(const std::string& text);
 
   RecoveryAnswers answers_;
   // An "all" answer given once holds for the later jobs of the same command.
   std::optional<ReplaceAnswer> rememberedReplace_;
   std::optional<std::string> unanswered_;
+  bool batchSymbolChosen_ = false;
 
   mutable std::mutex lock_;
   std::ostream& err_;

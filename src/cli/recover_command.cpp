@@ -2,20 +2,23 @@
 
 #include <CLI/CLI.hpp>
 #include <atomic>
-#include <chrono>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <ostream>
 #include <system_error>
 #include <thread>
 
+#include "app/recovery_tally.h"
+#include "app/tree_selection.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/cli_prompter.h"
+#include "cli/filter_options.h"
 #include "cli/interrupt_scope.h"
+#include "cli/recovery_progress.h"
 #include "cli/source_opener.h"
 #include "cli/volume_session.h"
 #include "core/analyzer_factory.h"
@@ -25,9 +28,13 @@
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
 #include "core/recovery_context.h"
+#include "core/recovery_outcome.h"
 #include "core/recovery_writer.h"
 #include "core/safe_names.h"
+#include "core/written_files.h"
+#include "fat/fat_analyzer.h"
 #include "platform/file_system.h"
+#include "platform/terminal.h"
 #include "support/operation_log.h"
 #include "support/prompter.h"
 #include "support/string_table.h"
@@ -38,105 +45,87 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kRecoverHelp[] =
-    "PATH is a files-tree path as analyze prints it. A folder PATH recovers that folder with its\n"
-    "subfolders, a file PATH that file; no PATH recovers the whole volume (its root folder).\n"
-    "Each file written prints a line \"ok|failed BYTES PATH\", then a summary line follows.\n"
-    "Without --all-files only deleted files of a folder are written.";
+    "PATH is a files-tree path as analyze prints it (on FAT without regard to case); every folder\n"
+    "or file of that path is chosen. --id N chooses by the id of analyze --json. Without PATH and\n"
+    "--id everything analyze lists is written: the volume root, the lost folders $$folder_N\n"
+    "(deleted folders found loose on the volume, whose place is unknown) and Lost&Found (files\n"
+    "found only by their content). Without --all-files only deleted files are written.\n"
+    "\n"
+    "Each file prints a line \"OUTCOME BYTES PATH\", then a summary follows. OUTCOME is ok;\n"
+    "overwritten (live data holds its clusters now: written as described, with a warning);\n"
+    "bad-sectors N (N unreadable sectors written as zeros); short (the volume or the chain ended\n"
+    "early); stopped; failed (what was written stays); skipped. A file cut short (short,\n"
+    "stopped, failed) keeps the time of its writing, not the original one.\n"
+    "\n"
+    "Without a terminal nobody is asked: existing files are kept and the new ones renamed\n"
+    "NAME[Copy NNN].EXT (unless --on-exists says otherwise), and an unreadable first character\n"
+    "becomes '_' (unless --replace-char says otherwise); each choice is a warning.\n"
+    "\n"
+    "Exit codes: 0 every file whole; 1 a file not whole or failed, or an error; 2 bad usage;\n"
+    "128+N stopped by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).\n"
+    "\n"
+    "Examples:\n"
+    "  orvande-cli recover /dev/sdb1 --out ~/rescued          a USB stick, everything deleted\n"
+    "  orvande-cli recover disk.img --out out --all-files      an image, live files too\n"
+    "  orvande-cli recover disk.img --out out '$$folder_3'     quote $$ from the shell\n"
+    "  orvande-cli recover disk.img --out out --id 42 --id 57  by id from analyze --json";
 
-// Prints a line per file as the job writes it and adds up the summary. Called on the job's
-// thread while the main thread waits; the mutex keeps the counts whole for the reader after.
+// Prints a line per file as the job reports it and adds it to the run's tally. Called on the
+// job's thread while the main thread waits. A failed write on the output (a full disk, a closed
+// pipe) asks the run to stop.
 class RecoveryReport final : public RecoveryListener {
  public:
-  explicit RecoveryReport(std::ostream& out) : out_(out) {}
+  RecoveryReport(std::ostream& out, StopFlag& stop, RecoveryProgressBar& progress)
+      : out_(out), stop_(stop), progress_(progress) {}
 
-  void FileRecovered(const std::string& path, uint64_t bytes, bool ok) override {
+  void FileRecovered(const std::string& path, const RecoveryOutcome& outcome) override {
+    tally_.Add(outcome);
+    progress_.Clear();
     std::lock_guard<std::mutex> hold(mutex_);
-    bytes_ += bytes;
-    if (ok)
-      ++files_;
-    else
-      ++failures_;
-    out_ << (ok ? "ok     " : "failed ") << bytes << ' ' << path << '\n';
+    std::string label = outcome.Label();
+    if (label.size() < kLabelWidth) label.resize(kLabelWidth, ' ');
+    out_ << label << ' ' << outcome.bytes << ' ' << PrintableName(path) << '\n';
+    CheckOutput();
   }
 
   void RecoveryFailed(const std::string& what) override {
+    tally_.AddFailure();
+    progress_.Clear();
     std::lock_guard<std::mutex> hold(mutex_);
-    ++failures_;
-    out_ << "failed - " << what << '\n';
+    out_ << "failed      - " << PrintableName(what) << '\n';
+    CheckOutput();
   }
 
-  uint64_t Files() const { return Locked(files_); }
-  uint64_t Bytes() const { return Locked(bytes_); }
-  uint64_t Failures() const { return Locked(failures_); }
-  void AddFailure() {
+  RecoveryTally& Tally() { return tally_; }
+  bool OutputFailed() const {
     std::lock_guard<std::mutex> hold(mutex_);
-    ++failures_;
+    return outputFailed_;
+  }
+  bool OutputPipeClosed() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return pipeClosed_;
   }
 
  private:
-  uint64_t Locked(const uint64_t& value) const {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return value;
+  static constexpr size_t kLabelWidth = 11;  // "overwritten"
+
+  void CheckOutput() {
+    errno = 0;
+    out_.flush();
+    if (out_) return;
+    if (!outputFailed_) pipeClosed_ = errno == EPIPE;
+    outputFailed_ = true;
+    stop_.store(1);
   }
 
   mutable std::mutex mutex_;
   std::ostream& out_;
-  uint64_t files_ = 0;
-  uint64_t bytes_ = 0;
-  uint64_t failures_ = 0;
+  StopFlag& stop_;
+  RecoveryProgressBar& progress_;
+  RecoveryTally tally_;
+  bool outputFailed_ = false;
+  bool pipeClosed_ = false;
 };
-
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t slash = path.find('/', start);
-    if (slash == std::string::npos) slash = path.size();
-    if (slash > start) parts.push_back(path.substr(start, slash - start));
-    start = slash + 1;
-  }
-  return parts;
-}
-
-std::string NormalisedPath(std::string path) {
-  while (path.rfind("./", 0) == 0) path.erase(0, 2);
-  while (!path.empty() && path.back() == '/') path.pop_back();
-  if (path == ".") path.clear();
-  return path;
-}
-
-TreeNode VolumeRoot(const FolderTree& tree) {
-  for (TreeNode node : tree.Children(kNoNode)) {
-    if (tree.Text(node) == ".") return node;
-  }
-  return kNoNode;
-}
-
-// The nodes one level below `parent` in path terms: the top level sees through the volume root.
-std::vector<TreeNode> PathChildren(const FolderTree& tree, TreeNode parent) {
-  if (parent != kNoNode) return tree.Children(parent);
-  std::vector<TreeNode> level;
-  for (TreeNode node : tree.Children(kNoNode)) {
-    if (tree.Text(node) == ".") {
-      std::vector<TreeNode> inside = tree.Children(node);
-      level.insert(level.end(), inside.begin(), inside.end());
-    } else {
-      level.push_back(node);
-    }
-  }
-  return level;
-}
-
-// Depth first, so that of several folders with one path the first in tree order is taken.
-TreeNode FindFolder(const FolderTree& tree, TreeNode parent, const std::vector<std::string>& parts,
-                    size_t depth) {
-  if (depth == parts.size()) return parent;
-  for (TreeNode child : PathChildren(tree, parent)) {
-    if (tree.Text(child) != parts[depth]) continue;
-    if (TreeNode found = FindFolder(tree, child, parts, depth + 1); found != kNoNode) return found;
-  }
-  return kNoNode;
-}
 
 // The folders from the volume root down to node (inclusive), as safe names each ending in '/'.
 std::string StructurePath(const FolderTree& tree, TreeNode node) {
@@ -184,7 +173,15 @@ class RecoverCommand final : public Command {
         "Write deleted (or, with --all-files, all) files of the volume in SOURCE into DIR");
     sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
     sub->add_option("PATH", paths_, "Folders or files to recover, as analyze prints them");
-    sub->add_option("--out", output_, "Destination folder (made when missing)")->required();
+    sub->add_option("--id", ids_, "Recover the folder or file with this id of analyze --json")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    sub->add_option("--out", output_, "Destination folder (made when missing)")
+        ->required()
+        ->check([](const std::string& text) -> std::string {
+          if (text.find_first_not_of(" \t") == std::string::npos) return "a folder, not empty";
+          return {};
+        });
     sub->add_flag("--all-files", allFiles_, "Write live files of the chosen folders too");
     sub->add_flag("--structure", structure_,
                   "Recreate the folders that lead to each chosen folder or file under DIR");
@@ -201,6 +198,9 @@ class RecoverCommand final : public Command {
             return "one character that may stand in a file name";
           return {};
         });
+    filters_.Register(sub);
+    sub->add_flag("--skip-overwritten", skipOverwritten_,
+                  "Leave out deleted files whose data live files hold now");
     sub->add_flag("--yes", yes_, "Recover even when DIR lies on the source device");
     sub->footer(kRecoverHelp);
     return sub;
@@ -214,12 +214,16 @@ class RecoverCommand final : public Command {
     CliInternalFailureReporter failures(context.err, node.get());
     destinationRoot_ = DestinationRoot(output_);
     if (!SameDiskAccepted(context)) return kExitFailed;
+    // Before the analysis, which can take hours: a folder that can't be made fails at once.
+    if (!MakeDestinationRoot(context)) return kExitFailed;
 
     OperationLog log;
     std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
     if (!analyzer) return kExitFailed;
+    ignoreCase_ = dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr;
+    filter_ = filters_.Build(ignoreCase_);
     InterruptScope interrupt(stop_);
-    if (!Analyse(context, *analyzer, log)) return kExitFailed;
+    if (!Analyse(context, *analyzer, log)) return StopExitCode(kExitFailed);
     analyzer.reset();
 
     std::vector<JobPlan> plans;
@@ -234,17 +238,19 @@ class RecoverCommand final : public Command {
       cliPrompter->SetRecoveryAnswers(answers);
     }
 
-    RecoveryReport report(context.out);
-    const auto started = std::chrono::steady_clock::now();
+    const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
+    RecoveryProgressBar progress(context.err, drawProgress);
+    RecoveryReport report(context.out, stop_, progress);
+    WrittenFiles written;
     for (JobPlan& plan : plans) {
       if (StopRequested(&stop_)) break;
-      if (!RunJob(context, *node, plan, report)) break;
+      if (!RunJob(context, *node, plan, report, written, progress)) break;
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    WriteSummary(context, report, seconds);
+    progress.Finish();
+    const RecoveryTally& tally = report.Tally();
+    WriteSummary(context, tally);
 
-    int code = report.Failures() == 0 ? kExitOk : kExitFailed;
+    int code = tally.AllWhole() ? kExitOk : kExitFailed;
     if (cliPrompter != nullptr) {
       if (std::optional<std::string> question = cliPrompter->UnansweredQuestion()) {
         context.err << "orvande-cli: " << *question << '\n';
@@ -252,11 +258,21 @@ class RecoverCommand final : public Command {
       }
       cliPrompter->SetRecoveryAnswers({});
     }
+    if (analysisIncomplete_) code = kExitFailed;
+    if (report.OutputFailed()) {
+      // A closed pipe is the reader's choice and ends the run quietly; anything else is said.
+      if (!report.OutputPipeClosed())
+        context.err << "orvande-cli: cannot write to standard output; recovery stopped\n";
+      return kExitFailed;
+    }
+    if (InterruptScope::CaughtSignal() != 0) {
+      context.err << "orvande-cli: recovery stopped\n";
+      return InterruptScope::ExitCodeFor(InterruptScope::CaughtSignal());
+    }
     if (code == kExitOk && StopRequested(&stop_)) {
       context.err << "orvande-cli: recovery stopped\n";
       code = kExitFailed;
     }
-    if (analysisIncomplete_) code = kExitFailed;
     return code;
   }
 
@@ -266,9 +282,30 @@ class RecoverCommand final : public Command {
     size_t first = folder.find_first_not_of(" \t");
     size_t last = folder.find_last_not_of(" \t");
     folder = first == std::string::npos ? std::string() : folder.substr(first, last - first + 1);
-    if (folder.empty()) folder = ".";
+    if (folder.empty()) return folder;
     if (folder.back() != '/') folder.push_back('/');
     return folder;
+  }
+
+  // 128 + the signal that stopped the run, else otherwise.
+  static int StopExitCode(int otherwise) {
+    const int signal = InterruptScope::CaughtSignal();
+    return signal != 0 ? InterruptScope::ExitCodeFor(signal) : otherwise;
+  }
+
+  bool MakeDestinationRoot(CommandContext& context) {
+    OperationLog folderLog;
+    bool skipped = false;
+    bool stopped = false;
+    char replacement = '?';
+    std::string root = destinationRoot_;
+    if (CreateFolderPath(root, kMaxPathBytes, true, &skipped, &stopped, &replacement, &folderLog,
+                         root.size()) &&
+        !skipped && !stopped && platform::IsDirectory(root))
+      return true;
+    folderLog.Show();
+    FailCommand(context, "cannot make the destination folder \"" + PrintableName(output_) + "\"");
+    return false;
   }
 
   bool SameDiskAccepted(CommandContext& context) {
@@ -301,30 +338,45 @@ class RecoverCommand final : public Command {
   }
 
   bool PlanJobs(CommandContext& context, std::vector<JobPlan>* plans) {
-    std::vector<std::string> wanted = paths_;
-    if (wanted.empty()) wanted.emplace_back();
-    for (const std::string& text : wanted) {
-      ResolvedPath resolved = ResolveTreePath(tree_, store_, storeLock_, text);
-      if (!resolved.found) {
-        FailCommand(context, "\"" + text +
+    if (paths_.empty() && ids_.empty()) {
+      // Everything analyze lists: the volume root, the lost folders and Lost&Found.
+      AddChosen(plans, ChooseEverything(tree_), /*keepPlace=*/false);
+      return true;
+    }
+    for (const std::string& text : paths_) {
+      ChosenItems chosen = ChooseByPath(tree_, store_, storeLock_, text, ignoreCase_);
+      if (chosen.Empty()) {
+        FailCommand(context, "\"" + PrintableName(text) +
                                  "\" is neither a folder nor a file of the volume (paths are "
                                  "as analyze prints them)");
         return false;
       }
-      if (resolved.folderNode != kNoNode) {
-        std::string destination = destinationRoot_;
-        if (structure_) destination += StructurePath(tree_, tree_.Parent(resolved.folderNode));
-        AddEntry(plans, destination, 0, false, RecoverySelectionEntry::Folder(resolved.folderNode));
-      } else {
-        std::string destination = destinationRoot_;
-        if (structure_) destination += StructurePath(tree_, resolved.parentNode);
-        for (uint32_t id : resolved.fileIds) {
-          AddEntry(plans, destination, resolved.parentFolderId, true,
-                   RecoverySelectionEntry::File(id, resolved.fileName));
-        }
+      AddChosen(plans, chosen, structure_);
+    }
+    for (uint32_t id : ids_) {
+      ChosenItems chosen = ChooseById(tree_, store_, storeLock_, id);
+      if (chosen.Empty()) {
+        FailCommand(context, "no folder or file has the id " + std::to_string(id) +
+                                 " (ids are those of analyze --json)");
+        return false;
       }
+      AddChosen(plans, chosen, structure_);
     }
     return true;
+  }
+
+  void AddChosen(std::vector<JobPlan>* plans, const ChosenItems& chosen, bool keepPlace) {
+    for (TreeNode folder : chosen.folders) {
+      std::string destination = destinationRoot_;
+      if (keepPlace) destination += StructurePath(tree_, tree_.Parent(folder));
+      AddEntry(plans, destination, 0, false, RecoverySelectionEntry::Folder(folder));
+    }
+    for (const ChosenFile& file : chosen.files) {
+      std::string destination = destinationRoot_;
+      if (keepPlace) destination += StructurePath(tree_, file.folderNode);
+      AddEntry(plans, destination, file.folderId, true,
+               RecoverySelectionEntry::File(file.fileId, file.name));
+    }
   }
 
   static void AddEntry(std::vector<JobPlan>* plans, const std::string& destination,
@@ -341,7 +393,8 @@ class RecoverCommand final : public Command {
   }
 
   // Makes the job's destination and runs the job to its end. False ends the command.
-  bool RunJob(CommandContext& context, DeviceNode& node, JobPlan& plan, RecoveryReport& report) {
+  bool RunJob(CommandContext& context, DeviceNode& node, JobPlan& plan, RecoveryReport& report,
+              WrittenFiles& written, RecoveryProgressBar& progress) {
     OperationLog folderLog;
     bool skipped = false;
     bool stopped = false;
@@ -349,7 +402,7 @@ class RecoverCommand final : public Command {
     if (!CreateFolderPath(plan.destination, kMaxPathBytes, true, &skipped, &stopped, &replacement,
                           &folderLog, destinationRoot_.size())) {
       folderLog.Show();
-      report.AddFailure();
+      report.RecoveryFailed(plan.destination);
       return false;
     }
     if (skipped || stopped) return false;
@@ -368,27 +421,28 @@ class RecoverCommand final : public Command {
     if (!replaceChar_.empty()) job->replacementCharacter = replaceChar_[0];
     job->storeLock = &storeLock_;
     job->listener = &report;
+    job->skipOverwritten = skipOverwritten_;
+    job->writtenFiles = &written;
+    if (!filter_.Empty()) job->filter = &filter_;
+    job->progressBar = &progress;
+    progress.Follow(job.get());
     running_.store(1);
     std::thread worker;
     if (!StartRecoveryJob(std::move(job), &worker)) {
       FailCommand(context, "cannot start the recovery thread");
-      report.AddFailure();
+      report.RecoveryFailed(plan.destination);
       return false;
     }
     worker.join();
+    progress.Follow(nullptr);
     return true;
   }
 
-  void WriteSummary(CommandContext& context, const RecoveryReport& report, double seconds) {
-    const double megabytes = static_cast<double>(report.Bytes()) / 1e6;
-    char line[160];
-    std::snprintf(line, sizeof line,
-                  "%llu files written, %llu bytes, %llu failures, %.3f s, %.1f MB/s\n",
-                  static_cast<unsigned long long>(report.Files()),
-                  static_cast<unsigned long long>(report.Bytes()),
-                  static_cast<unsigned long long>(report.Failures()), seconds,
-                  seconds > 0 ? megabytes / seconds : 0.0);
-    context.out << line << "Recovered files are in " << destinationRoot_ << '\n';
+  void WriteSummary(CommandContext& context, const RecoveryTally& tally) {
+    context.out << tally.SummaryLine() << '\n';
+    // Only where something was written is there anything to find.
+    if (tally.FilesWritten() > 0)
+      context.out << "Recovered files are in " << PrintableName(destinationRoot_) << '\n';
     context.out.flush();
   }
 
@@ -401,6 +455,11 @@ class RecoverCommand final : public Command {
   std::string onExists_ = "ask";
   std::string replaceChar_;
   bool yes_ = false;
+  bool skipOverwritten_ = false;
+  std::vector<uint32_t> ids_;
+  bool ignoreCase_ = false;  // FAT names match without regard to case
+  FilterOptions filters_;
+  FileFilter filter_;
 
   std::string destinationRoot_;
   ItemStore store_;
@@ -412,37 +471,6 @@ class RecoverCommand final : public Command {
 };
 
 }  // namespace
-
-ResolvedPath ResolveTreePath(const FolderTree& tree, const ItemStore& store,
-                             ReadWriteLock& storeLock, const std::string& path) {
-  ResolvedPath resolved;
-  resolved.path = NormalisedPath(path);
-  std::vector<std::string> parts = SplitPath(resolved.path);
-  if (parts.empty()) {
-    resolved.folderNode = VolumeRoot(tree);
-    resolved.found = resolved.folderNode != kNoNode;
-    return resolved;
-  }
-  if (TreeNode folder = FindFolder(tree, kNoNode, parts, 0); folder != kNoNode) {
-    resolved.folderNode = folder;
-    resolved.found = true;
-    return resolved;
-  }
-  resolved.fileName = parts.back();
-  parts.pop_back();
-  TreeNode parent = parts.empty() ? VolumeRoot(tree) : FindFolder(tree, kNoNode, parts, 0);
-  if (parent == kNoNode) return resolved;
-  FolderRef folder = store.FindRef(tree.Data(parent));
-  if (!folder) return resolved;
-  ReadLockGuard hold(storeLock);
-  for (const FileRecord& record : folder->Files()) {
-    if (record.Name() == resolved.fileName) resolved.fileIds.push_back(record.id);
-  }
-  resolved.parentNode = parent;
-  resolved.parentFolderId = folder->Id();
-  resolved.found = !resolved.fileIds.empty();
-  return resolved;
-}
 
 bool OutputOnSourceDevice(const std::string& source, const std::string& outputFolder) {
   uint64_t sourceDevice = 0;

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "core/folder_tree.h"
+#include "core/recovery_outcome.h"
 #include "core/stop_flag.h"
+#include "core/written_files.h"
 
 namespace orvande {
 
@@ -16,6 +18,7 @@ class ItemStore;
 class NotifySink;
 class ProgressBar;
 class ReadWriteLock;
+class RecordFilter;
 
 // One selected item in list-view order: a folder node of the files tree, or a file of the shown
 // folder named by its id and name (ids alone are not unique inside a folder).
@@ -37,9 +40,9 @@ struct RecoverySelectionEntry {
 class RecoveryListener {
  public:
   virtual ~RecoveryListener() = default;
-  // The analyzer wrote the file (ok) or failed part way (the partial file stays); bytes is the
-  // size of what is on disk.
-  virtual void FileRecovered(const std::string& path, uint64_t bytes, bool ok) = 0;
+  // A file was written (whole or not: a partial file stays) or left out; path is where it is or
+  // would have been.
+  virtual void FileRecovered(const std::string& path, const RecoveryOutcome& outcome) = 0;
   // A file or folder that could not even be started (a name too long, a folder not made).
   virtual void RecoveryFailed(const std::string& what) = 0;
 };
@@ -63,10 +66,32 @@ struct RecoveryContext {
       false;                // the frame's filter when the job started: live files not written
   bool useFileType = true;  // bUseFileType: the FAT32 start-cluster probe may run
   RecoveryListener* listener = nullptr;  // optional
-  // Bytes the analyzer wrote to the last file, when it counts them (kUnknownBytes otherwise): saves
-  // asking the file system for each file's size.
+  bool skipOverwritten = false;          // deleted files whose data live files hold are left out
+  const RecordFilter* filter = nullptr;  // optional: only the files it accepts are written
+  // The files written so far by this job and the jobs of the same run (optional): they are never
+  // replaced, whatever the policy says.
+  WrittenFiles* writtenFiles = nullptr;
+
+  // Reported by the analyzer about the file it is writing; reset by the writer before each file.
+  // Bytes of the unnamed stream, when it counts them (kUnknownBytes otherwise): saves asking the
+  // file system for each file's size.
   static constexpr uint64_t kUnknownBytes = ~uint64_t{0};
+  uint64_t fileExpectedBytes = 0;  // set by the writer: the size of the file being written
   uint64_t fileBytesWritten = kUnknownBytes;
+  uint64_t fileStreamBytes = 0;  // bytes of alternate streams written beside it
+  uint32_t fileBadSectors = 0;   // sectors that could not be read and went out as zeros
+  bool fileDataTaken = false;    // live data was found where the file's data should be
+  std::string fileTakenBy;       // the live file holding it, when known
+  bool fileCutAtLoop = false;    // a chain returned to a cluster already written
+
+  void ResetFileReport() {
+    fileBytesWritten = kUnknownBytes;
+    fileStreamBytes = 0;
+    fileBadSectors = 0;
+    fileDataTaken = false;
+    fileTakenBy.clear();
+    fileCutAtLoop = false;
+  }
 };
 
 }  // namespace orvande

@@ -26,7 +26,7 @@ RecoveryOutput::RecoveryOutput(const std::string& path, uint64_t size, RecoveryC
       shift_(size > kLargeFileThreshold ? kLargeFileProgressShift : 0) {}
 
 bool RecoveryOutput::Create() {
-  uint32_t error = file_.CreateOrReplace(path_);
+  uint32_t error = file_.CreateFresh(path_);
   if (error == kSuccess) return true;
   if (log_ != nullptr) {
     log_->AddFormat(OperationLog::kError, strings::kCantCreateFileFormat, path_.c_str());

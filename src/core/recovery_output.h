@@ -18,7 +18,7 @@ class RecoveryOutput {
   RecoveryOutput(const std::string& path, uint64_t size, RecoveryContext& context,
                  OperationLog* log);
 
-  // Creates the file or empties an existing one (a symbolic link in its place is refused); logs
+  // Creates a new file in place of whatever had its name (unlinked, never written through); logs
   // "Can't create file" on failure.
   bool Create();
   // Sets the progress range to the size (shifted down when it would not fit 32 bits).

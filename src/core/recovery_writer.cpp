@@ -1,5 +1,6 @@
 #include "core/recovery_writer.h"
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "core/item_store.h"
 #include "core/ports.h"
 #include "core/read_write_lock.h"
+#include "core/record_filter.h"
 #include "core/safe_names.h"
 #include "core/volume_analyzer.h"
 #include "platform/file_system.h"
@@ -93,11 +95,11 @@ bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentP
     if (skipped || stopped_) return true;
   }
 
-  if (job_.itemStore != nullptr) {
-    if (FolderRef folder = job_.itemStore->FindRef(tree.Data(node))) {
-      RecoverFolderFiles(*folder, path);
-      if (stopped_) return true;
-    }
+  FolderRef folder;
+  if (job_.itemStore != nullptr) folder = job_.itemStore->FindRef(tree.Data(node));
+  if (folder) {
+    RecoverFolderFiles(*folder, path);
+    if (stopped_) return true;
   }
 
   bool result = true;
@@ -106,6 +108,9 @@ bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentP
     result = RecoverFolderNode(child, path);
     if (stopped_) break;
   }
+  // Last, as writing into a folder changes its time.
+  if (text != "." && folder && folder->Modified() != 0 && platform::IsDirectory(path))
+    platform::SetFileModifiedTime(path, folder->Modified());
   return result;
 }
 
@@ -120,6 +125,10 @@ bool RecoveryWriter::ReadRecord(FolderItem& folder, size_t index, FileRecord* co
   return true;
 }
 
+bool RecoveryWriter::FilterAccepts(const FileRecord& record) {
+  return job_.filter == nullptr || job_.filter->Accepts(record, analyzer_);
+}
+
 bool RecoveryWriter::RecoverFolderFiles(FolderItem& folder, std::string& path) {
   bool folderMade = false;
   for (size_t index = 0;; ++index) {
@@ -130,6 +139,7 @@ bool RecoveryWriter::RecoverFolderFiles(FolderItem& folder, std::string& path) {
       if (!present) break;
       continue;
     }
+    if (!FilterAccepts(record)) continue;
     if (!folderMade) {
       bool skipped = false;
       if (!CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped_,
@@ -164,7 +174,7 @@ bool RecoveryWriter::RecoverSelectedFile(FolderItem& folder, uint32_t fileId,
       }
     }
   }
-  if (!found) return true;
+  if (!found || !FilterAccepts(record)) return true;
   if (RecoverRecord(record, folder, index, path)) return true;
   if (log_ != nullptr)
     log_->AddIdLine(OperationLog::kError, strings::kIdCantRecoverFile, record.NameCStr());
@@ -186,6 +196,7 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
   if (name.empty()) return false;
   switch (FixBrokenName(name, job_.replacementCharacter)) {
     case NameFix::kSkip:
+      ReportSkipped(path + name, record);
       return true;
     case NameFix::kSkipAll:
       stopped_ = true;
@@ -204,15 +215,18 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
   }
 
   std::string full = path + name;
-  bool renamed = false;
-  bool existed = false;
-  std::string newPath;
-  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes, &existed)) return true;
-  if (renamed) {
-    full = std::move(newPath);
-  } else if (existed && platform::IsSymbolicLink(full)) {
-    // Replacing means a new file under this name, never writing through the link.
-    platform::RemoveFile(full);
+  std::string takenBy;
+  const bool taken =
+      record.deleted && analyzer_.DataTakenByLiveFile(record.location, record.size, &takenBy);
+  if (taken && job_.skipOverwritten) {
+    if (log_ != nullptr)
+      log_->AddFormatLine(OperationLog::kWarning, strings::kDataTakenSkippedFormat, full.c_str());
+    ReportSkipped(full, record);
+    return true;
+  }
+  if (!ChooseTarget(full)) {
+    ReportSkipped(full, record);
+    return true;
   }
   if (StopRequestedNow()) return true;
 
@@ -220,18 +234,103 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
     job_.notifySink->Send(kMsgRecoveringFile, reinterpret_cast<uintptr_t>(full.c_str()), 0);
 
   const ItemLocation before = record.location;
-  job_.fileBytesWritten = RecoveryContext::kUnknownBytes;
+  job_.ResetFileReport();
+  job_.fileExpectedBytes = record.size;
+  if (taken) {
+    job_.fileDataTaken = true;
+    job_.fileTakenBy = takenBy;
+  }
+  const auto started = std::chrono::steady_clock::now();
   bool ok =
       analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_, log_);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (!(record.location == before)) StoreLocation(folder, index, record);
+
+  RecoveryOutcome outcome = OutcomeOf(ok, record.size, full);
+  outcome.writeSeconds = seconds;
+  if (job_.fileDataTaken) LogDataTaken(full, outcome.takenBy);
+  // A partial file keeps the time of its writing, so that it is never taken for the whole one.
   // Linux keeps no creation time that could be set; the modification time is.
-  if (ok) platform::SetFileModifiedTime(full, record.modified);
-  if (job_.listener != nullptr) {
-    uint64_t bytes = job_.fileBytesWritten;
-    if (bytes == RecoveryContext::kUnknownBytes) bytes = SizeOnDisk(full);
-    job_.listener->FileRecovered(full, bytes, ok);
-  }
+  if (outcome.Whole() || outcome.kind == RecoveryOutcome::Kind::kBadSectors)
+    platform::SetFileModifiedTime(full, record.modified);
+  if (job_.writtenFiles != nullptr) job_.writtenFiles->Add(full);
+  if (job_.listener != nullptr) job_.listener->FileRecovered(full, outcome);
   return ok;
+}
+
+bool RecoveryWriter::ChooseTarget(std::string& full) {
+  if (job_.writtenFiles != nullptr && job_.writtenFiles->Contains(full)) {
+    // Never replace what this run wrote, whatever the policy says.
+    std::string free;
+    if (!MakeCopyName(full, &free, kMaxPathBytes)) {
+      if (log_ != nullptr)
+        log_->AddFormatLine(OperationLog::kError, strings::kNoUniqueNameFormat, full.c_str());
+      return false;
+    }
+    if (log_ != nullptr)
+      log_->AddFormatLine(OperationLog::kWarning, strings::kWrittenThisRunFormat, full.c_str(),
+                          free.c_str());
+    full = std::move(free);
+    return true;
+  }
+  bool renamed = false;
+  bool existed = false;
+  std::string newPath;
+  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes, &existed))
+    return false;
+  if (renamed) {
+    full = std::move(newPath);
+  } else if (platform::IsRegularFileOrLink(full)) {
+    // Replacing means a new file under this name: a hard link or a symbolic link placed here
+    // must never lead the writing to a file outside the destination.
+    platform::RemoveFile(full);
+  }
+  return true;
+}
+
+RecoveryOutcome RecoveryWriter::OutcomeOf(bool ok, uint64_t size, const std::string& full) const {
+  using Kind = RecoveryOutcome::Kind;
+  RecoveryOutcome outcome;
+  outcome.expectedBytes = size;
+  uint64_t bytes = job_.fileBytesWritten;
+  if (bytes == RecoveryContext::kUnknownBytes) bytes = SizeOnDisk(full);
+  outcome.bytes = bytes + job_.fileStreamBytes;
+  outcome.badSectors = job_.fileBadSectors;
+  outcome.takenBy = job_.fileTakenBy;
+  // A file that followed another file's data is that file's length: overwritten says more
+  // than short.
+  const bool stopped = bytes < size && StopRequested(job_.stop);
+  if (!ok)
+    outcome.kind = Kind::kFailed;
+  else if (stopped)
+    outcome.kind = Kind::kStopped;
+  else if (job_.fileDataTaken)
+    outcome.kind = Kind::kOverwritten;
+  else if (bytes < size)
+    outcome.kind = Kind::kShort;
+  else if (job_.fileBadSectors > 0)
+    outcome.kind = Kind::kBadSectors;
+  else
+    outcome.kind = Kind::kOk;
+  return outcome;
+}
+
+void RecoveryWriter::LogDataTaken(const std::string& full, const std::string& takenBy) {
+  if (log_ == nullptr) return;
+  if (takenBy.empty())
+    log_->AddFormatLine(OperationLog::kWarning, strings::kDataTakenFormat, full.c_str());
+  else
+    log_->AddFormatLine(OperationLog::kWarning, strings::kDataTakenByFormat, full.c_str(),
+                        PrintableName(takenBy).c_str());
+}
+
+void RecoveryWriter::ReportSkipped(const std::string& full, const FileRecord& record) {
+  if (job_.listener == nullptr) return;
+  RecoveryOutcome outcome;
+  outcome.kind = RecoveryOutcome::Kind::kSkipped;
+  outcome.expectedBytes = record.size;
+  job_.listener->FileRecovered(full, outcome);
 }
 
 int RunRecoveryJob(std::unique_ptr<RecoveryContext> job) {

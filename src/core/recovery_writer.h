@@ -56,9 +56,16 @@ class RecoveryWriter {
  private:
   bool StopRequestedNow();
   bool ReadRecord(FolderItem& folder, size_t index, FileRecord* copy, bool* present);
+  bool FilterAccepts(const FileRecord& record);
   void StoreLocation(FolderItem& folder, size_t index, const FileRecord& record);
   std::string SafeComponent(std::string_view name);
   void ReportFailed(const std::string& what);
+  // The path a file is written to: a name this run wrote gets a free copy name, an existing one
+  // follows the policy. False: the file is not written.
+  bool ChooseTarget(std::string& full);
+  RecoveryOutcome OutcomeOf(bool ok, uint64_t size, const std::string& full) const;
+  void LogDataTaken(const std::string& full, const std::string& takenBy);
+  void ReportSkipped(const std::string& full, const FileRecord& record);
 
   RecoveryContext& job_;
   VolumeAnalyzer& analyzer_;

@@ -67,10 +67,18 @@ std::string PrintableName(std::string_view name) {
   std::string text;
   text.reserve(name.size());
   for (char c : name) {
-    if (c == '\0')
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == 0) {
       text.append("\\0");
-    else
+    } else if (byte < 0x20 || byte == 0x7F) {
+      // A control character could move the cursor or forge a line on a terminal or in a log.
+      static constexpr char kHex[] = "0123456789abcdef";
+      text.append("\\x");
+      text.push_back(kHex[byte >> 4]);
+      text.push_back(kHex[byte & 0xF]);
+    } else {
       text.push_back(c);
+    }
   }
   return text;
 }

@@ -23,7 +23,8 @@ SafeName MakeSafeName(std::string_view name);
 // row), maxBytes.
 size_t Utf8PrefixLength(std::string_view text, size_t maxBytes);
 
-// The name with zero bytes shown as "\0", for log lines.
+// The name with zero bytes shown as "\0" and other control characters as "\x1b", for log lines
+// and listings.
 std::string PrintableName(std::string_view name);
 
 }  // namespace orvande

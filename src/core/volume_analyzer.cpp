@@ -238,6 +238,11 @@ class RunWriter {
 
 }  // namespace
 
+bool VolumeAnalyzer::DataTakenByLiveFile(const ItemLocation& /*location*/, uint64_t /*size*/,
+                                         std::string* /*liveFile*/) {
+  return false;
+}
+
 bool VolumeAnalyzer::WriteRunsToFile(const std::string& path, uint64_t size,
                                      const SectorRunList& runs, RecoveryContext& context,
                                      OperationLog* log) {

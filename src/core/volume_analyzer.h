@@ -60,6 +60,12 @@ class VolumeAnalyzer {
   virtual bool RecoverFile(ItemLocation& location, uint64_t size, const std::string& path,
                            bool recoverStreams, RecoveryContext& context, OperationLog* log) = 0;
 
+  // True when the deleted file's data is known to be held by live data now (its clusters are
+  // allocated again); liveFile gets the live file's name where it is known. Asked before the file
+  // is written; the default knows nothing.
+  virtual bool DataTakenByLiveFile(const ItemLocation& location, uint64_t size,
+                                   std::string* liveFile);
+
   // One of the kProbability codes of core/file_record.h.
   virtual uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
                                           OperationLog* log) = 0;

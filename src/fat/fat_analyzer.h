@@ -30,6 +30,8 @@ class FatAnalyzer : public VolumeAnalyzer {
   uint32_t BuildTree(const BuildTreeContext& context, OperationLog* log) override;
   bool RecoverFile(ItemLocation& location, uint64_t size, const std::string& path,
                    bool recoverStreams, RecoveryContext& context, OperationLog* log) override;
+  bool DataTakenByLiveFile(const ItemLocation& location, uint64_t size,
+                           std::string* liveFile) override;
   uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
                                   OperationLog* log) override;
   uint64_t GetTotalSectors() const override { return TotalSectors(); }
@@ -71,6 +73,8 @@ class FatAnalyzer : public VolumeAnalyzer {
   uint64_t ClusterToSector(uint32_t cluster) const;
   // True when the whole cluster lies inside a volume of that many sectors.
   bool ClusterInsideVolume(uint32_t cluster, uint64_t totalSectors) const;
+  // True when a deleted file's first cluster belongs to a chain now.
+  bool FirstClusterTaken(uint32_t first);
   // FAT12 keeps 12 bits, FAT16 16 bits, FAT32 28 bits of a cluster number.
   uint32_t MaskCluster(uint32_t cluster) const;
   uint32_t ClusterMask() const;

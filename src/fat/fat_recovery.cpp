@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/file_record.h"
 #include "core/file_type_plugin.h"
@@ -42,10 +43,12 @@ constexpr uint32_t kBatchBytes = 4u << 20;
 
 // From one cluster of a file to the next: a live chain is followed; at the first free cluster the
 // walk switches to stepping to the next free cluster, and a used cluster met after that ends it.
-// Used by one thread.
+// A live chain that returns to a cluster it has passed is cut there: a damaged table must not make
+// a file larger than the volume. Used by one thread.
 class ClusterWalk {
  public:
-  ClusterWalk(FatTable& table, const StopFlag* stop) : table_(table), stop_(stop) {}
+  ClusterWalk(FatTable& table, const StopFlag* stop, uint64_t clusterCount)
+      : table_(table), stop_(stop), clusterCount_(clusterCount) {}
 
   // Moves c to the next cluster of the file; false when the file ends here.
   bool Advance(uint32_t& c) {
@@ -61,6 +64,10 @@ class ClusterWalk {
       }
     } else {
       if (freeMode_) return false;
+      if (ReturnsToPassedCluster(c, next)) {
+        cutAtLoop_ = true;
+        return false;
+      }
       c = next;
     }
     return IsDataCluster(c);
@@ -70,10 +77,22 @@ class ClusterWalk {
     return c >= 2 && !table_.IsEndOfChain(c) && !table_.IsBad(c);
   }
 
+  bool CutAtLoop() const { return cutAtLoop_; }
+
  private:
+  // Notes `from` as passed; true when `next` was passed before.
+  bool ReturnsToPassedCluster(uint32_t from, uint32_t next) {
+    if (passed_.empty()) passed_.resize(static_cast<size_t>(clusterCount_), false);
+    if (from < passed_.size()) passed_[from] = true;
+    return next < passed_.size() && passed_[next];
+  }
+
   FatTable& table_;
   const StopFlag* stop_;
+  const uint64_t clusterCount_;  // cluster numbers below this can be data clusters
+  std::vector<bool> passed_;     // made on the first live step
   bool freeMode_ = false;
+  bool cutAtLoop_ = false;
 };
 
 // Copies the clusters of one walk into an output file. The clusters, the bytes written and the
@@ -86,7 +105,7 @@ class ClusterCopier {
         output_(output),
         clusterBytes_(analyzer.BytesPerCluster()),
         context_(context),
-        walk_(*analyzer.Table(), context.stop) {}
+        walk_(*analyzer.Table(), context.stop, uint64_t{analyzer.ClusterCount()} + 2) {}
 
   bool AllocateBuffer() {
     const uint64_t remaining = output_.Remaining();
@@ -116,6 +135,8 @@ class ClusterCopier {
     }
     return true;
   }
+
+  bool CutAtLoop() const { return walk_.CutAtLoop(); }
 
  private:
   struct ClusterRun {
@@ -215,6 +236,8 @@ bool FatAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std::
     if (FixFat32StartCluster(location, path, size)) c = static_cast<uint32_t>(location.Position());
   }
   if (c == 0) c = kRecoverClusterForZero;
+  if (location.Deleted() != 0 && (size & kSizeMask) != 0 && FirstClusterTaken(c))
+    context.fileDataTaken = true;
 
   RecoveryOutput output(path, size & kSizeMask, context, log);
   if (!output.Create()) return false;
@@ -226,9 +249,30 @@ bool FatAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std::
     log->AddFormat(OperationLog::kWarning, strings::kPastDeviceEndFormat,
                    static_cast<unsigned long long>(copier.PastDeviceEnd()),
                    static_cast<unsigned long long>(HeldSectors()));
+  context.fileCutAtLoop = copier.CutAtLoop();
   // A failed write may have put part of its piece out: then the file system is asked.
   context.fileBytesWritten = ok ? output.Written() : RecoveryContext::kUnknownBytes;
   return output.Close(ok);
+}
+
+bool FatAnalyzer::DataTakenByLiveFile(const ItemLocation& location, uint64_t size,
+                                      std::string* /*liveFile*/) {
+  // A deleted file's chain is gone, so its first cluster in a chain means another file took it
+  // (the walk would then follow that file). Size 0 names no data.
+  if (location.Kind() == ItemLocation::kKindRuns || !location.HasPosition() || table_ == nullptr)
+    return false;
+  if ((size & kSizeMask) == 0) return false;
+  const uint32_t first = static_cast<uint32_t>(location.Position());
+  // A FAT32 entry that may have lost its high word names its cluster only after the probe that
+  // writing runs; until then nothing is known.
+  if (fatWidth_ == 32 && location.Kind() == kKindFirstCluster && first <= kLowWordOnly)
+    return false;
+  return FirstClusterTaken(first);
+}
+
+bool FatAnalyzer::FirstClusterTaken(uint32_t first) {
+  if (first < 2 || first >= uint64_t{ClusterCount()} + 2) return false;
+  return table_->GetEntry(first) != 0;
 }
 
 uint32_t FatAnalyzer::GetRecoveryProbability(ItemLocation& location, uint64_t size,

@@ -114,7 +114,8 @@ class MftRecord {
                    const AttributeName& name, RecoveryContext& context, OperationLog* log);
   // Writes the unnamed stream to path and, when asked, each named stream to "path:name". A named
   // stream that fails ends the walk with a warning but the file counts as recovered. On failure
-  // the file at path is deleted.
+  // the file at path keeps what was written. Streams named "$..." belong to the file system and
+  // are never written.
   bool WriteFileData(const std::string& path, bool recoverStreams, RecoveryContext& context,
                      OperationLog* log);
 

@@ -28,6 +28,10 @@ class NtfsAnalyzer : public VolumeAnalyzer {
   // (a record at an MFT position) write the record's streams. `size` serves kind 2 only.
   bool RecoverFile(ItemLocation& location, uint64_t size, const std::string& path,
                    bool recoverStreams, RecoveryContext& context, OperationLog* log) override;
+  // True when some of a deleted file's clusters are allocated again (its probability is average
+  // or poor against the volume's bitmap, which is loaded here when the analyzer has none yet).
+  bool DataTakenByLiveFile(const ItemLocation& location, uint64_t size,
+                           std::string* liveFile) override;
   uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
                                   OperationLog* log) override;
   uint64_t GetTotalSectors() const override;

@@ -1,6 +1,7 @@
 // The analyzer's tree building and its probability estimate: the MFT walk, the search for lost
 // records in free clusters, and the cluster bitmap that both the search and the estimate use.
 #include <exception>
+#include <memory>
 #include <new>
 
 #include "core/file_record.h"
@@ -143,6 +144,32 @@ uint32_t NtfsAnalyzer::GetRecoveryProbability(ItemLocation& location, uint64_t /
   } catch (const std::exception&) {
     return kProbabilityUnknown;
   }
+}
+
+bool NtfsAnalyzer::DataTakenByLiveFile(const ItemLocation& location, uint64_t /*size*/,
+                                       std::string* /*liveFile*/) {
+  if (location.Kind() != kKindMft && location.Kind() != kKindDirect) return false;
+  {
+    // A recovery job's analyzer has built no tree, so it has no bitmap yet: the volume's
+    // allocation bitmap is file record 6 on every NTFS volume.
+    constexpr uint64_t kBitmapRecordNumber = 6;
+    ClusterBitmapSlot::Lock lock = clusterBitmap_.Acquire();
+    if (clusterBitmap_.Get() == nullptr && mftRecord_.RecordSize() != 0) {
+      try {
+        auto bitmap = std::make_unique<ClusterBitmap>(this);
+        if (IsSuccess(bitmap->Load(kBitmapRecordNumber * mftRecord_.RecordSize(), nullptr)))
+          clusterBitmap_.Reset(std::move(bitmap));
+      } catch (const std::bad_alloc&) {
+        throw;
+      } catch (const std::exception&) {
+        // A damaged bitmap record: nothing is known about the clusters.
+        return false;
+      }
+    }
+  }
+  ItemLocation copy = location;
+  const uint32_t probability = GetRecoveryProbability(copy, 0, nullptr);
+  return probability == kProbabilityAverage || probability == kProbabilityPoor;
 }
 
 }  // namespace orvande

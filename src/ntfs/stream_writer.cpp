@@ -44,13 +44,27 @@ std::string StreamPath(const std::string& path, std::span<const uint8_t> utf16Na
   return path + ":" + name;
 }
 
+// Named streams the file system keeps for itself: their names start with '$'.
+bool IsSystemStream(std::span<const uint8_t> utf16Name) {
+  return utf16Name.size() >= 2 && utf16Name[0] == '$' && utf16Name[1] == 0;
+}
+
+bool IsAllZero(const uint8_t* data, size_t size) {
+  return std::all_of(data, data + size, [](uint8_t byte) { return byte == 0; });
+}
+
+uint64_t StreamBytesOnDisk(const std::string& path) {
+  uint64_t bytes = 0;
+  return platform::FileSizeOf(path, &bytes) == 0 ? bytes : 0;
+}
+
 }  // namespace
 
 bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attribute* attribute,
                             const AttributeName& name, RecoveryContext& context,
                             OperationLog* log) {
   platform::OutputFile file;
-  if (uint32_t error = file.CreateOrReplace(path); error != kSuccess) {
+  if (uint32_t error = file.CreateFresh(path); error != kSuccess) {
     if (log != nullptr)
       log->AddFormat(OperationLog::kWarning, ntfs_texts::kCantCreateFileFormat, path.c_str());
     LogSystemError(log, OperationLog::kWarning, error);
@@ -61,6 +75,7 @@ bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attrib
     context.progressBar->SetRange(0, static_cast<uint32_t>(size >> shift));
   std::vector<uint8_t> piece(static_cast<size_t>(std::min<uint64_t>(size, kStreamPiece)));
   uint64_t written = 0;
+  bool trailingHole = false;
   while (written < size) {
     // A stop request keeps what was written and counts as success.
     if (StopRequested(context.stop)) break;
@@ -71,13 +86,25 @@ bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attrib
                           : ReadStream(kAttrData, name, piece.data(), written, want, &got, log);
     if (!read || got == 0) return false;
     got = std::min(got, want);
-    if (uint32_t error = file.Write(piece.data(), static_cast<size_t>(got)); error != kSuccess) {
+    // A piece of zeros (a sparse stream's hole, most often) stays a hole in the new file.
+    const bool zeros = IsAllZero(piece.data(), static_cast<size_t>(got));
+    const uint32_t error =
+        zeros ? file.Seek(written + got) : file.Write(piece.data(), static_cast<size_t>(got));
+    if (error != kSuccess) {
       LogSystemError(log, OperationLog::kWarning, error);
       return false;
     }
     written += got;
+    trailingHole = zeros;
     if (context.progressBar != nullptr)
       context.progressBar->SetPosition(static_cast<uint32_t>(written >> shift));
+  }
+  // A hole at the end gives the file no length of its own.
+  if (trailingHole) {
+    if (uint32_t error = file.SetSize(written); error != kSuccess) {
+      LogSystemError(log, OperationLog::kWarning, error);
+      return false;
+    }
   }
   // A write the system deferred can still fail here; the stream is then not whole.
   if (uint32_t error = file.Close(); error != kSuccess) {
@@ -92,7 +119,7 @@ bool MftRecord::WriteFileData(const std::string& path, bool recoverStreams,
   {
     // The file exists even when the record has no data at all.
     platform::OutputFile file;
-    uint32_t error = file.CreateOrReplace(path);
+    uint32_t error = file.CreateFresh(path);
     if (error == kSuccess) error = file.Close();
     if (error != kSuccess) {
       if (log != nullptr)
@@ -108,7 +135,7 @@ bool MftRecord::WriteFileData(const std::string& path, bool recoverStreams,
     // A record that contradicts itself while its streams are walked: the file is not recovered.
     ok = false;
   }
-  if (!ok) platform::RemoveFile(path);
+  // A failed file keeps what was written: part of a file is worth having, and its line says so.
   return ok;
 }
 
@@ -120,6 +147,8 @@ bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
   auto writeOne = [&](std::span<const uint8_t> nameBytes, const Attribute* attribute) {
     const bool named = !nameBytes.empty();
     if (named && !recoverStreams) return true;
+    // The file system's own streams ($BadClus:$Bad spans the volume) are no user's data.
+    if (named && IsSystemStream(nameBytes)) return true;
     auto namedFailure = [&] {
       if (log != nullptr) log->AddId(OperationLog::kWarning, strings::kIdCantRecoverStreams);
       return false;
@@ -132,7 +161,10 @@ bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
     const bool sized = attribute != nullptr
                            ? AttributeSizes(*attribute, &dataSize, &allocatedSize)
                            : GetAttributeSize(kAttrData, name, &dataSize, &allocatedSize);
-    if (sized && WriteStream(target, dataSize, attribute, name, context, log)) return true;
+    if (sized && WriteStream(target, dataSize, attribute, name, context, log)) {
+      if (named) context.fileStreamBytes += StreamBytesOnDisk(target);
+      return true;
+    }
     if (named) return namedFailure();
     ok = false;
     return false;

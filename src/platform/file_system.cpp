@@ -48,9 +48,32 @@ bool IsDirectory(const std::string& path) {
   return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFileOrLink(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && lstat(path.c_str(), &st) == 0 &&
+         (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode));
+}
+
 bool IsSymbolicLink(const std::string& path) {
   struct stat st {};
   return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+uint32_t FileIdentityOf(const std::string& path, FileIdentity* identity) {
+  struct stat st {};
+  if (path.empty()) return kErrFileNotFound;
+  if (lstat(path.c_str(), &st) != 0) return LastError();
+  identity->device = static_cast<uint64_t>(st.st_dev);
+  identity->inode = static_cast<uint64_t>(st.st_ino);
+  return 0;
+}
+
+uint32_t FileSizeOf(const std::string& path, uint64_t* bytes) {
+  struct stat st {};
+  if (path.empty()) return kErrFileNotFound;
+  if (stat(path.c_str(), &st) != 0) return LastError();
+  *bytes = static_cast<uint64_t>(st.st_size);
+  return 0;
 }
 
 uint32_t MakeDirectory(const std::string& path) {

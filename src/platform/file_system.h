@@ -11,8 +11,18 @@ namespace orvande::platform {
 bool PathExists(const std::string& path);
 // True when the path names a folder (following symbolic links).
 bool IsDirectory(const std::string& path);
+// True when the path itself is a regular file or a symbolic link (not followed).
+bool IsRegularFileOrLink(const std::string& path);
 // True when the path itself is a symbolic link (not followed).
 bool IsSymbolicLink(const std::string& path);
+// Which file a name stands for (not following a symbolic link): equal for two names of one file.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+uint32_t FileIdentityOf(const std::string& path, FileIdentity* identity);
+// The size in bytes of a file (following symbolic links).
+uint32_t FileSizeOf(const std::string& path, uint64_t* bytes);
 // Creates one folder (mode 0755 before the umask); its parent must exist.
 uint32_t MakeDirectory(const std::string& path);
 // Deletes a file (not a folder).

@@ -1,6 +1,7 @@
 #include "platform/output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,6 +36,20 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 
 uint32_t OutputFile::CreateOrReplace(const std::string& path) {
   return Open(path, O_TRUNC | O_NOFOLLOW);
+}
+
+uint32_t OutputFile::CreateFresh(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || lstat(path.c_str(), &st) != 0) return Open(path, O_EXCL | O_NOFOLLOW);
+  // Only files and links are replaced by unlinking; a device or a pipe named on purpose is
+  // written to as it stands, and a folder is refused by the open.
+  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return Open(path, O_TRUNC | O_NOFOLLOW);
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+    const uint32_t error = LastError();
+    Close();
+    return error;
+  }
+  return Open(path, O_EXCL | O_NOFOLLOW);
 }
 
 uint32_t OutputFile::CreateNew(const std::string& path) {
@@ -86,6 +101,16 @@ uint32_t OutputFile::Seek(uint64_t offset) {
   if (offset > static_cast<uint64_t>(INT64_MAX)) return kErrInvalidParameter;
   if (lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) return LastError();
   return 0;
+}
+
+uint32_t OutputFile::SetSize(uint64_t size) {
+  if (fd_ < 0) return kErrInvalidHandle;
+  if (size > static_cast<uint64_t>(INT64_MAX)) return kErrInvalidParameter;
+  int result;
+  do {
+    result = ftruncate(fd_, static_cast<off_t>(size));
+  } while (result != 0 && errno == EINTR);
+  return result == 0 ? 0 : LastError();
 }
 
 uint32_t OutputFile::Close() {

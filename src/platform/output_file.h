@@ -22,6 +22,11 @@ class OutputFile {
   // files must land where their name says. Closes a file this object already held. Returns 0 or
   // an error code.
   uint32_t CreateOrReplace(const std::string& path);
+  // Creates a new file in place of an existing file or link of that name: it is unlinked first
+  // (a hard link or a symbolic link put there never leads the writing to another file), then
+  // the file is created exclusively. Anything else of that name (a device, a pipe) is opened for
+  // writing as CreateOrReplace does; it is never unlinked.
+  uint32_t CreateFresh(const std::string& path);
   // Creates the file only when no file of that name exists (80 when one does).
   uint32_t CreateNew(const std::string& path);
 
@@ -29,6 +34,9 @@ class OutputFile {
   uint32_t Write(const void* data, size_t size, size_t* written = nullptr);
   // Moves the write position to a byte offset from the start.
   uint32_t Seek(uint64_t offset);
+  // Makes the file exactly size bytes long; bytes it gains read as zeros and take no space
+  // where the file system keeps holes.
+  uint32_t SetSize(uint64_t size);
   // Closes the file; a deferred write error (a full disk on a network share) is reported here.
   uint32_t Close();
 

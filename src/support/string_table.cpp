@@ -32,7 +32,8 @@ constexpr StringEntry kStrings[] = {
     {strings::kIdFirstAnalyzingStep, "First analyzing step..."},
     {strings::kIdDone, "Done"},
     {strings::kIdSecondAnalyzingStep, "Second analyzing step..."},
-    {strings::kIdCantInitTypeProbe, "Can't initialize typeprobe.dll (not found or wrong version)."},
+    {strings::kIdCantInitTypeProbe,
+     "Can't initialize libtypeprobe.so (not found or wrong version)."},
 };
 
 }  // namespace

@@ -110,6 +110,16 @@ inline constexpr const char kChangeAllSymbolsLabel[] = "&Change all unknown symb
 // A name from the volume that would leave its folder or exceed the name limit.
 inline constexpr const char kUnsafeNameFormat[] =
     "The name \"%s\" can't be used as it stands; written as \"%s\".";  // name, new name
+// A deleted file whose clusters live data holds now: written as described all the same.
+inline constexpr const char kDataTakenFormat[] =
+    "\"%s\": its data is in use by live data now; written as described.";  // path
+inline constexpr const char kDataTakenByFormat[] =
+    "\"%s\": its data is in use by the live file \"%s\" now; written as described.";
+inline constexpr const char kDataTakenSkippedFormat[] =
+    "\"%s\": its data is in use by live data now; not written, as asked.";
+// Two recovered names that came out equal: the later one gets a free name.
+inline constexpr const char kWrittenThisRunFormat[] =
+    "\"%s\" was written earlier in this recovery; this file is written as \"%s\".";
 
 // Analysis.
 inline constexpr const char kInternalCantStartAnalyzing[] =

@@ -69,7 +69,8 @@ TEST_F(AnalyzeCommandTest, JsonDescribesTheVolumeAndEveryItem) {
   for (const auto& [key, value] : listing.items()) keys.push_back(key);
   EXPECT_EQ(keys,
             (std::vector<std::string>{"source", "file_system", "total_sectors", "bytes_per_sector",
-                                      "bytes_per_cluster", "items", "log"}));
+                                      "bytes_per_cluster", "complete", "items", "log"}));
+  EXPECT_EQ(listing["complete"], true);
   EXPECT_EQ(listing["source"], *sample_);
   EXPECT_EQ(listing["file_system"], "FAT16");
   EXPECT_EQ(listing["total_sectors"], 16384);

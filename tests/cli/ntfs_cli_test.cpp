@@ -2,6 +2,7 @@
 // through its reader, recover writes alternate streams as "file:stream" only when asked, and
 // internal failures of the engine reach the error stream with the source's name.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -103,6 +104,33 @@ TEST_F(NtfsCli, RecoverWritesStreamsOnlyWhenAsked) {
       ++written;
     }
     EXPECT_EQ(written, 1u);
+  }
+}
+
+// Sparse files come back with their content and their holes kept as holes; the file system's own
+// streams are never written, even with --streams ($BadClus:$Bad is as large as the volume).
+TEST_F(NtfsCli, SparseFilesKeepTheirHolesAndSystemStreamsStayOut) {
+  for (const std::string& name : names_) {
+    SCOPED_TRACE(name);
+    const test::CorpusImage& image = test::LoadCorpusImage(name);
+    const fs::path out = root_ / (name + "-sparse");
+    const auto outcome = RunCliInProcess(
+        {"recover", image.imagePath, "--out", out.string(), "--all-files", "--streams"});
+    EXPECT_TRUE(fs::exists(out / "$BadClus")) << outcome.out;
+    EXPECT_FALSE(fs::exists(out / "$BadClus:$Bad"));
+    int checked = 0;
+    for (const test::CorpusEntry& entry : image.entries) {
+      if (!entry.sparse || entry.type != "file" || !entry.intact || entry.size < (1u << 20))
+        continue;
+      const fs::path written = out / entry.path;
+      if (!fs::exists(written)) continue;  // under a placeholder: the analysis tests cover those
+      EXPECT_EQ(test::Sha256OfFile(written.string()), entry.sha256) << entry.path;
+      struct stat st {};
+      ASSERT_EQ(stat(written.c_str(), &st), 0);
+      EXPECT_LT(uint64_t(st.st_blocks) * 512, entry.size / 2) << entry.path << " has no holes";
+      ++checked;
+    }
+    EXPECT_GE(checked, 1) << outcome.out;
   }
 }
 

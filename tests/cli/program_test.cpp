@@ -1,13 +1,21 @@
 // The built orvande-cli program: exit codes and messages for good and bad sources and usage.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+
+#include "common/corpus.h"
+#include "common/temp_folder.h"
 
 namespace {
 
@@ -124,6 +132,69 @@ TEST_F(ProgramTest, UnreadableFileExitsWithOne) {
   EXPECT_NE(o.err.find("Error: Orvande can not obtain required access to the image file."),
             std::string::npos)
       << o.err;
+}
+
+// A recovery that a signal or a closed pipe ends part-way. Its output goes to a pipe of one page
+// that the test does not read at first, so the program is certain to be blocked mid-run when the
+// signal comes: it then ends after the file at hand, with its lines and summary flushed.
+TEST(ProgramStop, SignalsStopARecoveryWithItsSummaryAndAClosedPipeEndsItQuietly) {
+  const orvande::test::CorpusImage& corpus = orvande::test::LoadCorpusImage("fat16");
+  const std::string program = std::string(ORVANDE_BINARY_DIR) + "/bin/orvande-cli";
+  struct Case {
+    int signal;  // 0: close the pipe instead
+    int exitCode;
+  };
+  for (const Case& c : {Case{SIGTERM, 143}, Case{SIGINT, 130}, Case{SIGHUP, 129}, Case{0, 1}}) {
+    SCOPED_TRACE(c.signal);
+    orvande::test::TempFolder folder("orvande-cli-stop-");
+    const std::string out = (folder.Path() / "out").string();
+    const std::string errPath = (folder.Path() / "err").string();
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    fcntl(pipeEnds[1], F_SETPIPE_SZ, 4096);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      dup2(pipeEnds[1], 1);
+      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(err, 2);
+      close(pipeEnds[0]);
+      execl(program.c_str(), program.c_str(), "recover", corpus.imagePath.c_str(), "--out",
+            out.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(pipeEnds[1]);
+    // Wait until the pipe is full, so the program is blocked writing a line.
+    int pending = 0;
+    for (int i = 0; i < 1000 && pending < 3000; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      ioctl(pipeEnds[0], FIONREAD, &pending);
+    }
+    ASSERT_GE(pending, 3000);
+    std::string text;
+    if (c.signal != 0) {
+      kill(child, c.signal);
+      char buffer[4096];
+      for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, got);
+    }
+    close(pipeEnds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), c.exitCode);
+    std::ifstream errFile(errPath);
+    const std::string err((std::istreambuf_iterator<char>(errFile)), {});
+    if (c.signal != 0) {
+      EXPECT_NE(text.find(" files written, "), std::string::npos) << text;
+      EXPECT_NE(err.find("orvande-cli: recovery stopped"), std::string::npos) << err;
+      size_t lines = 0;
+      for (char ch : text) lines += ch == '\n';
+      EXPECT_LT(lines, 120u) << "stopped before the end";
+    } else {
+      EXPECT_EQ(err.find("cannot write"), std::string::npos) << err;
+    }
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -226,6 +227,192 @@ TEST_P(RecoverCorpusTest, EveryFileComesBackAsTheManifestAndTheWalkSay) {
 
 INSTANTIATE_TEST_SUITE_P(Images, RecoverCorpusTest, ::testing::Values("fat12", "fat16", "fat32"));
 
+// One line of recover's output: "LABEL BYTES PATH".
+struct RecoveredLine {
+  std::string label;
+  uint64_t bytes = 0;
+  std::string path;
+};
+
+std::vector<RecoveredLine> RecoveredLines(const std::string& out) {
+  std::vector<RecoveredLine> lines;
+  std::istringstream stream(out);
+  for (std::string line; std::getline(stream, line);) {
+    std::istringstream fields(line);
+    RecoveredLine parsed;
+    std::string bytes;
+    if (!(fields >> parsed.label >> bytes)) continue;
+    if (parsed.label == "bad-sectors" && !(fields >> bytes)) continue;
+    if (bytes.empty() || !std::isdigit(static_cast<unsigned char>(bytes[0]))) continue;
+    parsed.bytes = std::stoull(bytes);
+    fields.get();
+    std::getline(fields, parsed.path);
+    if (parsed.path.empty()) continue;
+    lines.push_back(parsed);
+  }
+  return lines;
+}
+
+// Without PATH every deleted file analyze lists is written, under the root, the lost folders and
+// Lost&Found alike; each once; and each line says what is on disk.
+class RecoverEverythingTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RecoverEverythingTest, WritesEveryListedDeletedFileOnceAndSaysWhatIsOnDisk) {
+  const CorpusImage& corpus = test::LoadCorpusImage(GetParam());
+  test::TempFolder folder("orvande-recover-all-" + GetParam() + "-");
+  auto listing = RunCliInProcess({"analyze", corpus.imagePath, "--json"});
+  ASSERT_EQ(listing.exitCode, 0) << listing.err;
+  size_t deleted = 0;
+  const Json parsed = Json::parse(listing.out);
+  for (const Json& item : parsed["items"])
+    if (item["type"] == "file" && item["deleted"] == true) ++deleted;
+
+  const std::string out = (folder.Path() / "out").string();
+  auto run = RunCliInProcess({"recover", corpus.imagePath, "--out", out});
+  const std::vector<RecoveredLine> lines = RecoveredLines(run.out);
+  size_t written = 0;
+  std::set<std::string> paths;
+  for (const RecoveredLine& line : lines) {
+    SCOPED_TRACE(line.path);
+    EXPECT_TRUE(paths.insert(line.path).second) << "written twice";
+    if (line.label == "skipped") continue;
+    ++written;
+    ASSERT_TRUE(fs::is_regular_file(line.path));
+    EXPECT_EQ(fs::file_size(line.path), line.bytes);
+  }
+  EXPECT_EQ(written, deleted) << run.out;
+  size_t onDisk = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(out)) onDisk += entry.is_regular_file();
+  EXPECT_EQ(onDisk, written);
+  EXPECT_NE(run.out.find(std::to_string(written) + " files written, "), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, RecoverEverythingTest,
+                         ::testing::ValuesIn(test::CorpusImageNames()));
+
+// A scripted run nobody can answer: unreadable first characters and names that exist already are
+// decided as the warnings say, and the run finishes, twice into the same folder.
+TEST(RecoverBatch, FinishesWithoutATerminalAndSaysWhatItChose) {
+  const CorpusImage& corpus = test::LoadCorpusImage("fat32");
+  test::TempFolder folder("orvande-recover-batch-");
+  const std::string out = (folder.Path() / "out").string();
+  auto first = RunCliInProcess({"recover", corpus.imagePath, "--out", out});
+  EXPECT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_NE(first.err.find("WARNING: The name \"?"), std::string::npos) << first.err;
+  const size_t written = RecoveredLines(first.out).size();
+  EXPECT_GT(written, 50u);
+
+  auto second = RunCliInProcess({"recover", corpus.imagePath, "--out", out});
+  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_NE(second.err.find("WARNING: File \""), std::string::npos) << second.err;
+  size_t copies = 0;
+  for (const RecoveredLine& line : RecoveredLines(second.out))
+    copies += line.path.find("[Copy 00") != std::string::npos;
+  EXPECT_EQ(copies, written);
+}
+
+// Deleted files whose clusters live data holds now (FAT: a later file took the first cluster;
+// NTFS: the clusters are allocated again): written as described with a warning, or left out with
+// --skip-overwritten, and counted either way.
+TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
+  struct Case {
+    std::string image, folder, file, bytes;
+  };
+  for (const Case& c : {Case{"fat12", "DOCS", "DOCS/_ARTIAL.TXT", "1024"},
+                        Case{"ntfs4k", "Documents", "Documents/overwritten.bin", "163840"}}) {
+    const CorpusImage& corpus = test::LoadCorpusImage(c.image);
+    test::TempFolder folder("orvande-recover-overwritten-");
+    for (const bool skip : {false, true}) {
+      SCOPED_TRACE(c.image + (skip ? " skipped" : " kept"));
+      const std::string out = (folder.Path() / (skip ? "skip" : "keep")).string();
+      std::vector<std::string> args{"recover", corpus.imagePath, "--out", out, c.folder};
+      if (skip) args.push_back("--skip-overwritten");
+      auto run = RunCliInProcess(args);
+      EXPECT_EQ(run.exitCode, 0) << run.err;
+      const std::string taken = out + "/" + c.file;
+      EXPECT_EQ(fs::exists(taken), !skip);
+      EXPECT_NE(
+          run.out.find((skip ? "skipped     0 " : "overwritten " + c.bytes + " ") + taken + "\n"),
+          std::string::npos)
+          << run.out;
+      EXPECT_NE(run.out.find(skip ? " 1 skipped, 0 overwritten, " : " 0 skipped, 1 overwritten, "),
+                std::string::npos)
+          << run.out;
+      EXPECT_NE(run.err.find("WARNING: \"" + taken + "\": its data is in use by live data now"),
+                std::string::npos)
+          << run.err;
+    }
+  }
+}
+
+// Choosing by the ids of analyze --json, by paths that match FAT names without regard to case,
+// and filters on what was chosen.
+TEST(RecoverChoosing, ByIdAndByPathWithoutRegardToCase) {
+  const CorpusImage& corpus = test::LoadCorpusImage("fat12");
+  test::TempFolder folder("orvande-recover-choose-");
+  auto listing = RunCliInProcess({"analyze", corpus.imagePath, "--json"});
+  ASSERT_EQ(listing.exitCode, 0);
+  const Json parsed = Json::parse(listing.out);
+  std::map<std::string, std::string> idOf;
+  for (const Json& item : parsed["items"])
+    idOf[item["path"]] = std::to_string(item["id"].get<uint32_t>());
+  ASSERT_TRUE(idOf.count("DOCS/?ARTIAL.TXT") && idOf.count("CAMERA/?MG_0005.JPG"));
+
+  struct Case {
+    std::vector<std::string> choice;
+    int exitCode;
+    std::vector<std::string> files;
+  };
+  const std::vector<Case> cases = {
+      {{"--id", idOf["DOCS/?ARTIAL.TXT"]}, 0, {"_ARTIAL.TXT"}},
+      {{"--id", idOf["DOCS/?ARTIAL.TXT"], "--id", idOf["CAMERA/?MG_0005.JPG"]},
+       0,
+       {"_ARTIAL.TXT", "_MG_0005.JPG"}},
+      {{"camera/?mg_0005.jpg", "--structure"}, 0, {"CAMERA/_MG_0005.JPG"}},
+      {{"--id", "4000000000"}, 1, {}},
+      // Filters narrow the chosen set.
+      {{"CAMERA", "--name", "deleted*"}, 0, {"CAMERA/Deleted sunset photo.jpg"}},
+      {{"CAMERA", "--max-size", "2000"}, 0, {"CAMERA/_MG_0005.JPG"}},
+      {{"CAMERA", "--modified-before", "2021-03-16T02:30"}, 0, {"CAMERA/_MG_0005.JPG"}},
+  };
+  int run = 0;
+  for (const Case& c : cases) {
+    const fs::path out = folder.Path() / std::to_string(run++);
+    std::vector<std::string> args{"recover", corpus.imagePath, "--out", out.string()};
+    args.insert(args.end(), c.choice.begin(), c.choice.end());
+    SCOPED_TRACE(args.back());
+    auto o = RunCliInProcess(args);
+    EXPECT_EQ(o.exitCode, c.exitCode) << o.err;
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(out))
+      if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), out).string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, c.files) << o.out;
+  }
+}
+
+// Bad usage and a destination that cannot be made are told before any analysis.
+TEST(RecoverDestination, EmptyOrUnmakeableDestinationFailsFirst) {
+  const CorpusImage& corpus = test::LoadCorpusImage("fat12");
+  test::TempFolder folder("orvande-recover-destination-");
+  std::ofstream(folder.Path() / "file") << "x";
+  struct Case {
+    std::string out;
+    int exitCode;
+    std::string message;
+  };
+  for (const Case& c : {Case{"", 2, "--out"}, Case{"  ", 2, "--out"},
+                        Case{(folder.Path() / "file" / "below").string(), 1,
+                             "cannot make the destination folder"}}) {
+    SCOPED_TRACE(c.out);
+    auto run = RunCliInProcess({"recover", corpus.imagePath, "--out", c.out});
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("files written"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Recovered files are in"), std::string::npos);
+  }
+}
+
 class RecoverSampleTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NO_THROW(image_ = test::UnpackSampleVolume(folder_.Path())); }
@@ -257,7 +444,7 @@ TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
                                                    "Pictures/Holiday 2003/mountain view.jpg",
                                                    "Projects/_uild.log"}));
   EXPECT_NE(
-      o.out.find("ok     9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
+      o.out.find("ok          9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
       std::string::npos)
       << o.out;
   EXPECT_NE(o.out.find("5 files written, 16388 bytes, 0 failures, "), std::string::npos) << o.out;
@@ -268,11 +455,15 @@ TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace)
   auto o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--structure", "--all-files",
                             "Pictures/Holiday 2003", "./Documents/Quarterly Report 2004.txt",
                             "Projects/"});
-  ASSERT_EQ(o.exitCode, 1);  // ?UILD.LOG needs a new first character and nobody can answer
-  EXPECT_NE(o.err.find("--replace-char"), std::string::npos) << o.err;
+  // Nobody can be asked for ?UILD.LOG's first character: it becomes '_', with a warning.
+  ASSERT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_NE(o.err.find("WARNING: The name \"?UILD.LOG\""), std::string::npos) << o.err;
   EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/Quarterly Report 2004.txt",
                                                    "Pictures/Holiday 2003/beach sunset.jpg",
-                                                   "Pictures/Holiday 2003/mountain view.jpg"}));
+                                                   "Pictures/Holiday 2003/mountain view.jpg",
+                                                   "Projects/Orvande Notes/design notes for the "
+                                                   "recovery engine.txt",
+                                                   "Projects/_UILD.LOG"}));
 
   fs::remove_all(out_);
   o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Pictures/Holiday 2003",
@@ -288,18 +479,21 @@ TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace)
             std::string::npos);
 }
 
-TEST_F(RecoverSampleTest, ExistingFilesWithoutATerminalNeedTheOption) {
+TEST_F(RecoverSampleTest, ExistingFilesWithoutATerminalAreKeptAndTheNewOnesRenamed) {
   ASSERT_EQ(RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"})
                 .exitCode,
             0);
   auto o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt"});
-  EXPECT_EQ(o.exitCode, 1);
-  EXPECT_NE(o.err.find("--on-exists replace|skip|rename"), std::string::npos) << o.err;
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_NE(o.err.find("WARNING: File \"" + (out_ / "old draft.txt").string() + "\" exists."),
+            std::string::npos)
+      << o.err;
+  EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 001].txt"));
 
   o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Documents/old draft.txt",
                        "--on-exists", "rename"});
   EXPECT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 001].txt"));
+  EXPECT_TRUE(fs::exists(out_ / "old draft[Copy 002].txt"));
 
   for (const char* bad : {"?", "/", "ab", ""}) {
     o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--replace-char", bad});
@@ -354,18 +548,28 @@ TEST(RecoverPrompter, TerminalAnswersAndRememberedAllAnswers) {
   EXPECT_EQ(answer.symbol, '_');
   EXPECT_NE(err.str().find("Please enter valid symbol."), std::string::npos) << err.str();
 
-  // Options answer without asking; "ask" without a terminal stops the job and says why.
+  // Options answer without asking; without a terminal "ask" renames and the unknown character
+  // becomes '_', each said once as a warning, and the run goes on.
   StopFlag stop{0};
   CliPrompter silent(err, nullptr);
   silent.SetRecoveryAnswers({RecoveryAnswers::OnExists::kRename, 'Q', &stop});
   EXPECT_EQ(silent.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kAutoRenameAll);
   EXPECT_EQ(silent.AskBrokenFileName("?X").symbol, 'Q');
   EXPECT_FALSE(silent.UnansweredQuestion());
-  silent.SetRecoveryAnswers({RecoveryAnswers::OnExists::kAsk, 0, &stop});
-  EXPECT_EQ(silent.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kSkipAll);
-  EXPECT_EQ(stop.load(), 1);
-  ASSERT_TRUE(silent.UnansweredQuestion());
-  EXPECT_NE(silent.UnansweredQuestion()->find("--on-exists"), std::string::npos);
+  std::ostringstream log;
+  CliPrompter batch(log, nullptr);
+  batch.SetRecoveryAnswers({RecoveryAnswers::OnExists::kAsk, 0, &stop});
+  EXPECT_EQ(batch.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kAutoRenameAll);
+  EXPECT_EQ(batch.ConfirmFileReplace("/out/b.txt"), ReplaceAnswer::kAutoRenameAll);
+  const BrokenNameAnswer broken = batch.AskBrokenFileName("?X");
+  EXPECT_EQ(broken.action, BrokenNameAnswer::kRename);
+  EXPECT_TRUE(broken.changeAll);
+  EXPECT_EQ(broken.symbol, '_');
+  EXPECT_EQ(stop.load(), 0);
+  EXPECT_FALSE(batch.UnansweredQuestion());
+  EXPECT_NE(log.str().find("WARNING: File \"/out/a.txt\" exists."), std::string::npos);
+  EXPECT_EQ(log.str().find("/out/b.txt"), std::string::npos) << "one warning for the choice";
+  EXPECT_NE(log.str().find("WARNING: The name \"?X\""), std::string::npos);
 }
 
 TEST(RecoverOutputDevice, ImageFilesAndUnknownPlacesAreNotTheSourceDevice) {

@@ -69,7 +69,7 @@ TEST(FileTypePluginTest, ALibraryOfAnotherVersionIsUnloadedAndNothingOfItIsUsed)
   EXPECT_FALSE(search.IsOn());
   ASSERT_EQ(log.Lines().size(), 1u);
   EXPECT_EQ(log.Lines()[0],
-            "WARNING: Can't initialize typeprobe.dll (not found or wrong version).\r\n");
+            "WARNING: Can't initialize libtypeprobe.so (not found or wrong version).\r\n");
   EXPECT_EQ(log.FlaggedCount(), 1u);
 
   search.Prepare(plugin, nullptr);

@@ -37,6 +37,8 @@ using test::ScriptedPrompter;
 
 // What the analyzer does for each file; null writes "data@<position>".
 std::function<bool(ItemLocation&, const std::string&, RecoveryContext&)> g_recover;
+// Whether the analyzer knows live data to hold a deleted file's clusters.
+bool g_taken = false;
 
 class NamingAnalyzer : public test::IdleAnalyzer {
  public:
@@ -47,6 +49,10 @@ class NamingAnalyzer : public test::IdleAnalyzer {
   }
   uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override { return 1; }
   uint64_t GetTotalSectors() const override { return 8; }
+  bool DataTakenByLiveFile(const ItemLocation&, uint64_t, std::string* liveFile) override {
+    if (g_taken) *liveFile = "LIVE.TXT";
+    return g_taken;
+  }
 
   static bool WriteData(const ItemLocation& location, const std::string& path) {
     platform::OutputFile file;
@@ -72,6 +78,7 @@ class RecoveryWriterTest : public ::testing::Test {
   void SetUp() override {
     RegisterAnalyzer(kFsFat, &MakeNamingAnalyzer);
     g_recover = nullptr;
+    g_taken = false;
     base_ =
         fs::temp_directory_path() / ("orvande_recovery_" + std::to_string(std::random_device{}()));
     fs::create_directories(base_ / "out");
@@ -82,10 +89,13 @@ class RecoveryWriterTest : public ::testing::Test {
   void TearDown() override {
     RegisterAnalyzer(kFsFat, nullptr);
     g_recover = nullptr;
+    g_taken = false;
     fs::remove_all(base_);
   }
 
   static constexpr uint32_t kRootId = 1;
+  // No longer than the shortest "data@<position>" the analyzer writes, so every file is whole.
+  static constexpr uint64_t kFileSize = 7;
 
   TreeNode AddFolder(TreeNode parent, std::string_view name, uint32_t id, bool deleted) {
     auto* folder = new FolderItem(id);
@@ -102,8 +112,8 @@ class RecoveryWriterTest : public ::testing::Test {
                uint64_t position = 100) {
     FolderRef folder = store_.FindRef(folderId);
     ASSERT_TRUE(folder);
-    folder->AddFile(id, ItemLocation(0, position, deleted ? 1 : 0), name.c_str(), 10, kSomeTime,
-                    kSomeTime + id * 10000000ull, deleted ? 1 : 0);
+    folder->AddFile(id, ItemLocation(0, position, deleted ? 1 : 0), name.c_str(), kFileSize,
+                    kSomeTime, kSomeTime + id * 10000000ull, deleted ? 1 : 0);
   }
 
   std::unique_ptr<RecoveryContext> Job(std::vector<RecoverySelectionEntry> selection) {
@@ -148,8 +158,18 @@ class RecoveryWriterTest : public ::testing::Test {
     return text;
   }
 
+  // Keeps what the job reports, in order.
+  struct Reports final : RecoveryListener {
+    void FileRecovered(const std::string& path, const RecoveryOutcome& outcome) override {
+      files.emplace_back(path, outcome);
+    }
+    void RecoveryFailed(const std::string&) override {}
+    std::vector<std::pair<std::string, RecoveryOutcome>> files;
+  };
+
   ScriptedPrompter prompter_;
   test::ScopedActivePrompter scope_{prompter_};
+  Reports reports_;
   test::MemoryNode node_{std::vector<uint8_t>(4096, 0), kNodeImageFile, kFsFat};
   ItemStore store_;
   FolderTree tree_;
@@ -418,6 +438,126 @@ TEST(BrokenNameAnswers, RefusedAsTheDialogWould) {
   EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, '_'}), 0u);
   EXPECT_EQ(BrokenNameProblem({A::kRename, "\xC3\xBC.txt", false, 0}), 0u);
   EXPECT_EQ(BrokenNameProblem({A::kSkip, "", false, 0}), 0u);
+}
+
+// Each way a file can come out, as the analyzer leaves it, and what its report and the file on
+// disk then say.
+TEST_F(RecoveryWriterTest, EveryOutcomeIsReportedAsTheFileOnDiskIs) {
+  using Kind = RecoveryOutcome::Kind;
+  struct Case {
+    const char* what;
+    uint64_t size;
+    bool taken;
+    bool skipTaken;
+    std::function<bool(const std::string&, RecoveryContext&, StopFlag&)> write;
+    Kind kind;
+    std::string label;
+    bool onDisk;
+    bool originalTime;
+  };
+  auto writeBytes = [](size_t count) {
+    return [count](const std::string& path, RecoveryContext&, StopFlag&) {
+      platform::OutputFile file;
+      const std::string data(count, 'x');
+      return file.CreateFresh(path) == 0 && file.Write(data.data(), data.size()) == 0 &&
+             file.Close() == 0;
+    };
+  };
+  const std::vector<Case> cases = {
+      {"whole", 4, false, false, writeBytes(4), Kind::kOk, "ok", true, true},
+      {"volume ends early", 9, false, false, writeBytes(4), Kind::kShort, "short", true, false},
+      {"stopped part-way", 9, false, false,
+       [&](const std::string& path, RecoveryContext& context, StopFlag& stop) {
+         stop.store(1);
+         return writeBytes(4)(path, context, stop);
+       },
+       Kind::kStopped, "stopped", true, false},
+      {"read fails part-way", 9, false, false,
+       [&](const std::string& path, RecoveryContext& context, StopFlag& stop) {
+         writeBytes(2)(path, context, stop);
+         return false;
+       },
+       Kind::kFailed, "failed", true, false},
+      {"bad sectors", 4, false, false,
+       [&](const std::string& path, RecoveryContext& context, StopFlag& stop) {
+         context.fileBadSectors = 3;
+         return writeBytes(4)(path, context, stop);
+       },
+       Kind::kBadSectors, "bad-sectors 3", true, true},
+      {"taken by a live file", 9, true, false, writeBytes(4), Kind::kOverwritten, "overwritten",
+       true, true},
+      {"taken and left out", 4, true, true, writeBytes(4), Kind::kSkipped, "skipped", false, false},
+  };
+  uint32_t id = 100;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "file" + std::to_string(id) + ".bin";
+    FolderRef root = store_.FindRef(kRootId);
+    root->AddFile(id, ItemLocation(0, id, 1), name.c_str(), c.size, kSomeTime, kSomeTime, 1);
+    g_taken = c.taken;
+    g_recover = [&](ItemLocation&, const std::string& path, RecoveryContext& context) {
+      return c.write(path, context, stop_);
+    };
+    reports_.files.clear();
+    auto job = Job({RecoverySelectionEntry::File(id, name)});
+    job->listener = &reports_;
+    job->skipOverwritten = c.skipTaken;
+    Run(std::move(job));
+    stop_.store(0);
+    ++id;
+
+    ASSERT_EQ(reports_.files.size(), 1u);
+    const RecoveryOutcome& outcome = reports_.files[0].second;
+    EXPECT_EQ(reports_.files[0].first, out_ + name);
+    EXPECT_EQ(outcome.kind, c.kind);
+    EXPECT_EQ(outcome.Label(), c.label);
+    EXPECT_EQ(fs::exists(out_ + name), c.onDisk);
+    if (!c.onDisk) continue;
+    EXPECT_EQ(outcome.bytes, fs::file_size(out_ + name));
+    uint64_t modified = 0;
+    ASSERT_EQ(platform::GetFileModifiedTime(out_ + name, &modified), 0u);
+    EXPECT_EQ(modified == kSomeTime, c.originalTime);
+    if (c.taken) {
+      EXPECT_NE(JoinedLogs().find("LIVE.TXT"), std::string::npos);
+    }
+  }
+}
+
+// Two names that come out equal in one run, and a hard link placed in the destination: nothing
+// this run wrote and nothing outside the destination is ever written over.
+TEST_F(RecoveryWriterTest, ReplacingNeverTouchesThisRunsFilesOrWhatALinkLeadsTo) {
+  std::ofstream(base_ / "outside" / "keep.txt") << "keep";
+  fs::create_hard_link(base_ / "outside" / "keep.txt", out_ + "linked.txt");
+  AddFile(kRootId, 2, "?ILE.TXT", true, 200);
+  AddFile(kRootId, 3, "?ILE.TXT", true, 300);
+  AddFile(kRootId, 4, "linked.txt", true, 400);
+  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.TXT", true, 'F'});
+  prompter_.QueueReplaceAnswer(ReplaceAnswer::kReplaceAll);
+  WrittenFiles written;
+  auto job = Job({RecoverySelectionEntry::Folder(root_)});
+  job->writtenFiles = &written;
+  Run(std::move(job));
+
+  EXPECT_EQ(Listing(out_),
+            (std::vector<std::string>{"FILE.TXT", "FILE[Copy 001].TXT", "linked.txt"}));
+  EXPECT_EQ(ReadText(out_ + "FILE.TXT"), "data@200");
+  EXPECT_EQ(ReadText(out_ + "FILE[Copy 001].TXT"), "data@300");
+  EXPECT_EQ(ReadText(out_ + "linked.txt"), "data@400");
+  EXPECT_EQ(ReadText(base_ / "outside" / "keep.txt"), "keep");
+  EXPECT_NE(JoinedLogs().find("was written earlier in this recovery"), std::string::npos);
+}
+
+// A recovered folder gets its own time once its files are in it.
+TEST_F(RecoveryWriterTest, FoldersGetTheirTimeAfterTheirFiles) {
+  AddFolder(root_, "Docs", 10, true);
+  store_.FindRef(10)->SetModified(kSomeTime);
+  AddFile(10, 20, "a.txt", true);
+  RunRoot();
+
+  uint64_t modified = 0;
+  ASSERT_EQ(platform::GetFileModifiedTime(out_ + "Docs", &modified), 0u);
+  EXPECT_EQ(modified, kSomeTime);
+  EXPECT_EQ(ReadText(out_ + "Docs/a.txt"), "data@100");
 }
 
 }  // namespace

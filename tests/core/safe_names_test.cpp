@@ -1,3 +1,4 @@
+// Names from the volume made safe to write and to print.
 #include "core/safe_names.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,19 @@ TEST(SafeNamesTest, ALongNameOfStrayBytesIsCutButNotEmptied) {
   const SafeName safe = MakeSafeName(std::string(300, '\x95') + ".txt");
   EXPECT_TRUE(safe.changed);
   EXPECT_EQ(safe.name, std::string(251, '\x95') + ".txt");
+}
+
+TEST(PrintableName, ControlCharactersAreEscapedAndTheRestKept) {
+  struct Case {
+    std::string name;
+    std::string printed;
+  };
+  for (const Case& c :
+       {Case{"plain name.txt", "plain name.txt"}, Case{std::string("a\0b", 3), "a\\0b"},
+        Case{"red\x1b[31m", "red\\x1b[31m"}, Case{"two\nlines\r", "two\\x0alines\\x0d"},
+        Case{"del\x7f", "del\\x7f"}, Case{"caf\xc3\xa9", "caf\xc3\xa9"}}) {
+    EXPECT_EQ(PrintableName(c.name), c.printed);
+  }
 }
 
 }  // namespace

@@ -152,6 +152,49 @@ TEST_F(FatRecoveryTest, LiveFileFollowsItsChainAndEndsAtTheEndOfChain) {
   EXPECT_EQ(Read(path_).size(), 4u * cluster);
 }
 
+// A damaged table whose live chain returns to a cluster it passed: the file is cut there, never
+// larger than the clusters it has, whatever its size says.
+TEST_F(FatRecoveryTest, LoopingLiveChainIsCutWhereItReturns) {
+  FatImageBuilder image = Fat16();
+  const uint32_t cluster = image.ClusterBytes();
+  image.Chain({30, 31, 40});
+  image.SetFat(40, 31);  // back into the chain
+  FatTestVolume volume(image.Bytes());
+  ASSERT_TRUE(volume.Open());
+
+  ItemLocation location(0, 30);
+  ASSERT_TRUE(Recover(volume, location, 100 * 1024 * 1024, "loop.bin"));
+  EXPECT_EQ(Read(path_), Expected(image, {30, 31, 40}, 3 * cluster));
+  EXPECT_TRUE(context_.fileCutAtLoop);
+  EXPECT_EQ(context_.fileBytesWritten, 3u * cluster);
+}
+
+// A deleted file whose first cluster a live chain holds now: known before writing (so that it
+// can be left out) and reported while writing; a free first cluster is not.
+TEST_F(FatRecoveryTest, FirstClusterInALiveChainMeansTheDataIsTaken) {
+  FatImageBuilder image = Fat16();
+  const uint32_t cluster = image.ClusterBytes();
+  image.Chain({60, 61});
+  FatTestVolume volume(image.Bytes());
+  ASSERT_TRUE(volume.Open());
+
+  struct Case {
+    uint32_t first;
+    uint64_t size;
+    bool taken;
+  };
+  for (const Case& c :
+       {Case{60, 3 * cluster, true}, Case{70, 3 * cluster, false}, Case{60, 0, false}}) {
+    SCOPED_TRACE(c.first);
+    ItemLocation location(0, c.first, kDeleted);
+    std::string liveFile;
+    EXPECT_EQ(volume.analyzer.DataTakenByLiveFile(location, c.size, &liveFile), c.taken);
+    context_.ResetFileReport();
+    ASSERT_TRUE(Recover(volume, location, c.size, "taken.bin"));
+    EXPECT_EQ(context_.fileDataTaken, c.taken);
+  }
+}
+
 TEST_F(FatRecoveryTest, DeletedFileIsCutWhereTheVolumeEnds) {
   FatImageBuilder image(Fat16Layout(4));
   const uint32_t cluster = image.ClusterBytes();

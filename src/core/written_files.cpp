@@ -1,0 +1,19 @@
+#include "core/written_files.h"
+
+#include "platform/file_system.h"
+
+namespace orvande {
+
+void WrittenFiles::Add(const std::string& path) {
+  platform::FileIdentity identity;
+  if (platform::FileIdentityOf(path, &identity) == 0)
+    identities_.emplace(identity.device, identity.inode);
+}
+
+bool WrittenFiles::Contains(const std::string& path) const {
+  platform::FileIdentity identity;
+  if (platform::FileIdentityOf(path, &identity) != 0) return false;
+  return identities_.count({identity.device, identity.inode}) != 0;
+}
+
+}  // namespace orvande
