@@ -455,15 +455,15 @@ TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace)
   auto o = RunCliInProcess({"recover", image_, "--out", out_.string(), "--structure", "--all-files",
                             "Pictures/Holiday 2003", "./Documents/Quarterly Report 2004.txt",
                             "Projects/"});
-  // Nobody can be asked for ?UILD.LOG's first character: it becomes '_', with a warning.
+  // Nobody can be asked for ?uild.log's first character: it becomes '_', with a warning.
   ASSERT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_NE(o.err.find("WARNING: The name \"?UILD.LOG\""), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("WARNING: The name \"?uild.log\""), std::string::npos) << o.err;
   EXPECT_EQ(Files(out_), (std::vector<std::string>{"Documents/Quarterly Report 2004.txt",
                                                    "Pictures/Holiday 2003/beach sunset.jpg",
                                                    "Pictures/Holiday 2003/mountain view.jpg",
                                                    "Projects/Orvande Notes/design notes for the "
                                                    "recovery engine.txt",
-                                                   "Projects/_UILD.LOG"}));
+                                                   "Projects/_uild.log"}));
 
   fs::remove_all(out_);
   o = RunCliInProcess({"recover", image_, "--out", out_.string(), "Pictures/Holiday 2003",

@@ -177,7 +177,8 @@ TEST_F(FileData, HostileRunListsAreRefusedWithALogLine) {
   for (size_t i = 0; i < hostile.size(); ++i) {
     log_.Clear();
     EXPECT_FALSE(Recover(30 + i)) << hostile[i].fault;
-    EXPECT_FALSE(std::filesystem::exists(PathOf("f")));
+    // A failed file stays as far as it was written: here not a byte.
+    EXPECT_TRUE(!std::filesystem::exists(PathOf("f")) || std::filesystem::file_size(PathOf("f")) == 0);
     char expected[160];
     std::snprintf(expected, sizeof expected,
                   "WARNING: Run list of attribute 0x80 in the record at MFT position "
