@@ -13,6 +13,7 @@
 #include "cli/filter_options.h"
 #include "cli/interrupt_scope.h"
 #include "cli/source_opener.h"
+#include "cli/time_zone_option.h"
 #include "cli/tree_listing.h"
 #include "cli/volume_session.h"
 #include "core/analyzer_factory.h"
@@ -32,26 +33,24 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr char kTextColumnsHelp[] =
-    "Text output: a header line, then one line per folder and file in tree order:\n"
-    "  T  d folder, f file\n"
+    "Text output: on FAT volumes a line naming the zone their local times were read in (see\n"
+    "--tz), a header line, then one line per folder and file in tree order:\n"
+    "  T  d folder, f file, s a file's alternate stream (--streams; PATH is path:name)\n"
     "  D  D deleted, - live\n"
     "  SIZE  bytes (- for folders)\n"
     "  PROB  recovery probability of a deleted file: good, average, poor or unknown (- otherwise)\n"
     "  MODIFIED  last-write time in UTC (- when unknown)\n"
     "  PATH  from the volume root, joined with '/'\n"
     "--json prints one object instead: source, file_system, total_sectors, bytes_per_sector,\n"
-    "bytes_per_cluster, items (path, type, id, deleted, size, probability, created, modified)\n"
-    "and log. Interrupting the analysis (Ctrl-C) lists what was found so far and exits with 1.";
+    "bytes_per_cluster, time_zone (FAT; null on NTFS), complete, items (path, type, id, deleted,\n"
+    "size, probability, created, modified; with --streams, files also have streams: name and\n"
+    "size of each) and log. With filters, folders are listed only on the way to a file kept.\n"
+    "Interrupting the analysis (Ctrl-C) lists what was found so far and exits with 1.";
 
 std::string FileSystemName(VolumeAnalyzer& analyzer) {
   if (const auto* fat = dynamic_cast<const FatAnalyzer*>(&analyzer))
     return "FAT" + std::to_string(fat->FatWidth());
   return DetectFileSystem(analyzer.Device()) == kFsNtfs ? "NTFS" : "unknown";
-}
-
-std::string_view BaseName(std::string_view path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 const char* ProbabilityName(uint32_t code) {
@@ -84,6 +83,12 @@ Json TimeValue(uint64_t fileTime) {
   return text.empty() ? Json(nullptr) : Json(text);
 }
 
+Json StreamsValue(const std::vector<NamedStream>& streams) {
+  Json list = Json::array();
+  for (const NamedStream& stream : streams) list.push_back({{"name", stream.name}, {"size", stream.size}});
+  return list;
+}
+
 std::string Dump(const Json& value) {
   // Names that are not valid UTF-8 are shown with replacement characters rather than refused.
   return value.dump(-1, ' ', false, Json::error_handler_t::replace);
@@ -95,16 +100,18 @@ struct VolumeFacts {
   uint64_t totalSectors = 0;
   uint32_t bytesPerSector = 0;
   uint32_t bytesPerCluster = 0;
+  std::string timeZone;  // the zone local times were read in; empty when the volume keeps UTC
   bool complete = true;  // false when the analysis was stopped or failed part-way
 };
 
 // One object; each item on a line of its own so that large listings stream out.
 void WriteJson(std::ostream& out, const VolumeFacts& facts, const std::vector<ListedItem>& items,
-               const std::vector<std::string>& logLines) {
+               bool withStreams, const std::vector<std::string>& logLines) {
   out << "{\"source\":" << Dump(facts.source) << ",\"file_system\":" << Dump(facts.fileSystem)
       << ",\"total_sectors\":" << facts.totalSectors
       << ",\"bytes_per_sector\":" << facts.bytesPerSector
       << ",\"bytes_per_cluster\":" << facts.bytesPerCluster
+      << ",\"time_zone\":" << (facts.timeZone.empty() ? "null" : Dump(facts.timeZone))
       << ",\"complete\":" << (facts.complete ? "true" : "false") << ",\"items\":[";
   bool first = true;
   for (const ListedItem& item : items) {
@@ -118,13 +125,17 @@ void WriteJson(std::ostream& out, const VolumeFacts& facts, const std::vector<Li
     object["probability"] = probability != nullptr ? Json(probability) : Json(nullptr);
     object["created"] = TimeValue(item.created);
     object["modified"] = TimeValue(item.modified);
+    if (withStreams && !item.folder) object["streams"] = StreamsValue(item.streams);
     out << (first ? "\n" : ",\n") << Dump(object);
     first = false;
   }
   out << "\n],\"log\":" << Dump(Json(logLines)) << "}\n";
 }
 
-void WriteText(std::ostream& out, const std::vector<ListedItem>& items) {
+void WriteText(std::ostream& out, const std::string& timeZone,
+               const std::vector<ListedItem>& items) {
+  if (!timeZone.empty())
+    out << "Local times of this FAT volume read in zone " << timeZone << ", shown in UTC\n";
   char line[96];
   std::snprintf(line, sizeof line, "%-1s %-1s %15s %-8s %-19s  %s\n", "T", "D", "SIZE", "PROB",
                 "MODIFIED (UTC)", "PATH");
@@ -138,6 +149,11 @@ void WriteText(std::ostream& out, const std::vector<ListedItem>& items) {
                   item.deleted ? 'D' : '-', size.c_str(), probability ? probability : "-",
                   modified.c_str());
     out << line << PrintableName(item.path) << '\n';
+    for (const NamedStream& stream : item.streams) {
+      std::snprintf(line, sizeof line, "s %c %15llu %-8s %-19s  ", item.deleted ? 'D' : '-',
+                    static_cast<unsigned long long>(stream.size), "-", modified.c_str());
+      out << line << PrintableName(item.path + ":" + stream.name) << '\n';
+    }
   }
 }
 
@@ -151,6 +167,9 @@ class AnalyzeCommand final : public Command {
     sub->add_flag("--deleted-only", deletedOnly_,
                   "List only deleted files and folders, with the folders that lead to them");
     sub->add_flag("--json", json_, "Print one JSON object instead of text columns");
+    sub->add_flag("--streams", streams_,
+                  "Also list the alternate streams of NTFS files (path:name, with their sizes)");
+    timeZone_.Register(sub);
     filters_.Register(sub);
     sub->footer(kTextColumnsHelp);
     return sub;
@@ -163,6 +182,7 @@ class AnalyzeCommand final : public Command {
     if (!node) return FailCommand(context, problem);
     CliInternalFailureReporter failures(context.err, node.get());
 
+    const auto zoneScope = timeZone_.Apply();
     OperationLog log;
     std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
     if (!analyzer) return kExitFailed;
@@ -180,27 +200,26 @@ class AnalyzeCommand final : public Command {
                                      log);
     }
 
+    const bool fat = dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr;
+    const FileFilter filter = filters_.Build(fat);
     ListingOptions options;
     options.deletedOnly = deletedOnly_;
+    options.filter = &filter;
     options.reader = reader.get();
-    const FileFilter filter =
-        filters_.Build(dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr);
+    options.streams = streams_;
     std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
-    if (!filter.Empty())
-      std::erase_if(items, [&filter](const ListedItem& item) {
-        return !item.folder &&
-               !filter.Matches(BaseName(item.path), item.size, item.modified, item.probability);
-      });
+    const std::string zone = fat ? TimeZoneOption::ZoneInUse() : std::string();
     if (json_) {
       VolumeFacts facts{source_,
                         FileSystemName(*analyzer),
                         analyzer->GetTotalSectors(),
                         analyzer->BytesPerSector(),
                         analyzer->BytesPerCluster(),
+                        zone,
                         !StopRequested(&stop) && status == 0};
-      WriteJson(context.out, facts, items, LogLines(log));
+      WriteJson(context.out, facts, items, streams_, LogLines(log));
     } else {
-      WriteText(context.out, items);
+      WriteText(context.out, zone, items);
     }
     context.out.flush();
     log.Show();  // only when it holds a warning or an error
@@ -220,6 +239,8 @@ class AnalyzeCommand final : public Command {
   std::string source_;
   bool deletedOnly_ = false;
   bool json_ = false;
+  bool streams_ = false;
+  TimeZoneOption timeZone_;
   FilterOptions filters_;
 };
 

@@ -1,13 +1,14 @@
 #include "cli/cli_progress.h"
 
 #include <algorithm>
-#include <ostream>
 #include <utility>
+
+#include "app/progress_text.h"
 
 namespace orvande::cli {
 
 TerminalProgressBar::TerminalProgressBar(std::ostream& out, std::string label, bool enabled)
-    : out_(out), label_(std::move(label)), enabled_(enabled) {}
+    : line_(out), label_(std::move(label)), enabled_(enabled) {}
 
 TerminalProgressBar::~TerminalProgressBar() {
   Finish();
@@ -18,13 +19,15 @@ void TerminalProgressBar::SetRange(uint32_t low, uint32_t high) {
   low_ = low;
   high_ = high;
   position_ = low;
-  DrawLocked();
+  // A new range is a new phase of the analysis: its rate starts afresh.
+  rangeStart_ = std::chrono::steady_clock::now();
+  DrawLocked(true);
 }
 
 void TerminalProgressBar::SetPosition(uint32_t position) {
   std::lock_guard<std::mutex> hold(mutex_);
   position_ = position;
-  DrawLocked();
+  DrawLocked(false);
 }
 
 void TerminalProgressBar::SetStep(uint32_t step) {
@@ -35,35 +38,30 @@ void TerminalProgressBar::SetStep(uint32_t step) {
 void TerminalProgressBar::Step() {
   std::lock_guard<std::mutex> hold(mutex_);
   position_ += step_;
-  DrawLocked();
+  DrawLocked(false);
 }
 
 void TerminalProgressBar::Advance(uint32_t delta) {
   std::lock_guard<std::mutex> hold(mutex_);
   // Like the platform's bar, the position wraps within 32 bits and is shown clamped.
   position_ += delta;
-  DrawLocked();
+  DrawLocked(false);
 }
 
-void TerminalProgressBar::DrawLocked() {
-  if (!enabled_) return;
-  int percent = 0;
-  if (high_ > low_) {
-    const uint64_t done = position_ <= low_ ? 0 : std::min(position_, high_) - low_;
-    percent = static_cast<int>(done * 100 / (uint64_t{high_} - low_));
-  }
-  if (percent == shownPercent_) return;
-  shownPercent_ = percent;
-  out_ << '\r' << label_ << ' ' << percent << '%' << std::flush;
-  drawn_ = true;
+void TerminalProgressBar::DrawLocked(bool force) {
+  if (!enabled_ || high_ <= low_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!force && line_.TooSoon(now)) return;
+  ProgressReading reading;
+  reading.done = std::clamp(position_, low_, high_) - low_;
+  reading.total = uint64_t{high_} - low_;
+  reading.seconds = std::chrono::duration<double>(now - rangeStart_).count();
+  line_.Draw(ProgressText(label_, reading, ProgressUnit::kSteps), now);
 }
 
 void TerminalProgressBar::Finish() {
   std::lock_guard<std::mutex> hold(mutex_);
-  if (drawn_) {
-    out_ << '\r' << std::string(label_.size() + 6, ' ') << '\r' << std::flush;
-    drawn_ = false;
-  }
+  line_.Clear();
   enabled_ = false;
 }
 

@@ -1,11 +1,16 @@
 #pragma once
-// A progress bar drawn on a terminal line: "Analyzing... 42%", redrawn only when the percentage
-// changes. Thread-safe: the worker moves it while the main thread may finish it.
+// The analysis's progress on a terminal line, worded as the recovery's is: the steps done of the
+// phase at hand, the rate and the time left ("Analyzing: 5120 of 40960 (12%), 2048/s, 0:17
+// left"). The port's ranges carry no unit (clusters on FAT; bytes of the MFT, then clusters, on
+// NTFS), so the figures are the analyzer's steps. Redrawn at most four times a second.
+// Thread-safe: the worker moves it while the main thread may finish it.
+#include <chrono>
 #include <cstdint>
 #include <iosfwd>
 #include <mutex>
 #include <string>
 
+#include "cli/terminal_line.h"
 #include "core/ports.h"
 
 namespace orvande::cli {
@@ -26,18 +31,17 @@ class TerminalProgressBar final : public ProgressBar {
   void Finish();
 
  private:
-  void DrawLocked();
+  void DrawLocked(bool force);
 
   std::mutex mutex_;
-  std::ostream& out_;
+  TerminalLine line_;
   const std::string label_;
   bool enabled_;
-  bool drawn_ = false;
   uint32_t low_ = 0;
-  uint32_t high_ = 100;
+  uint32_t high_ = 0;
   uint32_t position_ = 0;
   uint32_t step_ = 10;
-  int shownPercent_ = -1;
+  std::chrono::steady_clock::time_point rangeStart_;
 };
 
 }  // namespace orvande::cli

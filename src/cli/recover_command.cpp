@@ -20,6 +20,7 @@
 #include "cli/interrupt_scope.h"
 #include "cli/recovery_progress.h"
 #include "cli/source_opener.h"
+#include "cli/time_zone_option.h"
 #include "cli/volume_session.h"
 #include "core/analyzer_factory.h"
 #include "core/file_name_policy.h"
@@ -185,7 +186,8 @@ class RecoverCommand final : public Command {
     sub->add_flag("--all-files", allFiles_, "Write live files of the chosen folders too");
     sub->add_flag("--structure", structure_,
                   "Recreate the folders that lead to each chosen folder or file under DIR");
-    sub->add_flag("--streams", streams_, "Write alternate data streams as FILE:STREAM (NTFS)");
+    sub->add_flag("--streams", streams_,
+                  "Write alternate data streams as FILE:STREAM (NTFS), with their file's time");
     sub->add_option("--on-exists", onExists_,
                     "What to do with files that exist in DIR: ask (on a terminal), replace, skip "
                     "or rename to NAME[Copy NNN].EXT")
@@ -199,6 +201,7 @@ class RecoverCommand final : public Command {
           return {};
         });
     filters_.Register(sub);
+    timeZone_.Register(sub);
     sub->add_flag("--skip-overwritten", skipOverwritten_,
                   "Leave out deleted files whose data live files hold now");
     sub->add_flag("--yes", yes_, "Recover even when DIR lies on the source device");
@@ -217,6 +220,8 @@ class RecoverCommand final : public Command {
     // Before the analysis, which can take hours: a folder that can't be made fails at once.
     if (!MakeDestinationRoot(context)) return kExitFailed;
 
+    // FAT times become file times during the analysis: the zone must be in place before it.
+    const auto zoneScope = timeZone_.Apply();
     OperationLog log;
     std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
     if (!analyzer) return kExitFailed;
@@ -459,6 +464,7 @@ class RecoverCommand final : public Command {
   std::vector<uint32_t> ids_;
   bool ignoreCase_ = false;  // FAT names match without regard to case
   FilterOptions filters_;
+  TimeZoneOption timeZone_;
   FileFilter filter_;
 
   std::string destinationRoot_;

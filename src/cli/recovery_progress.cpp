@@ -1,47 +1,15 @@
 #include "cli/recovery_progress.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 
+#include "app/progress_text.h"
 #include "core/recovery_context.h"
 
 namespace orvande::cli {
-namespace {
-
-constexpr auto kRedrawInterval = std::chrono::milliseconds(250);
-
-std::string DurationText(double seconds) {
-  const auto whole = static_cast<uint64_t>(seconds + 0.5);
-  char text[32];
-  if (whole >= 3600)
-    std::snprintf(text, sizeof text, "%llu:%02llu:%02llu",
-                  static_cast<unsigned long long>(whole / 3600),
-                  static_cast<unsigned long long>(whole / 60 % 60),
-                  static_cast<unsigned long long>(whole % 60));
-  else
-    std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(whole / 60),
-                  static_cast<unsigned long long>(whole % 60));
-  return text;
-}
-
-}  // namespace
-
-std::string ByteAmountText(uint64_t bytes) {
-  char text[32];
-  if (bytes >= 1000000000)
-    std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
-  else if (bytes >= 1000000)
-    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
-  else if (bytes >= 1000)
-    std::snprintf(text, sizeof text, "%.1f kB", static_cast<double>(bytes) / 1e3);
-  else
-    std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
-  return text;
-}
 
 RecoveryProgressBar::RecoveryProgressBar(std::ostream& out, bool enabled)
-    : out_(out), enabled_(enabled) {}
+    : line_(out), enabled_(enabled) {}
 
 RecoveryProgressBar::~RecoveryProgressBar() {
   Finish();
@@ -89,23 +57,14 @@ void RecoveryProgressBar::Advance(uint32_t delta) {
 void RecoveryProgressBar::DrawLocked(bool force) {
   if (!enabled_ || high_ <= low_) return;
   const auto now = std::chrono::steady_clock::now();
-  if (!force && now - lastDraw_ < kRedrawInterval) return;
-  lastDraw_ = now;
+  if (!force && line_.TooSoon(now)) return;
   const double fraction =
       static_cast<double>(std::clamp(position_, low_, high_) - low_) / (high_ - low_);
-  const auto done = static_cast<uint64_t>(fraction * static_cast<double>(fileBytes_));
-  const double seconds = std::chrono::duration<double>(now - fileStart_).count();
-  std::string line = "Recovering: " + ByteAmountText(done) + " of " + ByteAmountText(fileBytes_) +
-                     " (" + std::to_string(static_cast<int>(fraction * 100)) + "%)";
-  if (seconds > 0.5 && done > 0) {
-    const double rate = static_cast<double>(done) / seconds;
-    line += ", " + ByteAmountText(static_cast<uint64_t>(rate)) + "/s, " +
-            DurationText(static_cast<double>(fileBytes_ - done) / rate) + " left";
-  }
-  const size_t width = line.size();
-  if (line.size() < drawnWidth_) line.append(drawnWidth_ - line.size(), ' ');
-  out_ << '\r' << line << std::flush;
-  drawnWidth_ = width;
+  ProgressReading reading;
+  reading.done = static_cast<uint64_t>(fraction * static_cast<double>(fileBytes_));
+  reading.total = fileBytes_;
+  reading.seconds = std::chrono::duration<double>(now - fileStart_).count();
+  line_.Draw(ProgressText("Recovering", reading, ProgressUnit::kBytes), now);
 }
 
 void RecoveryProgressBar::Clear() {
@@ -114,9 +73,7 @@ void RecoveryProgressBar::Clear() {
 }
 
 void RecoveryProgressBar::ClearLocked() {
-  if (drawnWidth_ == 0) return;
-  out_ << '\r' << std::string(drawnWidth_, ' ') << '\r' << std::flush;
-  drawnWidth_ = 0;
+  line_.Clear();
 }
 
 void RecoveryProgressBar::Finish() {

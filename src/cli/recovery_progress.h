@@ -1,7 +1,7 @@
 #pragma once
 // The recovery job's progress on a terminal line: the bytes written of the file at hand, its
 // size, the rate and the time left, e.g. "photo.jpg: 120.0 MB of 1.5 GB (8%), 45.2 MB/s, 0:31
-// left". Redrawn at most four times a second. Moved by the job's thread; Finish may come from
+// left", worded by app/progress_text.h). Redrawn at most four times a second. Moved by the job's thread; Finish may come from
 // another, hence the lock.
 #include <chrono>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "cli/terminal_line.h"
 #include "core/ports.h"
 
 namespace orvande {
@@ -41,20 +42,15 @@ class RecoveryProgressBar final : public ProgressBar {
   void ClearLocked();
 
   std::mutex mutex_;
-  std::ostream& out_;
+  TerminalLine line_;
   bool enabled_;
   const RecoveryContext* job_ = nullptr;
-  size_t drawnWidth_ = 0;
   uint32_t low_ = 0;
   uint32_t high_ = 0;
   uint32_t position_ = 0;
   uint32_t step_ = 10;
   uint64_t fileBytes_ = 0;
   std::chrono::steady_clock::time_point fileStart_;
-  std::chrono::steady_clock::time_point lastDraw_;
 };
-
-// "1.5 GB", "120.0 MB", "512 bytes".
-std::string ByteAmountText(uint64_t bytes);
 
 }  // namespace orvande::cli

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/file_filter.h"
 #include "core/file_record.h"
 #include "core/folder_item.h"
 #include "core/folder_tree.h"
@@ -24,6 +25,11 @@ struct Link {
 
 std::string JoinPath(const std::string& parent, const std::string& name) {
   return parent.empty() ? name : parent + "/" + name;
+}
+
+std::string_view BaseName(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 class Lister {
@@ -79,7 +85,8 @@ class Lister {
         item.modified = folder->Modified();
       }
       index = static_cast<int>(items_.size());
-      Add(std::move(item), parent);
+      const bool keep = KeepsFolder(item);
+      Add(std::move(item), parent, keep);
     }
     if (folder) AddFiles(*folder, path, index);
     return index;
@@ -96,12 +103,30 @@ class Lister {
       item.created = file.created;
       item.modified = file.modified;
       item.probability = item.deleted ? Probability(file) : kProbabilityNotDeleted;
-      Add(std::move(item), parent);
+      const bool keep = KeepsFile(item);
+      if (keep && options_.streams && options_.reader != nullptr) {
+        ItemLocation location = file.location;
+        item.streams = options_.reader->NamedStreams(location, nullptr);
+      }
+      Add(std::move(item), parent, keep);
     }
   }
 
-  void Add(ListedItem item, int parent) {
-    links_.push_back({parent, !options_.deletedOnly || item.deleted});
+  bool KeepsFile(const ListedItem& item) const {
+    if (options_.deletedOnly && !item.deleted) return false;
+    return !Filtering() || options_.filter->Matches(BaseName(item.path), item.size, item.modified,
+                                                    item.probability);
+  }
+
+  // A folder stays by itself unless a filter asks for files: it then stays only on the way to one.
+  bool KeepsFolder(const ListedItem& item) const {
+    return !Filtering() && (!options_.deletedOnly || item.deleted);
+  }
+
+  bool Filtering() const { return options_.filter != nullptr && !options_.filter->Empty(); }
+
+  void Add(ListedItem item, int parent, bool keep) {
+    links_.push_back({parent, keep});
     items_.push_back(std::move(item));
   }
 

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/named_stream.h"
+
 namespace orvande {
+class FileFilter;
 class FolderTree;
 class ItemStore;
 class ReadWriteLock;
@@ -23,13 +26,19 @@ struct ListedItem {
   uint32_t probability = 4;  // a kProbability code; 4 (not deleted) for folders and live files
   uint64_t created = 0;      // 100 ns units since 1601-01-01 UTC; 0 when unknown
   uint64_t modified = 0;
+  std::vector<NamedStream> streams;  // files only, when the options ask for them
 };
 
 struct ListingOptions {
   // Only deleted files and folders, with the folders that lead to them.
   bool deletedOnly = false;
-  // Asked for the recovery probability of each deleted file; null leaves them unknown.
+  // Only the files it matches, with the folders that lead to them; null (or an empty filter)
+  // keeps every file and folder.
+  const FileFilter* filter = nullptr;
+  // Asked for the recovery probability of each deleted file, and for the named streams of each
+  // listed file when `streams`; null leaves probabilities unknown and lists no streams.
   VolumeAnalyzer* reader = nullptr;
+  bool streams = false;
 };
 
 // A file time as "2004-06-15T17:45:10Z" (iso) or "2004-06-15 17:45:10" (UTC, whole seconds);

@@ -37,7 +37,7 @@ uint32_t BuildTreeWithProgress(CommandContext& context, VolumeAnalyzer& analyzer
                                VolumeAnalyzer* reader, OperationLog& log) {
   ShownNode shown{kNoNode};
   const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
-  TerminalProgressBar progress(context.err, strings::kAnalyzing, drawProgress);
+  TerminalProgressBar progress(context.err, "Analyzing", drawProgress);
   BuildTreeContext build{&stop, nullptr, store, tree, &shown, storeLock, &progress, reader};
   const uint32_t status = GuardedBuildTree(analyzer, build, &log);
   progress.Finish();

@@ -79,6 +79,7 @@ struct RecoveryContext {
   uint64_t fileExpectedBytes = 0;  // set by the writer: the size of the file being written
   uint64_t fileBytesWritten = kUnknownBytes;
   uint64_t fileStreamBytes = 0;  // bytes of alternate streams written beside it
+  std::vector<std::string> fileStreamPaths;  // the files they were written to
   uint32_t fileBadSectors = 0;   // sectors that could not be read and went out as zeros
   bool fileDataTaken = false;    // live data was found where the file's data should be
   std::string fileTakenBy;       // the live file holding it, when known
@@ -87,6 +88,7 @@ struct RecoveryContext {
   void ResetFileReport() {
     fileBytesWritten = kUnknownBytes;
     fileStreamBytes = 0;
+    fileStreamPaths.clear();
     fileBadSectors = 0;
     fileDataTaken = false;
     fileTakenBy.clear();

@@ -252,8 +252,12 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
   if (job_.fileDataTaken) LogDataTaken(full, outcome.takenBy);
   // A partial file keeps the time of its writing, so that it is never taken for the whole one.
   // Linux keeps no creation time that could be set; the modification time is.
-  if (outcome.Whole() || outcome.kind == RecoveryOutcome::Kind::kBadSectors)
+  if (outcome.Whole() || outcome.kind == RecoveryOutcome::Kind::kBadSectors) {
     platform::SetFileModifiedTime(full, record.modified);
+    // The alternate streams written beside it are the same file's.
+    for (const std::string& stream : job_.fileStreamPaths)
+      platform::SetFileModifiedTime(stream, record.modified);
+  }
   if (job_.writtenFiles != nullptr) job_.writtenFiles->Add(full);
   if (job_.listener != nullptr) job_.listener->FileRecovered(full, outcome);
   return ok;

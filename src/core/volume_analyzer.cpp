@@ -243,6 +243,11 @@ bool VolumeAnalyzer::DataTakenByLiveFile(const ItemLocation& /*location*/, uint6
   return false;
 }
 
+std::vector<NamedStream> VolumeAnalyzer::NamedStreams(ItemLocation& /*location*/,
+                                                     OperationLog* /*log*/) {
+  return {};
+}
+
 bool VolumeAnalyzer::WriteRunsToFile(const std::string& path, uint64_t size,
                                      const SectorRunList& runs, RecoveryContext& context,
                                      OperationLog* log) {

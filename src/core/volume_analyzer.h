@@ -5,9 +5,11 @@
 // An instance is used by one thread at a time; it keeps no locks.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/bad_sector_record.h"
 #include "core/folder_tree.h"
+#include "core/named_stream.h"
 #include "core/stop_flag.h"
 
 namespace orvande {
@@ -65,6 +67,10 @@ class VolumeAnalyzer {
   // is written; the default knows nothing.
   virtual bool DataTakenByLiveFile(const ItemLocation& location, uint64_t size,
                                    std::string* liveFile);
+
+  // The file's named data streams that hold a user's data (NTFS alternate streams); the default
+  // has none.
+  virtual std::vector<NamedStream> NamedStreams(ItemLocation& location, OperationLog* log);
 
   // One of the kProbability codes of core/file_record.h.
   virtual uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,

@@ -4,6 +4,7 @@
 // with the extension records that list names, and the reading and writing of its attribute data.
 // Used by one thread at a time (the analyzer that owns it).
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "core/item_location.h"
+#include "core/named_stream.h"
 #include "ntfs/attribute.h"
 #include "ntfs/run_list.h"
 
@@ -118,6 +120,9 @@ class MftRecord {
   // are never written.
   bool WriteFileData(const std::string& path, bool recoverStreams, RecoveryContext& context,
                      OperationLog* log);
+  // The record's named streams that hold a user's data (not the file system's "$..." ones), in
+  // record order.
+  std::vector<NamedStream> UserNamedStreams();
 
  private:
   enum class ListState { kNotLoaded, kAbsent, kLoaded };
@@ -152,6 +157,12 @@ class MftRecord {
                              uint64_t offset, uint64_t length, uint64_t* bytesRead) const;
   bool WriteDataStreams(const std::string& path, bool recoverStreams, RecoveryContext& context,
                         OperationLog* log);
+  // Calls visit(name, attribute) for the first piece of each $DATA stream, the unnamed one
+  // included, until it returns false. attribute is null for a stream found through the attribute
+  // list; it is then read by name.
+  void ForEachDataStream(
+      const std::function<bool(std::span<const uint8_t> name, const Attribute* attribute)>& visit);
+  bool DataStreamSize(std::span<const uint8_t> name, const Attribute* attribute, uint64_t* size);
 
   NtfsAnalyzer* analyzer_;
   uint32_t recordSize_ = 0;

@@ -124,6 +124,18 @@ bool NtfsAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std:
            WriteRunsToFile(path, size, *location.Runs(), context, log);
   }
   MftRecord record(this);
+  if (!ReadFileRecord(location, record, log)) return false;
+  return record.WriteFileData(path, recoverStreams, context, log);
+}
+
+std::vector<NamedStream> NtfsAnalyzer::NamedStreams(ItemLocation& location, OperationLog* log) {
+  MftRecord record(this);
+  if (!ReadFileRecord(location, record, log)) return {};
+  return record.UserNamedStreams();
+}
+
+bool NtfsAnalyzer::ReadFileRecord(const ItemLocation& location, MftRecord& record,
+                                  OperationLog* log) {
   uint64_t next = 0;
   uint32_t status = kStatusNotUsableRecord;
   if (location.Kind() == 1) {
@@ -131,8 +143,7 @@ bool NtfsAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std:
   } else if (location.Kind() == 0) {
     status = record.ReadDirect(location.Position(), &next, true, log);
   }
-  if (!IsSuccess(status) || !record.HasBuffer()) return false;
-  return record.WriteFileData(path, recoverStreams, context, log);
+  return IsSuccess(status) && record.HasBuffer();
 }
 
 std::unique_ptr<VolumeAnalyzer> MakeNtfsAnalyzer() {

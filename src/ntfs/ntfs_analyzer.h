@@ -28,6 +28,8 @@ class NtfsAnalyzer : public VolumeAnalyzer {
   // (a record at an MFT position) write the record's streams. `size` serves kind 2 only.
   bool RecoverFile(ItemLocation& location, uint64_t size, const std::string& path,
                    bool recoverStreams, RecoveryContext& context, OperationLog* log) override;
+  // The named streams of a record's file (kinds 0 and 1); none for kind 2.
+  std::vector<NamedStream> NamedStreams(ItemLocation& location, OperationLog* log) override;
   // True when some of a deleted file's clusters are allocated again (its probability is average
   // or poor against the volume's bitmap, which is loaded here when the analyzer has none yet).
   bool DataTakenByLiveFile(const ItemLocation& location, uint64_t size,
@@ -56,6 +58,9 @@ class NtfsAnalyzer : public VolumeAnalyzer {
   ClusterBitmapSlot& BitmapSlot() { return clusterBitmap_; }
 
  private:
+  // The record a location of kind 0 or 1 names, read into `record`; false when it is unusable.
+  bool ReadFileRecord(const ItemLocation& location, MftRecord& record, OperationLog* log);
+
   std::array<uint8_t, ntfs_boot::kSize> bootSector_{};
   uint64_t heldSectors_ = 0;
   MftRecord mftRecord_;

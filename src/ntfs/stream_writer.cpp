@@ -1,5 +1,6 @@
 // Writing a record's $DATA streams to files: WriteStream for one stream, WriteFileData for the
-// unnamed stream and, when asked, the named ones ("path:name", a sibling file on this platform).
+// unnamed stream and, when asked, the named ones ("path:name", a sibling file on this platform);
+// UserNamedStreams for a listing of the named ones.
 #include <algorithm>
 #include <exception>
 #include <vector>
@@ -155,14 +156,13 @@ bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
     };
     const std::string target = named ? StreamPath(path, nameBytes) : path;
     if (target.empty()) return namedFailure();
-    const AttributeName name = AttributeName::Of(nameBytes);
     uint64_t dataSize = 0;
-    uint64_t allocatedSize = 0;
-    const bool sized = attribute != nullptr
-                           ? AttributeSizes(*attribute, &dataSize, &allocatedSize)
-                           : GetAttributeSize(kAttrData, name, &dataSize, &allocatedSize);
-    if (sized && WriteStream(target, dataSize, attribute, name, context, log)) {
-      if (named) context.fileStreamBytes += StreamBytesOnDisk(target);
+    if (DataStreamSize(nameBytes, attribute, &dataSize) &&
+        WriteStream(target, dataSize, attribute, AttributeName::Of(nameBytes), context, log)) {
+      if (named) {
+        context.fileStreamBytes += StreamBytesOnDisk(target);
+        context.fileStreamPaths.push_back(target);
+      }
       return true;
     }
     if (named) return namedFailure();
@@ -170,21 +170,49 @@ bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
     return false;
   };
 
+  ForEachDataStream(writeOne);
+  return ok;
+}
+
+void MftRecord::ForEachDataStream(
+    const std::function<bool(std::span<const uint8_t> name, const Attribute* attribute)>& visit) {
   if (location_.Kind() == kKindMft && HasUsableAttributeList()) {
     AttributeListWalk walk(attributeList_);
     while (std::optional<AttributeListEntry> entry = walk.Next()) {
       if (entry->Type() > kAttrData) break;
       if (entry->Type() != kAttrData || entry->StartingVcn() != 0) continue;
-      if (!writeOne(entry->NameBytes(), nullptr)) break;
+      if (!visit(entry->NameBytes(), nullptr)) break;
     }
-    return ok;
+    return;
   }
   ForEachAttribute([&](const Attribute& attribute) {
     if (attribute.Type() > kAttrData) return false;
     if (attribute.Type() != kAttrData) return true;
-    return writeOne(attribute.NameBytes(), &attribute);
+    return visit(attribute.NameBytes(), &attribute);
   });
-  return ok;
+}
+
+bool MftRecord::DataStreamSize(std::span<const uint8_t> name, const Attribute* attribute,
+                               uint64_t* size) {
+  uint64_t allocatedSize = 0;
+  return attribute != nullptr
+             ? AttributeSizes(*attribute, size, &allocatedSize)
+             : GetAttributeSize(kAttrData, AttributeName::Of(name), size, &allocatedSize);
+}
+
+std::vector<NamedStream> MftRecord::UserNamedStreams() {
+  std::vector<NamedStream> streams;
+  try {
+    ForEachDataStream([&](std::span<const uint8_t> name, const Attribute* attribute) {
+      if (name.empty() || IsSystemStream(name)) return true;
+      NamedStream stream{Utf16LeToUtf8(name), 0};
+      if (DataStreamSize(name, attribute, &stream.size)) streams.push_back(std::move(stream));
+      return true;
+    });
+  } catch (const std::exception&) {
+    // A record that contradicts itself lists the streams found before the fault.
+  }
+  return streams;
 }
 
 }  // namespace orvande

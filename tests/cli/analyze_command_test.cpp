@@ -69,7 +69,8 @@ TEST_F(AnalyzeCommandTest, JsonDescribesTheVolumeAndEveryItem) {
   for (const auto& [key, value] : listing.items()) keys.push_back(key);
   EXPECT_EQ(keys,
             (std::vector<std::string>{"source", "file_system", "total_sectors", "bytes_per_sector",
-                                      "bytes_per_cluster", "complete", "items", "log"}));
+                                      "bytes_per_cluster", "time_zone", "complete", "items",
+                                      "log"}));
   EXPECT_EQ(listing["complete"], true);
   EXPECT_EQ(listing["source"], *sample_);
   EXPECT_EQ(listing["file_system"], "FAT16");
@@ -145,7 +146,10 @@ TEST_F(AnalyzeCommandTest, DeletedOnlyKeepsDeletedItemsAndTheFoldersLeadingToThe
 TEST_F(AnalyzeCommandTest, TextListsOneItemPerLineInColumns) {
   auto o = RunCliInProcess({"analyze", *sample_});
   ASSERT_EQ(o.exitCode, 0) << o.err;
-  EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
+  // A FAT volume's listing first names the zone its local times were read in.
+  const size_t zoneLineEnd = o.out.find('\n');
+  EXPECT_EQ(o.out.rfind("Local times of this FAT volume read in zone ", 0), 0u) << o.out;
+  EXPECT_EQ(o.out.substr(zoneLineEnd + 1, o.out.find('\n', zoneLineEnd + 1) - zoneLineEnd - 1),
             "T D            SIZE PROB     MODIFIED (UTC)       PATH");
   EXPECT_NE(o.out.find("\nf -            9720 -        2004-06-15 17:45:10  "
                        "Documents/Quarterly Report 2004.txt\n"),
@@ -156,6 +160,72 @@ TEST_F(AnalyzeCommandTest, TextListsOneItemPerLineInColumns) {
       std::string::npos)
       << o.out;
   EXPECT_NE(o.out.find("\nf D            2760 "), std::string::npos) << o.out;
+}
+
+// FAT keeps local times: --tz says whose. The sample was written at 17:45:10 local time.
+TEST_F(AnalyzeCommandTest, TimesAreReadInTheZoneGivenAndTheListingNamesIt) {
+  struct Case {
+    const char* zone;
+    const char* modified;  // of Documents/Quarterly Report 2004.txt, June (summer time)
+  };
+  const Case cases[] = {{"UTC", "2004-06-15T17:45:10Z"},
+                        {"Europe/Berlin", "2004-06-15T15:45:10Z"},
+                        {"America/New_York", "2004-06-15T21:45:10Z"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.zone);
+    const Json listing = AnalyzeJson(*sample_, {"--tz", c.zone});
+    EXPECT_EQ(listing["time_zone"], c.zone);
+    EXPECT_EQ(ItemsByPath(listing).at("Documents/Quarterly Report 2004.txt")["modified"],
+              c.modified);
+    auto text = RunCliInProcess({"analyze", *sample_, "--tz", c.zone});
+    EXPECT_EQ(text.out.rfind(std::string("Local times of this FAT volume read in zone ") + c.zone +
+                                 ", shown in UTC\n",
+                             0),
+              0u)
+        << text.out;
+  }
+  auto unknown = RunCliInProcess({"analyze", *sample_, "--tz", "Mars/Olympus"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("unknown time zone"), std::string::npos) << unknown.err;
+}
+
+// A filter keeps the files it matches and only the folders that lead to one of them.
+TEST_F(AnalyzeCommandTest, FiltersKeepOnlyTheFoldersLeadingToAKeptFile) {
+  struct Case {
+    std::vector<std::string> args;
+    bool (*keeps)(const Json& file);
+  };
+  const Case cases[] = {
+      {{"--name", "*.jpg"},
+       [](const Json& f) {
+         const std::string path = f["path"];
+         return path.size() > 4 && path.substr(path.size() - 4) == ".jpg";
+       }},
+      {{"--min-size", "9000"}, [](const Json& f) { return f["size"].get<uint64_t>() >= 9000; }},
+      {{"--probability", "good"}, [](const Json& f) { return f["probability"] == "good"; }},
+  };
+  const Json all = AnalyzeJson(*sample_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const Json listing = AnalyzeJson(*sample_, c.args);
+    std::vector<std::string> files, expected;
+    for (const Json& item : all["items"])
+      if (item["type"] == "file" && c.keeps(item)) expected.push_back(item["path"]);
+    for (const Json& item : listing["items"]) {
+      const std::string path = item["path"];
+      if (item["type"] == "file") {
+        files.push_back(path);
+        continue;
+      }
+      bool leads = false;
+      for (const Json& other : listing["items"])
+        leads = leads || (other["type"] == "file" &&
+                          other["path"].get<std::string>().rfind(path + "/", 0) == 0);
+      EXPECT_TRUE(leads) << path;
+    }
+    EXPECT_EQ(files, expected);
+    EXPECT_FALSE(files.empty());
+  }
 }
 
 TEST_F(AnalyzeCommandTest, AnImageInAFreeClusterIsListedUnderLostAndFound) {

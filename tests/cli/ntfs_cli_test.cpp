@@ -1,9 +1,11 @@
 // orvande-cli on the NTFS corpus images: analyze names the file system and judges deleted files
 // through its reader, recover writes alternate streams as "file:stream" only when asked, and
-// internal failures of the engine reach the error stream with the source's name.
+// internal failures of the engine reach the error stream with the source's name; analyze --streams
+// lists the alternate streams and recovered ones get their file's time.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -131,6 +133,65 @@ TEST_F(NtfsCli, SparseFilesKeepTheirHolesAndSystemStreamsStayOut) {
       ++checked;
     }
     EXPECT_GE(checked, 1) << outcome.out;
+  }
+}
+
+// analyze --streams lists each file's user streams with their sizes, as "path:name" lines and as
+// a "streams" array; the file system's own ("$BadClus:$Bad") stay out. NTFS keeps UTC: no zone.
+TEST_F(NtfsCli, AnalyzeListsAlternateStreamsWithTheirSizes) {
+  for (const std::string& name : names_) {
+    SCOPED_TRACE(name);
+    const test::CorpusImage& image = test::LoadCorpusImage(name);
+    auto json = RunCliInProcess({"analyze", image.imagePath, "--streams", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const Json listing = Json::parse(json.out);
+    EXPECT_TRUE(listing["time_zone"].is_null());
+    std::map<std::string, uint64_t> listed;  // "path:name" -> size
+    for (const Json& item : listing["items"]) {
+      if (item["type"] != "file") continue;
+      for (const Json& stream : item["streams"])
+        listed[item["path"].get<std::string>() + ":" + stream["name"].get<std::string>()] =
+            stream["size"];
+    }
+    auto text = RunCliInProcess({"analyze", image.imagePath, "--streams"});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    size_t checked = 0;
+    for (const test::CorpusEntry& entry : image.entries) {
+      if (!entry.IsStream() || !entry.entryIntact) continue;
+      ASSERT_TRUE(listed.count(entry.path)) << entry.path;
+      EXPECT_EQ(listed.at(entry.path), entry.size) << entry.path;
+      EXPECT_NE(text.out.find(" " + std::to_string(entry.size) + " "), std::string::npos);
+      EXPECT_NE(text.out.find("  " + entry.path + "\n"), std::string::npos) << entry.path;
+      ++checked;
+    }
+    EXPECT_GE(checked, 2u);
+    for (const auto& [path, size] : listed) EXPECT_EQ(path.find(":$"), std::string::npos) << path;
+  }
+}
+
+// A recovered file's streams are the same file's: they get its time.
+TEST_F(NtfsCli, RecoveredStreamsGetTheirFilesTime) {
+  for (const std::string& name : names_) {
+    SCOPED_TRACE(name);
+    const test::CorpusImage& image = test::LoadCorpusImage(name);
+    std::map<std::string, std::vector<std::string>> streamsOf;  // file path -> stream names
+    for (const test::CorpusEntry& entry : image.entries) {
+      if (!entry.IsStream() || !entry.entryIntact || !entry.intact) continue;
+      const size_t colon = entry.path.rfind(':');
+      streamsOf[entry.path.substr(0, colon)].push_back(entry.path.substr(colon));
+    }
+    ASSERT_FALSE(streamsOf.empty());
+    for (const auto& [file, streams] : streamsOf) {
+      const fs::path out = root_ / (name + "-times");
+      auto run = RunCliInProcess(
+          {"recover", image.imagePath, "--out", out.string(), file, "--streams", "--all-files"});
+      ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
+      const fs::path written = out / file.substr(file.rfind('/') + 1);
+      const auto fileTime = fs::last_write_time(written);
+      EXPECT_LT(fileTime, fs::file_time_type::clock::now() - std::chrono::hours(24)) << file;
+      for (const std::string& stream : streams)
+        EXPECT_EQ(fs::last_write_time(written.string() + stream), fileTime) << file << stream;
+    }
   }
 }
 

@@ -1,11 +1,14 @@
-// The recovery's progress line: the file's bytes done of its size, and nothing when it is not
-// drawn on a terminal.
+// The progress lines of recovery and analysis on a terminal, and nothing when they are not drawn
+// on one.
 #include "cli/recovery_progress.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 
+#include "cli/cli_progress.h"
 #include "core/recovery_context.h"
 
 namespace orvande::cli {
@@ -32,11 +35,28 @@ TEST(RecoveryProgress, ShowsTheFilesBytesDoneOfItsSize) {
   }
 }
 
-TEST(RecoveryProgress, ByteAmounts) {
-  EXPECT_EQ(ByteAmountText(512), "512 bytes");
-  EXPECT_EQ(ByteAmountText(20500), "20.5 kB");
-  EXPECT_EQ(ByteAmountText(120000000), "120.0 MB");
-  EXPECT_EQ(ByteAmountText(1500000000), "1.5 GB");
+// The analysis line says what the recovery line says, in the analyzer's steps: done of total,
+// then (half a second in) the rate and the time left.
+TEST(AnalysisProgress, ShowsStepsDoneOfThePhaseRateAndTimeLeft) {
+  for (const bool enabled : {true, false}) {
+    std::ostringstream out;
+    TerminalProgressBar bar(out, "Analyzing", enabled);
+    bar.SetRange(2, 40962);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    bar.SetPosition(5122);
+    bar.Finish();
+    bar.SetPosition(6000);  // nothing after the finish
+    if (!enabled) {
+      EXPECT_TRUE(out.str().empty());
+      continue;
+    }
+    const std::string shown = out.str();
+    EXPECT_NE(shown.find("Analyzing: 0 of 40960 (0%)"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Analyzing: 5120 of 40960 (12%), "), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" left"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("6000"), std::string::npos) << shown;
+    EXPECT_EQ(shown.back(), '\r');
+  }
 }
 
 }  // namespace
