@@ -202,7 +202,7 @@ TEST_F(AnalyzeCommandTest, FiltersKeepOnlyTheFoldersLeadingToAKeptFile) {
          return path.size() > 4 && path.substr(path.size() - 4) == ".jpg";
        }},
       {{"--min-size", "9000"}, [](const Json& f) { return f["size"].get<uint64_t>() >= 9000; }},
-      {{"--probability", "good"}, [](const Json& f) { return f["probability"] == "good"; }},
+      {{"--probability", "average"}, [](const Json& f) { return f["probability"] == "average"; }},
   };
   const Json all = AnalyzeJson(*sample_);
   for (const Case& c : cases) {
