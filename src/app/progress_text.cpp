@@ -43,7 +43,8 @@ std::string ProgressText(std::string_view label, const ProgressReading& reading,
                          ProgressUnit unit) {
   const uint64_t done = std::min(reading.done, reading.total);
   const auto percent = static_cast<int>(
-      reading.total == 0 ? 0 : static_cast<double>(done) * 100 / static_cast<double>(reading.total));
+      reading.total == 0 ? 0
+                         : static_cast<double>(done) * 100 / static_cast<double>(reading.total));
   std::string text = std::string(label) + ": " + AmountText(done, unit) + " of " +
                      AmountText(reading.total, unit) + " (" + std::to_string(percent) + "%)";
   if (reading.seconds > kSecondsBeforeRate && done > 0) {

@@ -45,6 +45,8 @@ constexpr char kTextColumnsHelp[] =
     "bytes_per_cluster, time_zone (FAT; null on NTFS), complete, items (path, type, id, deleted,\n"
     "size, probability, created, modified; with --streams, files also have streams: name and\n"
     "size of each) and log. With filters, folders are listed only on the way to a file kept.\n"
+    "On a terminal, stderr shows the progress: the analyzer's steps done of the phase at hand\n"
+    "(clusters on FAT; MFT bytes, then clusters, on NTFS), the rate and the time left.\n"
     "Interrupting the analysis (Ctrl-C) lists what was found so far and exits with 1.";
 
 std::string FileSystemName(VolumeAnalyzer& analyzer) {
@@ -85,7 +87,8 @@ Json TimeValue(uint64_t fileTime) {
 
 Json StreamsValue(const std::vector<NamedStream>& streams) {
   Json list = Json::array();
-  for (const NamedStream& stream : streams) list.push_back({{"name", stream.name}, {"size", stream.size}});
+  for (const NamedStream& stream : streams)
+    list.push_back({{"name", stream.name}, {"size", stream.size}});
   return list;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The recovery job's progress on a terminal line: the bytes written of the file at hand, its
 // size, the rate and the time left, e.g. "photo.jpg: 120.0 MB of 1.5 GB (8%), 45.2 MB/s, 0:31
-// left", worded by app/progress_text.h). Redrawn at most four times a second. Moved by the job's thread; Finish may come from
-// another, hence the lock.
+// left", worded by app/progress_text.h). Redrawn at most four times a second. Moved by the job's
+// thread; Finish may come from another, hence the lock.
 #include <chrono>
 #include <cstdint>
 #include <iosfwd>

@@ -244,7 +244,7 @@ bool VolumeAnalyzer::DataTakenByLiveFile(const ItemLocation& /*location*/, uint6
 }
 
 std::vector<NamedStream> VolumeAnalyzer::NamedStreams(ItemLocation& /*location*/,
-                                                     OperationLog* /*log*/) {
+                                                      OperationLog* /*log*/) {
   return {};
 }
 

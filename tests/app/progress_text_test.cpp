@@ -13,7 +13,8 @@ TEST(ProgressText, DoneOfTotalThenRateAndTimeLeftOnceTheyCanBeTold) {
     const char* expected;
   };
   const Case cases[] = {
-      {{120000000, 1500000000, 2.0}, ProgressUnit::kBytes,
+      {{120000000, 1500000000, 2.0},
+       ProgressUnit::kBytes,
        "Job: 120.0 MB of 1.5 GB (8%), 60.0 MB/s, 0:23 left"},
       {{120000000, 1500000000, 0.1}, ProgressUnit::kBytes, "Job: 120.0 MB of 1.5 GB (8%)"},
       {{0, 1500000000, 5.0}, ProgressUnit::kBytes, "Job: 0 bytes of 1.5 GB (0%)"},
@@ -22,8 +23,7 @@ TEST(ProgressText, DoneOfTotalThenRateAndTimeLeftOnceTheyCanBeTold) {
       {{1, 7200, 1.0}, ProgressUnit::kSteps, "Job: 1 of 7200 (0%), 1/s, 1:59:59 left"},
       {{0, 0, 1.0}, ProgressUnit::kSteps, "Job: 0 of 0 (0%)"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(ProgressText("Job", c.reading, c.unit), c.expected);
+  for (const Case& c : cases) EXPECT_EQ(ProgressText("Job", c.reading, c.unit), c.expected);
 }
 
 TEST(ProgressText, ByteAmounts) {

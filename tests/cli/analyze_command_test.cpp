@@ -67,10 +67,9 @@ TEST_F(AnalyzeCommandTest, JsonDescribesTheVolumeAndEveryItem) {
   const Json listing = AnalyzeJson(*sample_);
   std::vector<std::string> keys;
   for (const auto& [key, value] : listing.items()) keys.push_back(key);
-  EXPECT_EQ(keys,
-            (std::vector<std::string>{"source", "file_system", "total_sectors", "bytes_per_sector",
-                                      "bytes_per_cluster", "time_zone", "complete", "items",
-                                      "log"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{"source", "file_system", "total_sectors",
+                                            "bytes_per_sector", "bytes_per_cluster", "time_zone",
+                                            "complete", "items", "log"}));
   EXPECT_EQ(listing["complete"], true);
   EXPECT_EQ(listing["source"], *sample_);
   EXPECT_EQ(listing["file_system"], "FAT16");

@@ -16,9 +16,14 @@ TEST(TimeZoneTest, KnowsTheZoneDatabasesNamesOnly) {
     bool known;
   };
   const Case cases[] = {
-      {"UTC", true},         {"Europe/Berlin", true}, {"America/New_York", true},
-      {"Mars/Olympus", false}, {"", false},           {"../../etc/passwd", false},
-      {"/etc/passwd", false}, {"Europe", false},      // a folder of the database, no zone
+      {"UTC", true},
+      {"Europe/Berlin", true},
+      {"America/New_York", true},
+      {"Mars/Olympus", false},
+      {"", false},
+      {"../../etc/passwd", false},
+      {"/etc/passwd", false},
+      {"Europe", false},  // a folder of the database, no zone
   };
   for (const Case& c : cases) EXPECT_EQ(IsKnownTimeZone(c.zone), c.known) << c.zone;
 }
