@@ -12,7 +12,6 @@
 #include "platform/terminal.h"
 #include "support/format.h"
 #include "support/operation_log.h"
-#include "support/string_table.h"
 
 namespace orvande::cli {
 
