@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "app/recovery_line.h"
 #include "app/recovery_tally.h"
 #include "app/tree_selection.h"
 #include "cli/cli_internal_failure.h"
@@ -82,9 +83,7 @@ class RecoveryReport final : public RecoveryListener {
     tally_.Add(outcome);
     progress_.Clear();
     std::lock_guard<std::mutex> hold(mutex_);
-    std::string label = outcome.Label();
-    if (label.size() < kLabelWidth) label.resize(kLabelWidth, ' ');
-    out_ << label << ' ' << outcome.bytes << ' ' << PrintableName(path) << '\n';
+    out_ << RecoveryLine(outcome, PrintableName(path)) << '\n';
     CheckOutput();
   }
 
@@ -92,7 +91,7 @@ class RecoveryReport final : public RecoveryListener {
     tally_.AddFailure();
     progress_.Clear();
     std::lock_guard<std::mutex> hold(mutex_);
-    out_ << "failed      - " << PrintableName(what) << '\n';
+    out_ << RecoveryFailedLine(PrintableName(what)) << '\n';
     CheckOutput();
   }
 
@@ -107,8 +106,6 @@ class RecoveryReport final : public RecoveryListener {
   }
 
  private:
-  static constexpr size_t kLabelWidth = 11;  // "overwritten"
-
   void CheckOutput() {
     errno = 0;
     out_.flush();

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/analyzer_factory.h"
+#include "core/bad_sector_record.h"
 #include "core/file_record.h"
 #include "core/folder_item.h"
 #include "core/folder_path.h"
@@ -241,8 +242,13 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
     job_.fileTakenBy = takenBy;
   }
   const auto started = std::chrono::steady_clock::now();
-  bool ok =
-      analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_, log_);
+  bool ok = false;
+  {
+    // The distinct sectors this file's writing met unreadable, also those an analysis met first.
+    BadSectorTally tally(analyzer_.BadSectors());
+    ok = analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_, log_);
+    job_.fileBadSectors = static_cast<uint32_t>(tally.Count());
+  }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (!(record.location == before)) StoreLocation(folder, index, record);

@@ -332,7 +332,10 @@ TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
       const std::string taken = out + "/" + c.file;
       EXPECT_EQ(fs::exists(taken), !skip);
       EXPECT_NE(
-          run.out.find((skip ? "skipped     0 " : "overwritten " + c.bytes + " ") + taken + "\n"),
+          run.out.find((skip ? "skipped                 0 "
+                             : "overwritten  " + std::string(12 - c.bytes.size(), ' ') + c.bytes +
+                                   " ") +
+                       taken + "\n"),
           std::string::npos)
           << run.out;
       EXPECT_NE(run.out.find(skip ? " 1 skipped, 0 overwritten, " : " 0 skipped, 1 overwritten, "),
@@ -444,7 +447,7 @@ TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
                                                    "Pictures/Holiday 2003/mountain view.jpg",
                                                    "Projects/_uild.log"}));
   EXPECT_NE(
-      o.out.find("ok          9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
+      o.out.find("ok                   9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
       std::string::npos)
       << o.out;
   EXPECT_NE(o.out.find("5 files written, 16388 bytes, 0 failures, "), std::string::npos) << o.out;

@@ -39,13 +39,17 @@ using test::ScriptedPrompter;
 std::function<bool(ItemLocation&, const std::string&, RecoveryContext&)> g_recover;
 // Whether the analyzer knows live data to hold a deleted file's clusters.
 bool g_taken = false;
+// Sectors the device filled with zeros while the next file was written (repeats allowed).
+std::vector<uint64_t> g_filledSectors;
 
 class NamingAnalyzer : public test::IdleAnalyzer {
  public:
   bool RecoverFile(ItemLocation& location, uint64_t, const std::string& path, bool,
                    RecoveryContext& context, OperationLog*) override {
-    if (g_recover) return g_recover(location, path, context);
-    return WriteData(location, path);
+    const bool ok = g_recover ? g_recover(location, path, context) : WriteData(location, path);
+    for (uint64_t sector : g_filledSectors) BadSectors().Note(sector);
+    g_filledSectors.clear();
+    return ok;
   }
   uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override { return 1; }
   uint64_t GetTotalSectors() const override { return 8; }
@@ -158,18 +162,9 @@ class RecoveryWriterTest : public ::testing::Test {
     return text;
   }
 
-  // Keeps what the job reports, in order.
-  struct Reports final : RecoveryListener {
-    void FileRecovered(const std::string& path, const RecoveryOutcome& outcome) override {
-      files.emplace_back(path, outcome);
-    }
-    void RecoveryFailed(const std::string&) override {}
-    std::vector<std::pair<std::string, RecoveryOutcome>> files;
-  };
-
   ScriptedPrompter prompter_;
   test::ScopedActivePrompter scope_{prompter_};
-  Reports reports_;
+  test::RecordingRecoveryListener reports_;
   test::MemoryNode node_{std::vector<uint8_t>(4096, 0), kNodeImageFile, kFsFat};
   ItemStore store_;
   FolderTree tree_;
@@ -480,7 +475,7 @@ TEST_F(RecoveryWriterTest, EveryOutcomeIsReportedAsTheFileOnDiskIs) {
        Kind::kFailed, "failed", true, false},
       {"bad sectors", 4, false, false,
        [&](const std::string& path, RecoveryContext& context, StopFlag& stop) {
-         context.fileBadSectors = 3;
+         g_filledSectors = {5, 9, 5, 12};
          return writeBytes(4)(path, context, stop);
        },
        Kind::kBadSectors, "bad-sectors 3", true, true},
