@@ -7,6 +7,7 @@ std::string Columns(std::string label, std::string bytes, std::string_view path)
   if (label.size() < kRecoveryLabelWidth) label.resize(kRecoveryLabelWidth, ' ');
   if (bytes.size() < kRecoveryBytesWidth) bytes.insert(0, kRecoveryBytesWidth - bytes.size(), ' ');
   std::string line = std::move(label);
+  line.push_back(' ');
   line.append(bytes).push_back(' ');
   line.append(path);
   return line;

@@ -1,5 +1,5 @@
 #pragma once
-// The line a recovery run prints for each file: "OUTCOME  BYTES PATH", the outcome left-aligned
+// The line a recovery run prints for each file: "OUTCOME BYTES PATH", the outcome left-aligned
 // and the byte count right-aligned in fixed columns, so that the lines of a run line up.
 #include <string>
 #include <string_view>

@@ -191,8 +191,7 @@ class RecoverCommand final : public Command {
     sub->add_option("--replace-char", replaceChar_,
                     "Character for the unreadable first character of deleted names (else asked)")
         ->check([](const std::string& text) -> std::string {
-          if (text.size() != 1 || IsInvalidNameSymbol(text[0]))
-            return "one character that may stand in a file name";
+          if (!IsValidNameSymbol(text)) return "one character that may stand in a file name";
           return {};
         });
     filters_.Register(sub);
@@ -230,7 +229,7 @@ class RecoverCommand final : public Command {
     if (cliPrompter != nullptr) {
       RecoveryAnswers answers;
       answers.onExists = ParseOnExists(onExists_);
-      answers.replaceChar = replaceChar_.empty() ? 0 : replaceChar_[0];
+      answers.replaceChar = replaceChar_;
       answers.stop = &stop_;
       cliPrompter->SetRecoveryAnswers(answers);
     }
@@ -294,7 +293,7 @@ class RecoverCommand final : public Command {
     OperationLog folderLog;
     bool skipped = false;
     bool stopped = false;
-    char replacement = '?';
+    std::string replacement;
     std::string root = destinationRoot_;
     if (CreateFolderPath(root, kMaxPathBytes, true, &skipped, &stopped, &replacement, &folderLog,
                          root.size()) &&
@@ -395,7 +394,7 @@ class RecoverCommand final : public Command {
     OperationLog folderLog;
     bool skipped = false;
     bool stopped = false;
-    char replacement = replaceChar_.empty() ? '?' : replaceChar_[0];
+    std::string replacement = replaceChar_;
     if (!CreateFolderPath(plan.destination, kMaxPathBytes, true, &skipped, &stopped, &replacement,
                           &folderLog, destinationRoot_.size())) {
       folderLog.Show();
@@ -415,7 +414,7 @@ class RecoverCommand final : public Command {
     job->destination = plan.destination;
     job->shownFolderId = plan.shownFolderId;
     job->selection = std::move(plan.selection);
-    if (!replaceChar_.empty()) job->replacementCharacter = replaceChar_[0];
+    job->replacementCharacter = replaceChar_;
     job->storeLock = &storeLock_;
     job->listener = &report;
     job->skipOverwritten = skipOverwritten_;

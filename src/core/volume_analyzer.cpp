@@ -243,6 +243,10 @@ bool VolumeAnalyzer::DataTakenByLiveFile(const ItemLocation& /*location*/, uint6
   return false;
 }
 
+bool VolumeAnalyzer::LiveOwnerPosition(const ItemLocation& /*location*/, uint64_t* /*position*/) {
+  return false;
+}
+
 bool VolumeAnalyzer::WriteRunsToFile(const std::string& path, uint64_t size,
                                      const SectorRunList& runs, RecoveryContext& context,
                                      OperationLog* log) {

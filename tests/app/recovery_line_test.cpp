@@ -19,11 +19,11 @@ TEST(RecoveryLine, OutcomeAndByteCountStandInFixedColumns) {
     const char* line;
   };
   const Case cases[] = {
-      {Kind::kOk, 0, 2760, "ok                   2760 a/b.txt"},
-      {Kind::kOk, 0, 128, "ok                    128 a/b.txt"},
-      {Kind::kOverwritten, 0, 0, "overwritten             0 a/b.txt"},
+      {Kind::kOk, 0, 2760, "ok                    2760 a/b.txt"},
+      {Kind::kOk, 0, 128, "ok                     128 a/b.txt"},
+      {Kind::kOverwritten, 0, 0, "overwritten              0 a/b.txt"},
       {Kind::kBadSectors, 3, 123456789012, "bad-sectors 3 123456789012 a/b.txt"},
-      {Kind::kShort, 0, 1234567890123, "short        1234567890123 a/b.txt"},
+      {Kind::kShort, 0, 1234567890123, "short         1234567890123 a/b.txt"},
   };
   for (const Case& c : cases) {
     RecoveryOutcome outcome;
@@ -32,7 +32,7 @@ TEST(RecoveryLine, OutcomeAndByteCountStandInFixedColumns) {
     outcome.bytes = c.bytes;
     EXPECT_EQ(RecoveryLine(outcome, "a/b.txt"), c.line);
   }
-  EXPECT_EQ(RecoveryFailedLine("a/"), "failed                  - a/");
+  EXPECT_EQ(RecoveryFailedLine("a/"), "failed                   - a/");
 }
 
 }  // namespace

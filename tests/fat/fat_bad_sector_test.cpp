@@ -157,6 +157,7 @@ TEST(FatBadSectors, RecoveredFileCountsTheSectorsItsWritingFilled) {
     job.stop = &volume.stop;
     job.listener = &reports;
     job.recoverAllFiles = true;
+    job.replacementCharacter = "_";  // the deleted name lost its first character
     job.destination = out.Path().string() + "/";
     RecoveryWriter writer(job, volume.analyzer, &volume.log);
     ASSERT_TRUE(writer.RecoverSelectedFile(*root, record.id, record.Name(), job.destination));
