@@ -189,7 +189,8 @@ class RecoverCommand final : public Command {
         ->check(CLI::IsMember({"ask", "replace", "skip", "rename"}))
         ->capture_default_str();
     sub->add_option("--replace-char", replaceChar_,
-                    "Character for the unreadable first character of deleted names (else asked)")
+                    "Any one character (UTF-8) for the unreadable first character of deleted names "
+                    "(else asked)")
         ->check([](const std::string& text) -> std::string {
           if (!IsValidNameSymbol(text)) return "one character that may stand in a file name";
           return {};
