@@ -161,7 +161,7 @@ ReplaceAnswer CliPrompter::ConfirmFileReplace(std::string_view path) {
 BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
   std::lock_guard<std::mutex> hold(lock_);
   BrokenNameAnswer answer;
-  if (answers_.replaceChar != 0) {
+  if (!answers_.replaceChar.empty()) {
     answer.action = BrokenNameAnswer::kRename;
     answer.newName = std::string(name);
     answer.changeAll = true;
@@ -180,7 +180,7 @@ BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
     answer.action = BrokenNameAnswer::kRename;
     answer.newName = std::string(name);
     answer.changeAll = true;
-    answer.symbol = kBatchReplaceChar;
+    answer.symbol = std::string(1, kBatchReplaceChar);
     return answer;
   }
   for (;;) {
@@ -204,7 +204,7 @@ BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
          << " (empty: only this name) " << std::flush;
     std::string symbol = ReadLine(&ok);
     answer.changeAll = ok && !symbol.empty();
-    answer.symbol = answer.changeAll && symbol.size() == 1 ? symbol[0] : 0;
+    answer.symbol = answer.changeAll ? symbol : std::string();
     if (uint32_t problem = BrokenNameProblem(answer); problem != 0) {
       err_ << LoadString(problem) << '\n';
       continue;

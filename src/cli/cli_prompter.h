@@ -16,7 +16,7 @@ namespace orvande::cli {
 struct RecoveryAnswers {
   enum class OnExists { kAsk, kReplace, kSkip, kRename };
   OnExists onExists = OnExists::kAsk;
-  char replaceChar = 0;      // 0: ask
+  std::string replaceChar;   // one UTF-8 character; empty: ask
   StopFlag* stop = nullptr;  // the run's stop flag (unused by the answers themselves)
 };
 

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "app/recovery_line.h"
 #include "app/recovery_tally.h"
 #include "app/tree_selection.h"
 #include "cli/cli_internal_failure.h"
@@ -83,9 +84,7 @@ class RecoveryReport final : public RecoveryListener {
     tally_.Add(outcome);
     progress_.Clear();
     std::lock_guard<std::mutex> hold(mutex_);
-    std::string label = outcome.Label();
-    if (label.size() < kLabelWidth) label.resize(kLabelWidth, ' ');
-    out_ << label << ' ' << outcome.bytes << ' ' << PrintableName(path) << '\n';
+    out_ << RecoveryLine(outcome, PrintableName(path)) << '\n';
     CheckOutput();
   }
 
@@ -93,7 +92,7 @@ class RecoveryReport final : public RecoveryListener {
     tally_.AddFailure();
     progress_.Clear();
     std::lock_guard<std::mutex> hold(mutex_);
-    out_ << "failed      - " << PrintableName(what) << '\n';
+    out_ << RecoveryFailedLine(PrintableName(what)) << '\n';
     CheckOutput();
   }
 
@@ -108,8 +107,6 @@ class RecoveryReport final : public RecoveryListener {
   }
 
  private:
-  static constexpr size_t kLabelWidth = 11;  // "overwritten"
-
   void CheckOutput() {
     errno = 0;
     out_.flush();
@@ -194,10 +191,10 @@ class RecoverCommand final : public Command {
         ->check(CLI::IsMember({"ask", "replace", "skip", "rename"}))
         ->capture_default_str();
     sub->add_option("--replace-char", replaceChar_,
-                    "Character for the unreadable first character of deleted names (else asked)")
+                    "Any one character (UTF-8) for the unreadable first character of deleted names "
+                    "(else asked)")
         ->check([](const std::string& text) -> std::string {
-          if (text.size() != 1 || IsInvalidNameSymbol(text[0]))
-            return "one character that may stand in a file name";
+          if (!IsValidNameSymbol(text)) return "one character that may stand in a file name";
           return {};
         });
     filters_.Register(sub);
@@ -238,7 +235,7 @@ class RecoverCommand final : public Command {
     if (cliPrompter != nullptr) {
       RecoveryAnswers answers;
       answers.onExists = ParseOnExists(onExists_);
-      answers.replaceChar = replaceChar_.empty() ? 0 : replaceChar_[0];
+      answers.replaceChar = replaceChar_;
       answers.stop = &stop_;
       cliPrompter->SetRecoveryAnswers(answers);
     }
@@ -302,7 +299,7 @@ class RecoverCommand final : public Command {
     OperationLog folderLog;
     bool skipped = false;
     bool stopped = false;
-    char replacement = '?';
+    std::string replacement;
     std::string root = destinationRoot_;
     if (CreateFolderPath(root, kMaxPathBytes, true, &skipped, &stopped, &replacement, &folderLog,
                          root.size()) &&
@@ -403,7 +400,7 @@ class RecoverCommand final : public Command {
     OperationLog folderLog;
     bool skipped = false;
     bool stopped = false;
-    char replacement = replaceChar_.empty() ? '?' : replaceChar_[0];
+    std::string replacement = replaceChar_;
     if (!CreateFolderPath(plan.destination, kMaxPathBytes, true, &skipped, &stopped, &replacement,
                           &folderLog, destinationRoot_.size())) {
       folderLog.Show();
@@ -423,7 +420,7 @@ class RecoverCommand final : public Command {
     job->destination = plan.destination;
     job->shownFolderId = plan.shownFolderId;
     job->selection = std::move(plan.selection);
-    if (!replaceChar_.empty()) job->replacementCharacter = replaceChar_[0];
+    job->replacementCharacter = replaceChar_;
     job->storeLock = &storeLock_;
     job->listener = &report;
     job->skipOverwritten = skipOverwritten_;

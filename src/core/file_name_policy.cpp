@@ -2,6 +2,7 @@
 
 #include "core/safe_names.h"
 #include "platform/file_system.h"
+#include "support/code_pages.h"
 #include "support/format.h"
 #include "support/string_table.h"
 
@@ -14,9 +15,8 @@ constexpr size_t kCopyMarkBytes = 10;
 // A prompter that keeps giving refused answers is not asked for ever.
 constexpr int kMaxBrokenNameQuestions = 16;
 
-void ReplaceFirstUnknown(std::string& name, char symbol) {
-  size_t at = name.find('?');
-  if (at != std::string::npos) name[at] = symbol;
+void ReplaceFirstUnknown(std::string& name, const std::string& symbol) {
+  if (HasUnknownFirstCharacter(name)) name.replace(0, 1, symbol);
 }
 
 // Where the extension starts (its dot), or npos.
@@ -101,7 +101,7 @@ uint32_t BrokenNameProblem(const BrokenNameAnswer& answer) {
   if (answer.action != BrokenNameAnswer::kRename) return 0;
   if (answer.newName.empty()) return strings::kIdEmptyNewFileName;
   if (answer.changeAll) {
-    return answer.symbol == 0 || IsInvalidNameSymbol(answer.symbol) ? strings::kIdInvalidSymbol : 0;
+    return IsValidNameSymbol(answer.symbol) ? 0 : strings::kIdInvalidSymbol;
   }
   for (char c : answer.newName) {
     if (IsInvalidNameSymbol(c)) return strings::kIdInvalidNewFileName;
@@ -109,9 +109,25 @@ uint32_t BrokenNameProblem(const BrokenNameAnswer& answer) {
   return 0;
 }
 
-NameFix FixBrokenName(std::string& name, char& replacement) {
-  if (name.find('?') == std::string::npos) return NameFix::kUse;
-  if (replacement != '?') {
+bool IsValidNameSymbol(std::string_view symbol) {
+  if (symbol.size() == 1)
+    return static_cast<unsigned char>(symbol[0]) < 0x80 && !IsInvalidNameSymbol(symbol[0]);
+  if (symbol.empty() || symbol.size() > 4 || static_cast<unsigned char>(symbol[0]) < 0xC0)
+    return false;
+  // One code point that survives the way there and back (no stray or overlong bytes).
+  const std::u16string units = Utf8ToUtf16(symbol);
+  const bool onePoint = units.size() == 1 || (units.size() == 2 && units[0] >= 0xD800 &&
+                                              units[0] <= 0xDBFF && units[1] >= 0xDC00);
+  return onePoint && units[0] != 0xFFFD && Utf16ToUtf8(units) == symbol;
+}
+
+bool HasUnknownFirstCharacter(std::string_view name) {
+  return !name.empty() && name[0] == '?';
+}
+
+NameFix FixBrokenName(std::string& name, std::string& replacement) {
+  if (!HasUnknownFirstCharacter(name)) return NameFix::kUse;
+  if (!replacement.empty()) {
     ReplaceFirstUnknown(name, replacement);
     return NameFix::kUse;
   }

@@ -34,6 +34,9 @@ bool MakeCopyName(const std::string& path, std::string* newPath, size_t capacity
 
 // The characters a name typed in the "Broken File Name" dialog may not hold.
 bool IsInvalidNameSymbol(char c);
+// True when symbol is one well-formed UTF-8 character that may stand in a file name: the
+// replacement of the unknown character may be any character of the names' encoding.
+bool IsValidNameSymbol(std::string_view symbol);
 
 // The string id of the message a "Broken File Name" answer is refused with (61206, 61207 or
 // 61231), or 0 when it is acceptable. Only kRename answers are checked.
@@ -41,9 +44,13 @@ uint32_t BrokenNameProblem(const BrokenNameAnswer& answer);
 
 enum class NameFix { kUse, kSkip, kSkipAll };
 
-// Fixes the unknown character ('?') of a name: with a replacement character chosen earlier the
-// first '?' becomes it; otherwise "Broken File Name" is asked (refused answers are explained and
-// asked again). A ticked symbol box sets the replacement for every later name.
-NameFix FixBrokenName(std::string& name, char& replacement);
+// True when the name starts with the unknown character: the '?' that stands for the first
+// character a deleted FAT short name lost. A '?' further on is part of the name.
+bool HasUnknownFirstCharacter(std::string_view name);
+
+// Fixes the unknown first character of a name: with a replacement chosen earlier (not empty) it
+// becomes that; otherwise "Broken File Name" is asked (refused answers are explained and asked
+// again). A ticked symbol box sets the replacement for every later name.
+NameFix FixBrokenName(std::string& name, std::string& replacement);
 
 }  // namespace orvande

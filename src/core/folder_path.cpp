@@ -43,7 +43,7 @@ void ReportFailure(const std::string& folder, uint32_t error, OperationLog* log)
 enum class FixOutcome { kDone, kSkip, kSkipAll };
 
 // Fixes the '?' of every component below the kept prefix; rebuilds the path when one changed.
-FixOutcome FixUnknownCharacters(std::string& path, size_t capacity, char* replacement,
+FixOutcome FixUnknownCharacters(std::string& path, size_t capacity, std::string* replacement,
                                 size_t keptPrefix) {
   std::vector<Component> parts = SplitComponents(path);
   std::string rebuilt;
@@ -52,9 +52,9 @@ FixOutcome FixUnknownCharacters(std::string& path, size_t capacity, char* replac
   for (const Component& part : parts) {
     if (part.end <= keptPrefix) continue;
     std::string name = path.substr(part.start, part.end - part.start);
-    if (name.find('?') == std::string::npos) continue;
-    char unused = '?';
-    char& symbol = replacement != nullptr ? *replacement : unused;
+    if (!HasUnknownFirstCharacter(name)) continue;
+    std::string unused;
+    std::string& symbol = replacement != nullptr ? *replacement : unused;
     switch (FixBrokenName(name, symbol)) {
       case NameFix::kSkip:
         return FixOutcome::kSkip;
@@ -80,7 +80,7 @@ FixOutcome FixUnknownCharacters(std::string& path, size_t capacity, char* replac
 }  // namespace
 
 bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* skipped, bool* stopped,
-                      char* replacement, OperationLog* log, size_t keptPrefix) {
+                      std::string* replacement, OperationLog* log, size_t keptPrefix) {
   if (skipped != nullptr) *skipped = false;
   bool existed = platform::PathExists(path);
   if (!existed) {

@@ -9,7 +9,7 @@ namespace orvande {
 class OperationLog;
 
 // Makes every missing folder of path ('/'-separated), outermost first. Folder names holding the
-// unknown character '?' are fixed first as file names are (replacement character or "Broken File
+// unknown first character are fixed first as file names are (replacement character or "Broken File
 // Name"); path is changed in place to the names used and cut to capacity - 1. "Skip" sets
 // *skipped and "Skip All" *stopped, both returning true without creating anything.
 //
@@ -19,6 +19,6 @@ class OperationLog;
 // A failure is reported (when report is set) to the log, or without a log in a message box; the
 // folders this call made are removed again and false is returned.
 bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* skipped, bool* stopped,
-                      char* replacement, OperationLog* log, size_t keptPrefix = 0);
+                      std::string* replacement, OperationLog* log, size_t keptPrefix = 0);
 
 }  // namespace orvande

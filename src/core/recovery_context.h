@@ -60,7 +60,9 @@ struct RecoveryContext {
   std::string destination;       // ends with a '/'
   uint32_t shownFolderId = 0;    // the folder whose file list the selection was made in
   std::vector<RecoverySelectionEntry> selection;
-  char replacementCharacter = '?';     // '?' until a symbol is chosen for all later names
+  // The unknown first character of names becomes this (one UTF-8 character); empty until a
+  // symbol is chosen for all later names.
+  std::string replacementCharacter;
   ReadWriteLock* storeLock = nullptr;  // read side held while a folder's files are walked
   bool deletedOnlyFilter =
       false;                // the frame's filter when the job started: live files not written

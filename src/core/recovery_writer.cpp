@@ -6,9 +6,11 @@
 #include <utility>
 
 #include "core/analyzer_factory.h"
+#include "core/bad_sector_record.h"
 #include "core/file_record.h"
 #include "core/folder_item.h"
 #include "core/folder_path.h"
+#include "core/item_location.h"
 #include "core/item_store.h"
 #include "core/ports.h"
 #include "core/read_write_lock.h"
@@ -37,6 +39,10 @@ class OptionalReadLock {
  private:
   ReadWriteLock* lock_;
 };
+
+std::string WithoutTrailingSlash(const std::string& path) {
+  return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+}
 
 uint64_t SizeOnDisk(const std::string& path) {
   std::error_code error;
@@ -85,6 +91,10 @@ bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentP
       return false;
     }
     path.append(name).push_back('/');
+    if (!ClaimFolderPath(node, path)) {
+      ReportFailed(path);
+      return false;
+    }
   }
 
   // A deleted folder is made even when nothing gets written into it.
@@ -108,10 +118,31 @@ bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentP
     result = RecoverFolderNode(child, path);
     if (stopped_) break;
   }
+  if (text != "." && job_.writtenFiles != nullptr && platform::IsDirectory(path))
+    job_.writtenFiles->AddFolder(WithoutTrailingSlash(path), node);
   // Last, as writing into a folder changes its time.
   if (text != "." && folder && folder->Modified() != 0 && platform::IsDirectory(path))
     platform::SetFileModifiedTime(path, folder->Modified());
   return result;
+}
+
+bool RecoveryWriter::ClaimFolderPath(TreeNode node, std::string& path) {
+  // Two folders of one name in one parent (a deleted one and its later namesake) must not mix
+  // their files: the later one gets a name of its own, as a file would.
+  const std::string folder = WithoutTrailingSlash(path);
+  if (job_.writtenFiles == nullptr || !job_.writtenFiles->FolderOfOtherOwner(folder, node))
+    return true;
+  std::string free;
+  if (!MakeCopyName(folder, &free, kMaxPathBytes - 1)) {
+    if (log_ != nullptr)
+      log_->AddFormatLine(OperationLog::kError, strings::kNoUniqueNameFormat, folder.c_str());
+    return false;
+  }
+  if (log_ != nullptr)
+    log_->AddFormatLine(OperationLog::kWarning, strings::kFolderWrittenThisRunFormat,
+                        folder.c_str(), free.c_str());
+  path = free + '/';
+  return true;
 }
 
 bool RecoveryWriter::ReadRecord(FolderItem& folder, size_t index, FileRecord* copy, bool* present) {
@@ -241,11 +272,18 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
     job_.fileTakenBy = takenBy;
   }
   const auto started = std::chrono::steady_clock::now();
-  bool ok =
-      analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_, log_);
+  bool ok = false;
+  {
+    // The distinct sectors this file's writing met unreadable, also those an analysis met first.
+    BadSectorTally tally(analyzer_.BadSectors());
+    ok = analyzer_.RecoverFile(record.location, record.size, full, job_.recoverStreams, job_, log_);
+    job_.fileBadSectors = static_cast<uint32_t>(tally.Count());
+  }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (!(record.location == before)) StoreLocation(folder, index, record);
+  if (job_.fileDataTaken && job_.fileTakenBy.empty())
+    job_.fileTakenBy = LiveFileHolding(record.location);
 
   RecoveryOutcome outcome = OutcomeOf(ok, record.size, full);
   outcome.writeSeconds = seconds;
@@ -327,6 +365,41 @@ void RecoveryWriter::LogDataTaken(const std::string& full, const std::string& ta
   else
     log_->AddFormatLine(OperationLog::kWarning, strings::kDataTakenByFormat, full.c_str(),
                         PrintableName(takenBy).c_str());
+}
+
+std::string RecoveryWriter::LiveFileHolding(const ItemLocation& location) {
+  if (job_.itemStore == nullptr || job_.folderTree == nullptr) return {};
+  uint64_t position = 0;
+  if (!analyzer_.LiveOwnerPosition(location, &position)) return {};
+  OptionalReadLock hold(job_.storeLock);
+  if (!liveFilesIndexed_) {
+    liveFilesIndexed_ = true;
+    job_.itemStore->ForEach([this](uint32_t id, FolderItem* folder) {
+      const std::vector<FileRecord>& files = folder->Files();
+      for (size_t i = 0; i < files.size(); ++i) {
+        const ItemLocation& at = files[i].location;
+        if (files[i].deleted == 0 && at.Kind() != ItemLocation::kKindRuns && at.HasPosition())
+          liveFiles_.emplace(at.Position(), LiveFileAt{id, i});
+      }
+    });
+  }
+  auto found = liveFiles_.find(position);
+  if (found == liveFiles_.end()) return {};
+  FolderRef folder = job_.itemStore->FindRef(found->second.folderId);
+  if (!folder || found->second.index >= folder->Files().size()) return {};
+  return FolderPathOf(*folder) + std::string(folder->Files()[found->second.index].Name());
+}
+
+std::string RecoveryWriter::FolderPathOf(const FolderItem& folder) const {
+  const FolderTree& tree = *job_.folderTree;
+  std::vector<std::string> names;
+  for (TreeNode at = folder.FirstNode(); at != kNoNode; at = tree.Parent(at)) {
+    std::string text = tree.Text(at);
+    if (!text.empty() && text != ".") names.push_back(std::move(text));
+  }
+  std::string path;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) path.append(*it).push_back('/');
+  return path;
 }
 
 void RecoveryWriter::ReportSkipped(const std::string& full, const FileRecord& record) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 
 #include "core/file_name_policy.h"
 #include "core/folder_tree.h"
@@ -15,6 +16,7 @@ namespace orvande {
 
 class FileRecord;
 class FolderItem;
+class ItemLocation;
 class OperationLog;
 class VolumeAnalyzer;
 
@@ -55,6 +57,8 @@ class RecoveryWriter {
 
  private:
   bool StopRequestedNow();
+  // Renames path (a folder's, ending with '/') when this run wrote that folder for another node.
+  bool ClaimFolderPath(TreeNode node, std::string& path);
   bool ReadRecord(FolderItem& folder, size_t index, FileRecord* copy, bool* present);
   bool FilterAccepts(const FileRecord& record);
   void StoreLocation(FolderItem& folder, size_t index, const FileRecord& record);
@@ -66,12 +70,24 @@ class RecoveryWriter {
   RecoveryOutcome OutcomeOf(bool ok, uint64_t size, const std::string& full) const;
   void LogDataTaken(const std::string& full, const std::string& takenBy);
   void ReportSkipped(const std::string& full, const FileRecord& record);
+  // The files-tree path of the live file whose data a deleted file's location holds, as far as
+  // the analyzer knows its owner; empty otherwise.
+  std::string LiveFileHolding(const ItemLocation& location);
+  std::string FolderPathOf(const FolderItem& folder) const;
+
+  struct LiveFileAt {
+    uint32_t folderId;
+    size_t index;
+  };
 
   RecoveryContext& job_;
   VolumeAnalyzer& analyzer_;
   OperationLog* log_;
   FileNamePolicy policy_ = FileNamePolicy::kAsk;
   bool stopped_ = false;
+  // The live files of the store by the position of their location; made on first need.
+  std::unordered_map<uint64_t, LiveFileAt> liveFiles_;
+  bool liveFilesIndexed_ = false;
 };
 
 }  // namespace orvande

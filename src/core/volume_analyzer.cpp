@@ -248,6 +248,10 @@ std::vector<NamedStream> VolumeAnalyzer::NamedStreams(ItemLocation& /*location*/
   return {};
 }
 
+bool VolumeAnalyzer::LiveOwnerPosition(const ItemLocation& /*location*/, uint64_t* /*position*/) {
+  return false;
+}
+
 bool VolumeAnalyzer::WriteRunsToFile(const std::string& path, uint64_t size,
                                      const SectorRunList& runs, RecoveryContext& context,
                                      OperationLog* log) {

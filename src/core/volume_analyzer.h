@@ -67,6 +67,10 @@ class VolumeAnalyzer {
   // is written; the default knows nothing.
   virtual bool DataTakenByLiveFile(const ItemLocation& location, uint64_t size,
                                    std::string* liveFile);
+  // Where the analyzer knows which live item holds a deleted file's data but not its name: the
+  // position of that item's location (a live file's record has a location with this position).
+  // Asked after the file is written, when its data was found taken; the default knows nothing.
+  virtual bool LiveOwnerPosition(const ItemLocation& location, uint64_t* position);
 
   // The file's named data streams that hold a user's data (NTFS alternate streams); the default
   // has none.

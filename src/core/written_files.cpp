@@ -16,4 +16,17 @@ bool WrittenFiles::Contains(const std::string& path) const {
   return identities_.count({identity.device, identity.inode}) != 0;
 }
 
+void WrittenFiles::AddFolder(const std::string& path, uint64_t owner) {
+  platform::FileIdentity identity;
+  if (platform::FileIdentityOf(path, &identity) == 0)
+    folderOwners_.emplace(Identity{identity.device, identity.inode}, owner);
+}
+
+bool WrittenFiles::FolderOfOtherOwner(const std::string& path, uint64_t owner) const {
+  platform::FileIdentity identity;
+  if (platform::FileIdentityOf(path, &identity) != 0) return false;
+  auto found = folderOwners_.find({identity.device, identity.inode});
+  return found != folderOwners_.end() && found->second != owner;
+}
+
 }  // namespace orvande

@@ -112,6 +112,7 @@ bool FatAnalyzer::Open(SectorDevice* device, bool quiet, OperationLog* log) {
     return false;
   }
 
+  liveChains_.reset();
   try {
     table_ = std::make_unique<FatTable>(*this, BytesPerSector(), reservedSectors_, sectorsPerFat_,
                                         fatWidth_, boot_.numberOfFats);

@@ -11,6 +11,7 @@
 #include "core/volume_analyzer.h"
 #include "fat/fat_boot_sector.h"
 #include "fat/fat_table.h"
+#include "fat/live_chain_index.h"
 #include "fat/visited_sectors.h"
 
 namespace orvande {
@@ -32,6 +33,8 @@ class FatAnalyzer : public VolumeAnalyzer {
                    bool recoverStreams, RecoveryContext& context, OperationLog* log) override;
   bool DataTakenByLiveFile(const ItemLocation& location, uint64_t size,
                            std::string* liveFile) override;
+  // The first cluster of the live chain that holds the deleted file's first cluster.
+  bool LiveOwnerPosition(const ItemLocation& location, uint64_t* position) override;
   uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
                                   OperationLog* log) override;
   uint64_t GetTotalSectors() const override { return TotalSectors(); }
@@ -102,6 +105,7 @@ class FatAnalyzer : public VolumeAnalyzer {
   uint32_t clusterCount_ = 0;
   uint32_t heldSectors_ = 0;
   std::unique_ptr<FatTable> table_;
+  std::unique_ptr<LiveChainIndex> liveChains_;  // made on the first LiveOwnerPosition
   uint32_t nextId_ = 1;
   VisitedSectors visited_;
   bool useFileType_ = true;

@@ -3,6 +3,7 @@
 // walks the same way and counts the stretches of used clusters it has to jump over.
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -268,6 +269,24 @@ bool FatAnalyzer::DataTakenByLiveFile(const ItemLocation& location, uint64_t siz
   if (fatWidth_ == 32 && location.Kind() == kKindFirstCluster && first <= kLowWordOnly)
     return false;
   return FirstClusterTaken(first);
+}
+
+bool FatAnalyzer::LiveOwnerPosition(const ItemLocation& location, uint64_t* position) {
+  if (location.Kind() == ItemLocation::kKindRuns || !location.HasPosition() || table_ == nullptr)
+    return false;
+  const uint32_t first = static_cast<uint32_t>(location.Position());
+  if (!FirstClusterTaken(first)) return false;
+  if (liveChains_ == nullptr) {
+    try {
+      liveChains_ = std::make_unique<LiveChainIndex>(*table_, ClusterCount() + 2);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  const uint32_t start = liveChains_->ChainStartOf(first);
+  if (start == 0) return false;
+  *position = start;
+  return true;
 }
 
 bool FatAnalyzer::FirstClusterTaken(uint32_t first) {

@@ -21,15 +21,15 @@ struct BrokenNameAnswer {
   Action action = kSkip;
   std::string newName;
   bool changeAll = false;
-  char symbol = 0;
+  std::string symbol;  // one UTF-8 character; empty when none was given
 };
 
 class Prompter {
  public:
   virtual ~Prompter() = default;
   // A modal message box.
-  virtual MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
-                                    MessageButtons buttons) = 0;
+  virtual MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
+                                    MessageIcon icon, MessageButtons buttons) = 0;
   // The "Operation Log" dialog with the joined log text.
   virtual void ShowOperationLog(std::string_view text) = 0;
 

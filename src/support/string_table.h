@@ -120,6 +120,10 @@ inline constexpr const char kDataTakenSkippedFormat[] =
 // Two recovered names that came out equal: the later one gets a free name.
 inline constexpr const char kWrittenThisRunFormat[] =
     "\"%s\" was written earlier in this recovery; this file is written as \"%s\".";
+// Two recovered folders whose names came out equal: the later one is made under a free name.
+inline constexpr const char kFolderWrittenThisRunFormat[] =
+    "\"%s\" was made earlier in this recovery for another folder; this folder is written as "
+    "\"%s\".";
 
 // Analysis.
 inline constexpr const char kInternalCantStartAnalyzing[] =

@@ -317,9 +317,11 @@ TEST(RecoverBatch, FinishesWithoutATerminalAndSaysWhatItChose) {
 TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
   struct Case {
     std::string image, folder, file, bytes;
+    std::string liveFile;  // named where the file system tells the owner: FAT's chains do
   };
-  for (const Case& c : {Case{"fat12", "DOCS", "DOCS/_ARTIAL.TXT", "1024"},
-                        Case{"ntfs4k", "Documents", "Documents/overwritten.bin", "163840"}}) {
+  for (const Case& c :
+       {Case{"fat12", "DOCS", "DOCS/_ARTIAL.TXT", "1024", "DOCS/REPORTS/REUSER.TXT"},
+        Case{"ntfs4k", "Documents", "Documents/overwritten.bin", "163840", ""}}) {
     const CorpusImage& corpus = test::LoadCorpusImage(c.image);
     test::TempFolder folder("orvande-recover-overwritten-");
     for (const bool skip : {false, true}) {
@@ -331,14 +333,18 @@ TEST(RecoverOverwritten, ReportedAndCountedOrLeftOut) {
       EXPECT_EQ(run.exitCode, 0) << run.err;
       const std::string taken = out + "/" + c.file;
       EXPECT_EQ(fs::exists(taken), !skip);
-      EXPECT_NE(
-          run.out.find((skip ? "skipped     0 " : "overwritten " + c.bytes + " ") + taken + "\n"),
-          std::string::npos)
+      EXPECT_NE(run.out.find((skip ? "skipped                  0 "
+                                   : "overwritten   " + std::string(12 - c.bytes.size(), ' ') +
+                                         c.bytes + " ") +
+                             taken + "\n"),
+                std::string::npos)
           << run.out;
       EXPECT_NE(run.out.find(skip ? " 1 skipped, 0 overwritten, " : " 0 skipped, 1 overwritten, "),
                 std::string::npos)
           << run.out;
-      EXPECT_NE(run.err.find("WARNING: \"" + taken + "\": its data is in use by live data now"),
+      const std::string owner = skip || c.liveFile.empty() ? std::string("live data")
+                                                           : "the live file \"" + c.liveFile + "\"";
+      EXPECT_NE(run.err.find("WARNING: \"" + taken + "\": its data is in use by " + owner + " now"),
                 std::string::npos)
           << run.err;
     }
@@ -443,12 +449,27 @@ TEST_F(RecoverSampleTest, DeletedFilesOnlyUnlessAllAreAskedFor) {
                                                    "Pictures/Holiday 2003/beach sunset.jpg",
                                                    "Pictures/Holiday 2003/mountain view.jpg",
                                                    "Projects/_uild.log"}));
-  EXPECT_NE(
-      o.out.find("ok          9000 " + out_.string() + "/Pictures/Holiday 2003/beach sunset.jpg\n"),
-      std::string::npos)
+  EXPECT_NE(o.out.find("ok                    9000 " + out_.string() +
+                       "/Pictures/Holiday 2003/beach sunset.jpg\n"),
+            std::string::npos)
       << o.out;
   EXPECT_NE(o.out.find("5 files written, 16388 bytes, 0 failures, "), std::string::npos) << o.out;
   EXPECT_NE(o.out.find("Recovered files are in " + out_.string() + "/"), std::string::npos);
+}
+
+// --replace-char takes any one UTF-8 character and puts it only where the first character was
+// lost; more than one character is a usage error.
+TEST_F(RecoverSampleTest, ReplaceCharIsAnyOneCharacterOfTheNames) {
+  auto o = RunCliInProcess(
+      {"recover", image_, "--out", out_.string(), "--replace-char", "\xC3\xBC", "Documents"});
+  ASSERT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_EQ(Files(out_),
+            (std::vector<std::string>{"Documents/old draft.txt", "Documents/\xC3\xBCodo.txt"}));
+  for (const char* refused : {"ab", "\xC3", "/"}) {
+    auto bad =
+        RunCliInProcess({"recover", image_, "--out", out_.string(), "--replace-char", refused});
+    EXPECT_EQ(bad.exitCode, 2) << refused;
+  }
 }
 
 TEST_F(RecoverSampleTest, PathsChooseFoldersAndFilesAndStructureKeepsTheirPlace) {
@@ -545,26 +566,26 @@ TEST(RecoverPrompter, TerminalAnswersAndRememberedAllAnswers) {
   EXPECT_EQ(answer.action, BrokenNameAnswer::kRename);
   EXPECT_EQ(answer.newName, "new?.txt");
   EXPECT_TRUE(answer.changeAll);
-  EXPECT_EQ(answer.symbol, '_');
+  EXPECT_EQ(answer.symbol, "_");
   EXPECT_NE(err.str().find("Please enter valid symbol."), std::string::npos) << err.str();
 
   // Options answer without asking; without a terminal "ask" renames and the unknown character
   // becomes '_', each said once as a warning, and the run goes on.
   StopFlag stop{0};
   CliPrompter silent(err, nullptr);
-  silent.SetRecoveryAnswers({RecoveryAnswers::OnExists::kRename, 'Q', &stop});
+  silent.SetRecoveryAnswers({RecoveryAnswers::OnExists::kRename, "Q", &stop});
   EXPECT_EQ(silent.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kAutoRenameAll);
-  EXPECT_EQ(silent.AskBrokenFileName("?X").symbol, 'Q');
+  EXPECT_EQ(silent.AskBrokenFileName("?X").symbol, "Q");
   EXPECT_FALSE(silent.UnansweredQuestion());
   std::ostringstream log;
   CliPrompter batch(log, nullptr);
-  batch.SetRecoveryAnswers({RecoveryAnswers::OnExists::kAsk, 0, &stop});
+  batch.SetRecoveryAnswers({RecoveryAnswers::OnExists::kAsk, "", &stop});
   EXPECT_EQ(batch.ConfirmFileReplace("/out/a.txt"), ReplaceAnswer::kAutoRenameAll);
   EXPECT_EQ(batch.ConfirmFileReplace("/out/b.txt"), ReplaceAnswer::kAutoRenameAll);
   const BrokenNameAnswer broken = batch.AskBrokenFileName("?X");
   EXPECT_EQ(broken.action, BrokenNameAnswer::kRename);
   EXPECT_TRUE(broken.changeAll);
-  EXPECT_EQ(broken.symbol, '_');
+  EXPECT_EQ(broken.symbol, "_");
   EXPECT_EQ(stop.load(), 0);
   EXPECT_FALSE(batch.UnansweredQuestion());
   EXPECT_NE(log.str().find("WARNING: File \"/out/a.txt\" exists."), std::string::npos);

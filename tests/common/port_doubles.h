@@ -7,9 +7,11 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/ports.h"
+#include "core/recovery_context.h"
 #include "support/prompter.h"
 
 namespace orvande::test {
@@ -36,6 +38,21 @@ class RecordingNotifySink : public NotifySink {
  private:
   mutable std::mutex mutex_;
   std::vector<SentMessage> messages_;
+};
+
+// Keeps what a recovery job reports, in order. Read it after the job's thread has ended.
+struct RecordingRecoveryListener final : RecoveryListener {
+  void FileRecovered(const std::string& path, const RecoveryOutcome& outcome) override {
+    std::lock_guard<std::mutex> hold(mutex);
+    files.emplace_back(path, outcome);
+  }
+  void RecoveryFailed(const std::string& what) override {
+    std::lock_guard<std::mutex> hold(mutex);
+    failed.push_back(what);
+  }
+  std::mutex mutex;
+  std::vector<std::pair<std::string, RecoveryOutcome>> files;
+  std::vector<std::string> failed;
 };
 
 // Keeps the progress bar's state and counts the calls.

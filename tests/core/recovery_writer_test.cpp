@@ -39,13 +39,17 @@ using test::ScriptedPrompter;
 std::function<bool(ItemLocation&, const std::string&, RecoveryContext&)> g_recover;
 // Whether the analyzer knows live data to hold a deleted file's clusters.
 bool g_taken = false;
+// Sectors the device filled with zeros while the next file was written (repeats allowed).
+std::vector<uint64_t> g_filledSectors;
 
 class NamingAnalyzer : public test::IdleAnalyzer {
  public:
   bool RecoverFile(ItemLocation& location, uint64_t, const std::string& path, bool,
                    RecoveryContext& context, OperationLog*) override {
-    if (g_recover) return g_recover(location, path, context);
-    return WriteData(location, path);
+    const bool ok = g_recover ? g_recover(location, path, context) : WriteData(location, path);
+    for (uint64_t sector : g_filledSectors) BadSectors().Note(sector);
+    g_filledSectors.clear();
+    return ok;
   }
   uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override { return 1; }
   uint64_t GetTotalSectors() const override { return 8; }
@@ -158,18 +162,9 @@ class RecoveryWriterTest : public ::testing::Test {
     return text;
   }
 
-  // Keeps what the job reports, in order.
-  struct Reports final : RecoveryListener {
-    void FileRecovered(const std::string& path, const RecoveryOutcome& outcome) override {
-      files.emplace_back(path, outcome);
-    }
-    void RecoveryFailed(const std::string&) override {}
-    std::vector<std::pair<std::string, RecoveryOutcome>> files;
-  };
-
   ScriptedPrompter prompter_;
   test::ScopedActivePrompter scope_{prompter_};
-  Reports reports_;
+  test::RecordingRecoveryListener reports_;
   test::MemoryNode node_{std::vector<uint8_t>(4096, 0), kNodeImageFile, kFsFat};
   ItemStore store_;
   FolderTree tree_;
@@ -187,8 +182,8 @@ TEST_F(RecoveryWriterTest, SymbolChosenOnceFixesEveryLaterNameWithoutAsking) {
   AddFile(kRootId, 3, "?EXT.TXT", true, 300);
   AddFile(kRootId, 4, "LIVE.TXT", false);
   // The first answer names a symbol the dialog refuses; it is explained and asked again.
-  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.DOC", true, '*'});
-  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.DOC", true, 'R'});
+  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.DOC", true, "*"});
+  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.DOC", true, "R"});
   RunRoot();
 
   EXPECT_EQ(Listing(out_), (std::vector<std::string>{"REXT.TXT", "RILE.DOC"}));
@@ -203,7 +198,7 @@ TEST_F(RecoveryWriterTest, SymbolChosenOnceFixesEveryLaterNameWithoutAsking) {
 TEST_F(RecoveryWriterTest, SkipAllInTheNameDialogEndsTheJob) {
   AddFile(kRootId, 2, "?NE.TXT", true);
   AddFile(kRootId, 3, "TWO.TXT", true);
-  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kSkipAll, "", false, 0});
+  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kSkipAll, "", false, ""});
   RunRoot();
   EXPECT_TRUE(Listing(out_).empty());
 }
@@ -391,7 +386,7 @@ TEST_F(RecoveryWriterTest, FailedFolderCreationRemovesTheFoldersItMade) {
   OperationLog log;
   bool skipped = false;
   bool stopped = false;
-  char replacement = '?';
+  std::string replacement;
   std::string path = out_ + "a/b/" + std::string(300, 'c') + "/d/";
   EXPECT_FALSE(CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped, &replacement, &log,
                                 out_.size()));
@@ -431,13 +426,38 @@ TEST_F(RecoveryWriterTest, LocationCorrectedWhileWritingIsStoredInTheRecord) {
 
 TEST(BrokenNameAnswers, RefusedAsTheDialogWould) {
   using A = BrokenNameAnswer;
-  EXPECT_EQ(BrokenNameProblem({A::kRename, "", false, 0}), 61206u);
-  EXPECT_EQ(BrokenNameProblem({A::kRename, "a:b.txt", false, 0}), 61207u);
-  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, 0}), 61231u);
-  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, '|'}), 61231u);
-  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, '_'}), 0u);
-  EXPECT_EQ(BrokenNameProblem({A::kRename, "\xC3\xBC.txt", false, 0}), 0u);
-  EXPECT_EQ(BrokenNameProblem({A::kSkip, "", false, 0}), 0u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "", false, ""}), 61206u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "a:b.txt", false, ""}), 61207u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, ""}), 61231u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, "|"}), 61231u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, "_"}), 0u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "\xC3\xBC.txt", false, ""}), 0u);
+  EXPECT_EQ(BrokenNameProblem({A::kSkip, "", false, ""}), 0u);
+  // Any one character of the names' encoding will do as the symbol, no more than one.
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, "\xC3\xBC"}), 0u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, "\xF0\x9F\x93\xB7"}), 0u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, "ab"}), 61231u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, "\xC3"}), 61231u);
+  EXPECT_EQ(BrokenNameProblem({A::kRename, "?b.txt", true, "\xC3\xBC_"}), 61231u);
+}
+
+// A chosen replacement takes the place of the unknown first character only: a real first letter
+// and a '?' further on stay as they are.
+TEST(BrokenNames, ReplacementTakesOnlyTheUnknownFirstCharacter) {
+  struct Case {
+    const char* name;
+    const char* fixed;
+  };
+  for (const Case& c : {Case{"?ILE.TXT", "\xC3\xBCILE.TXT"},
+                        Case{"?A?.TXT",
+                             "\xC3\xBC"
+                             "A?.TXT"},
+                        Case{"WHAT?.TXT", "WHAT?.TXT"}, Case{"plain.txt", "plain.txt"}}) {
+    std::string name = c.name;
+    std::string replacement = "\xC3\xBC";
+    EXPECT_EQ(FixBrokenName(name, replacement), NameFix::kUse);
+    EXPECT_EQ(name, c.fixed);
+  }
 }
 
 // Each way a file can come out, as the analyzer leaves it, and what its report and the file on
@@ -480,7 +500,7 @@ TEST_F(RecoveryWriterTest, EveryOutcomeIsReportedAsTheFileOnDiskIs) {
        Kind::kFailed, "failed", true, false},
       {"bad sectors", 4, false, false,
        [&](const std::string& path, RecoveryContext& context, StopFlag& stop) {
-         context.fileBadSectors = 3;
+         g_filledSectors = {5, 9, 5, 12};
          return writeBytes(4)(path, context, stop);
        },
        Kind::kBadSectors, "bad-sectors 3", true, true},
@@ -531,7 +551,7 @@ TEST_F(RecoveryWriterTest, ReplacingNeverTouchesThisRunsFilesOrWhatALinkLeadsTo)
   AddFile(kRootId, 2, "?ILE.TXT", true, 200);
   AddFile(kRootId, 3, "?ILE.TXT", true, 300);
   AddFile(kRootId, 4, "linked.txt", true, 400);
-  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.TXT", true, 'F'});
+  prompter_.QueueBrokenNameAnswer({BrokenNameAnswer::kRename, "?ILE.TXT", true, "F"});
   prompter_.QueueReplaceAnswer(ReplaceAnswer::kReplaceAll);
   WrittenFiles written;
   auto job = Job({RecoverySelectionEntry::Folder(root_)});
@@ -545,6 +565,29 @@ TEST_F(RecoveryWriterTest, ReplacingNeverTouchesThisRunsFilesOrWhatALinkLeadsTo)
   EXPECT_EQ(ReadText(out_ + "linked.txt"), "data@400");
   EXPECT_EQ(ReadText(base_ / "outside" / "keep.txt"), "keep");
   EXPECT_NE(JoinedLogs().find("was written earlier in this recovery"), std::string::npos);
+}
+
+// Two deleted folders of one name in one parent keep their files apart: the later one is made
+// under a name of its own; a folder written again by the same node is not renamed.
+TEST_F(RecoveryWriterTest, NamesakeFoldersGetNamesOfTheirOwn) {
+  TreeNode first = AddFolder(root_, "Trip", 10, true);
+  AddFolder(root_, "Trip", 11, true);
+  AddFile(10, 12, "a.txt", true, 200);
+  AddFile(11, 13, "a.txt", true, 300);
+  WrittenFiles written;
+  for (auto selection : {std::vector{RecoverySelectionEntry::Folder(root_)},
+                         std::vector{RecoverySelectionEntry::Folder(first)}}) {
+    auto job = Job(std::move(selection));
+    job->writtenFiles = &written;
+    Run(std::move(job));
+  }
+
+  EXPECT_EQ(Listing(out_), (std::vector<std::string>{"Trip/", "Trip/a.txt", "Trip/a[Copy 001].txt",
+                                                     "Trip[Copy 001]/", "Trip[Copy 001]/a.txt"}));
+  EXPECT_EQ(ReadText(out_ + "Trip/a.txt"), "data@200");
+  EXPECT_EQ(ReadText(out_ + "Trip[Copy 001]/a.txt"), "data@300");
+  EXPECT_NE(JoinedLogs().find("was made earlier in this recovery for another folder"),
+            std::string::npos);
 }
 
 // A recovered folder gets its own time once its files are in it.

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "common/port_doubles.h"
+#include "common/temp_folder.h"
+#include "core/recovery_writer.h"
 #include "fat/fat_image_builder.h"
 #include "fat/fat_test_volume.h"
 
@@ -123,6 +126,49 @@ TEST(FatBadSectors, CleanVolumeEndsWithoutABadSectorWarning) {
   for (const std::string& line : volume.log.Lines())
     EXPECT_EQ(line.find("bad sector"), std::string::npos) << line;
   EXPECT_EQ(volume.analyzer.BadSectors().Count(), 0u);
+}
+
+// A file written over one unreadable sector says so in its outcome, whether the analysis met the
+// sector first (the live file's data is read for its type) or only the writing did.
+TEST(FatBadSectors, RecoveredFileCountsTheSectorsItsWritingFilled) {
+  struct Case {
+    const char* name83;
+    bool deleted;
+  };
+  for (const Case& c : {Case{"LIVE    BIN", false}, Case{"GONE    BIN", true}}) {
+    SCOPED_TRACE(c.name83);
+    FatImageBuilder image(FatLayout::SmallFat16());
+    EntryBytes entry = FileEntry(c.name83, 100, 3 * 512);
+    DirectoryWriter(image, image.RootDirOffset()).Add(c.deleted ? Deleted(entry) : entry);
+    if (!c.deleted) image.Chain({100, 101, 102});
+    const uint64_t bad = image.ClusterOffset(101) / 512;
+    FatTestVolume volume(image.Bytes());
+    volume.Image().Fail(bad, 23);
+    ASSERT_TRUE(volume.Open());
+    ASSERT_EQ(volume.Build(), 0u);
+    FolderRef root = volume.Folder("");
+    ASSERT_TRUE(root);
+    ASSERT_EQ(root->Files().size(), 1u);
+    const FileRecord record = root->Files()[0];
+
+    TempFolder out("orvande_fat_bad");
+    RecordingRecoveryListener reports;
+    RecoveryContext job;
+    job.stop = &volume.stop;
+    job.listener = &reports;
+    job.recoverAllFiles = true;
+    job.replacementCharacter = "_";  // the deleted name lost its first character
+    job.destination = out.Path().string() + "/";
+    RecoveryWriter writer(job, volume.analyzer, &volume.log);
+    ASSERT_TRUE(writer.RecoverSelectedFile(*root, record.id, record.Name(), job.destination));
+
+    ASSERT_EQ(reports.files.size(), 1u);
+    const RecoveryOutcome& outcome = reports.files[0].second;
+    EXPECT_EQ(outcome.kind, RecoveryOutcome::Kind::kBadSectors);
+    EXPECT_EQ(outcome.Label(), "bad-sectors 1");
+    EXPECT_EQ(outcome.bytes, 3u * 512);
+    EXPECT_FALSE(outcome.Whole());
+  }
 }
 
 }  // namespace

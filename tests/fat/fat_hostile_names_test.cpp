@@ -82,7 +82,7 @@ TEST(FatHostileNames, NothingLandsOutsideTheDestination) {
   job->recoverAllFiles = true;
   job->destination = out.string() + "/";
   job->selection.push_back(RecoverySelectionEntry::Folder(volume.Node("")));
-  job->replacementCharacter = '_';
+  job->replacementCharacter = "_";
   RunRecoveryJob(std::move(job));
   RegisterAnalyzer(kFsFat, nullptr);
 

@@ -195,6 +195,32 @@ TEST_F(FatRecoveryTest, FirstClusterInALiveChainMeansTheDataIsTaken) {
   }
 }
 
+// The live chain holding a deleted file's first cluster is named by where it starts, wherever
+// in the chain (and in which of its fragments) the cluster lies; a loop or a free cluster has no
+// owner.
+TEST_F(FatRecoveryTest, LiveOwnerIsTheStartOfTheChainHoldingTheFirstCluster) {
+  FatImageBuilder image = Fat16();
+  image.Chain({60, 61, 62, 90, 91});
+  image.Chain({100});
+  image.SetFat(120, 121);
+  image.SetFat(121, 120);
+  FatTestVolume volume(image.Bytes());
+  ASSERT_TRUE(volume.Open());
+  struct Case {
+    uint32_t first;
+    bool known;
+    uint64_t owner;
+  };
+  for (const Case& c : {Case{60, true, 60}, Case{62, true, 60}, Case{91, true, 60},
+                        Case{100, true, 100}, Case{120, false, 0}, Case{70, false, 0}}) {
+    SCOPED_TRACE(c.first);
+    uint64_t owner = 0;
+    EXPECT_EQ(volume.analyzer.LiveOwnerPosition(ItemLocation(0, c.first, kDeleted), &owner),
+              c.known);
+    EXPECT_EQ(owner, c.owner);
+  }
+}
+
 TEST_F(FatRecoveryTest, DeletedFileIsCutWhereTheVolumeEnds) {
   FatImageBuilder image(Fat16Layout(4));
   const uint32_t cluster = image.ClusterBytes();

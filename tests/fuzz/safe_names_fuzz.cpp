@@ -56,15 +56,16 @@ void CheckCopyName(std::string_view name, size_t capacity) {
   }
 }
 
-void CheckBrokenName(std::string name, char replacement) {
+void CheckBrokenName(std::string name, std::string replacement) {
   BrokenNameAnswer answer;
   answer.action = BrokenNameAnswer::kRename;
   answer.newName = name;
-  answer.changeAll = replacement != '?';
+  answer.changeAll = !replacement.empty();
   answer.symbol = replacement;
   BrokenNameProblem(answer);
+  IsValidNameSymbol(replacement);
   // With a replacement chosen nothing is asked; the default prompter answers "skip" otherwise.
-  const bool hadUnknown = name.find('?') != std::string::npos;
+  const bool hadUnknown = HasUnknownFirstCharacter(name);
   const std::string before = name;
   const NameFix fix = FixBrokenName(name, replacement);
   if (!hadUnknown) Check(fix == NameFix::kUse && name == before);
@@ -83,7 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckCopyName(name, 32 + control);
   std::string printable = PrintableName(name);
   Check(printable.find('\0') == std::string::npos);
-  CheckBrokenName(std::string(name), static_cast<char>(control));
+  // '?' stands for no replacement chosen; otherwise the control byte and the name's first bytes.
+  const std::string replacement = control == '?' ? std::string()
+                                                 : std::string(1, static_cast<char>(control)) +
+                                                       std::string(name.substr(0, control % 4));
+  CheckBrokenName(std::string(name), replacement);
   IsInvalidNameSymbol(static_cast<char>(control));
   return 0;
 }
