@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/progress_text.h"
-
 namespace orvande::cli {
 
 TerminalProgressBar::TerminalProgressBar(std::ostream& out, std::string label, bool enabled)
@@ -19,8 +17,8 @@ void TerminalProgressBar::SetRange(uint32_t low, uint32_t high) {
   low_ = low;
   high_ = high;
   position_ = low;
-  // A new range is a new phase of the analysis: its rate starts afresh.
-  rangeStart_ = std::chrono::steady_clock::now();
+  rangeStart_ = Clock::now();
+  RangeStartedLocked();
   DrawLocked(true);
 }
 
@@ -48,15 +46,29 @@ void TerminalProgressBar::Advance(uint32_t delta) {
   DrawLocked(false);
 }
 
-void TerminalProgressBar::DrawLocked(bool force) {
-  if (!enabled_ || high_ <= low_) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (!force && line_.TooSoon(now)) return;
+double TerminalProgressBar::FractionLocked() const {
+  if (high_ <= low_) return 0;
+  return static_cast<double>(std::clamp(position_, low_, high_) - low_) / (high_ - low_);
+}
+
+ProgressReading TerminalProgressBar::ReadingLocked(Clock::time_point now) const {
   ProgressReading reading;
   reading.done = std::clamp(position_, low_, high_) - low_;
   reading.total = uint64_t{high_} - low_;
   reading.seconds = std::chrono::duration<double>(now - rangeStart_).count();
-  line_.Draw(ProgressText(label_, reading, ProgressUnit::kSteps), now);
+  return reading;
+}
+
+void TerminalProgressBar::DrawLocked(bool force) {
+  if (!enabled_ || high_ <= low_) return;
+  const auto now = Clock::now();
+  if (!force && line_.TooSoon(now)) return;
+  line_.Draw(ProgressText(label_, ReadingLocked(now), UnitLocked()), now);
+}
+
+void TerminalProgressBar::Clear() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  line_.Clear();
 }
 
 void TerminalProgressBar::Finish() {

@@ -18,6 +18,7 @@
 #include "disk/whole_disk_list.h"
 #include "platform/raw_io.h"
 #include "support/result_codes.h"
+#include "common/temp_folder.h"
 
 namespace orvande {
 namespace {
@@ -44,7 +45,8 @@ std::string RunAndRead(const std::string& command) {
 class LoopDevice : public ::testing::Test {
  protected:
   void SetUp() override {
-    image_ = fs::temp_directory_path() / "orvande-loop-test.img";
+    // A folder of its own: tests run side by side must not share the image.
+    image_ = folder_ / "loop-test.img";
     std::ofstream out(image_, std::ios::binary);
     for (size_t i = 0; i < kImageBytes; ++i) out.put(static_cast<char>(ImageByte(i)));
     out.close();
@@ -56,9 +58,9 @@ class LoopDevice : public ::testing::Test {
   }
   void TearDown() override {
     if (!device_.empty()) RunAndRead("losetup -d '" + device_ + "' 2>&1");
-    fs::remove(image_);
   }
 
+  test::TempFolder folder_{"orvande-loop-test-"};
   fs::path image_;
   std::string device_;
 };
