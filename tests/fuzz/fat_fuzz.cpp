@@ -8,23 +8,9 @@
 #include "fuzz_device.h"
 #include "support/operation_log.h"
 
-namespace {
-
 using namespace orvande;
 
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::FuzzDevice* device = new fuzz::FuzzDevice(fuzz::MakeFatFuzzImage(data, size));
-  {
-    FatAnalyzer analyzer;
-    OperationLog log;
-    if (analyzer.Open(device, false, &log)) {
-      fuzz::FuzzTree build;
-      analyzer.BuildTree(build.context, &log);
-      build.store.Clear();
-    }
-  }
-  device->Release();
+  fuzz::BuildFatFuzzTree(data, size, [](FatAnalyzer&, fuzz::FuzzTree&, OperationLog&) {});
   return 0;
 }

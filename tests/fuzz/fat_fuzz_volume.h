@@ -14,7 +14,10 @@
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
 #include "core/volume_analyzer.h"
+#include "fat/fat_analyzer.h"
+#include "fuzz_device.h"
 #include "support/le_reader.h"
+#include "support/operation_log.h"
 
 namespace orvande::fuzz {
 
@@ -73,5 +76,23 @@ struct FuzzTree {
   StopFlag stop{0};
   BuildTreeContext context{&stop, nullptr, store, tree, &shown, lock, nullptr, nullptr};
 };
+
+// Opens the FAT analyzer on the fuzzed volume, builds its tree and hands both to `afterBuild`
+// (analyzer, tree, log) before everything is released again.
+template <class AfterBuild>
+void BuildFatFuzzTree(const uint8_t* data, size_t size, AfterBuild afterBuild) {
+  FuzzDevice* device = new FuzzDevice(MakeFatFuzzImage(data, size));
+  {
+    FatAnalyzer analyzer;
+    OperationLog log;
+    if (analyzer.Open(device, false, &log)) {
+      FuzzTree build;
+      analyzer.BuildTree(build.context, &log);
+      afterBuild(analyzer, build, log);
+      build.store.Clear();
+    }
+  }
+  device->Release();
+}
 
 }  // namespace orvande::fuzz

@@ -51,25 +51,17 @@ std::vector<FoundFile> FilesOf(const ItemStore& store) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::FuzzDevice* device = new fuzz::FuzzDevice(fuzz::MakeFatFuzzImage(data, size));
-  {
-    FatAnalyzer analyzer;
-    OperationLog log;
-    if (analyzer.Open(device, false, &log)) {
-      fuzz::FuzzTree build;
-      analyzer.BuildTree(build.context, &log);
-      std::vector<FoundFile> files = FilesOf(build.store);
-      build.store.Clear();
-      StopFlag stop{0};
-      for (FoundFile& file : files) {
-        analyzer.GetRecoveryProbability(file.location, file.size, &log);
-        RecoveryContext recovery;
-        recovery.stop = &stop;
-        analyzer.RecoverFile(file.location, std::min(file.size, kMaxRecoveredBytes), ScratchPath(),
-                             false, recovery, &log);
-      }
-    }
-  }
-  device->Release();
+  fuzz::BuildFatFuzzTree(
+      data, size, [](FatAnalyzer& analyzer, fuzz::FuzzTree& build, OperationLog& log) {
+        std::vector<FoundFile> files = FilesOf(build.store);
+        StopFlag stop{0};
+        for (FoundFile& file : files) {
+          analyzer.GetRecoveryProbability(file.location, file.size, &log);
+          RecoveryContext recovery;
+          recovery.stop = &stop;
+          analyzer.RecoverFile(file.location, std::min(file.size, kMaxRecoveredBytes),
+                               ScratchPath(), false, recovery, &log);
+        }
+      });
   return 0;
 }
