@@ -55,7 +55,7 @@ bool MainFrameController::Analyze() {
 }
 
 void MainFrameController::Stop(UiWait& wait) {
-  if (CurrentState().UnstoppedRecovery())
+  if (UnstoppedRecovery())
     StopRecovering(wait);
   else
     ports_.worker.StopWorker(wait);
@@ -68,9 +68,12 @@ void MainFrameController::StopRecovering(UiWait& wait) {
   }
 }
 
+bool MainFrameController::UnstoppedRecovery() const {
+  return StopRequested(&recovering_) && !StopRequested(&stopRecoveryRequest_);
+}
+
 bool MainFrameController::MustNotClose() const {
-  const FrameState state = CurrentState();
-  return state.workerRunning || state.UnstoppedRecovery() || state.imageThreadRunning;
+  return ports_.worker.WorkerRunning() || UnstoppedRecovery() || imageThreadRunning_;
 }
 
 bool MainFrameController::RequestClose(UiWait& wait) {

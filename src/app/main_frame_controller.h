@@ -69,6 +69,7 @@ class MainFrameController final : public AnalysisListener {
   void AnalysisEnded(uint32_t status) override;
 
  private:
+  bool UnstoppedRecovery() const;
   bool MustNotClose() const;
 
   MainFramePorts ports_;
