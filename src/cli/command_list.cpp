@@ -1,5 +1,6 @@
 #include "cli/analyze_command.h"
 #include "cli/command.h"
+#include "cli/find_command.h"
 #include "cli/recover_command.h"
 #include "cli/view_command.h"
 
@@ -9,6 +10,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(MakeAnalyzeCommand());
   commands.push_back(MakeRecoverCommand());
+  commands.push_back(MakeFindCommand());
   commands.push_back(MakeViewCommand());
   return commands;
 }
