@@ -44,8 +44,8 @@ JobStart RecoveryRun::StartJob(RecoveryJobPlan& plan, const RecoveryJobSetup& se
   bool skipped = false;
   bool stopped = false;
   std::string replacement = setup.folderReplacement;
-  if (!CreateFolderPath(plan.destination, setup.folderCapacity, /*report=*/true, &skipped,
-                        &stopped, &replacement, &folderLog, setup.keptPrefix)) {
+  if (!CreateFolderPath(plan.destination, setup.folderCapacity, /*report=*/true, &skipped, &stopped,
+                        &replacement, &folderLog, setup.keptPrefix)) {
     ShowLog(folderLog, setup.prompter);
     return JobStart::kFolderFailed;
   }

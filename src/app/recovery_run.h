@@ -42,12 +42,12 @@ struct RecoveryJobSetup {
   size_t folderCapacity = kMaxPathBytes;
   std::string folderReplacement;
   size_t keptPrefix = 0;
-  const RecordFilter* filter = nullptr;    // optional
-  WrittenFiles* writtenFiles = nullptr;    // optional
-  RecoveryListener* listener = nullptr;    // optional
-  ProgressBar* progressBar = nullptr;      // optional
-  NotifySink* notifySink = nullptr;        // optional
-  Prompter* prompter = nullptr;            // optional: the folder's failure log; null: active
+  const RecordFilter* filter = nullptr;  // optional
+  WrittenFiles* writtenFiles = nullptr;  // optional
+  RecoveryListener* listener = nullptr;  // optional
+  ProgressBar* progressBar = nullptr;    // optional
+  NotifySink* notifySink = nullptr;      // optional
+  Prompter* prompter = nullptr;          // optional: the folder's failure log; null: active
 };
 
 enum class JobStart {

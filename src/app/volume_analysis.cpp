@@ -15,7 +15,10 @@ namespace orvande {
 
 VolumeAnalysis::VolumeAnalysis() = default;
 
-VolumeAnalysis::~VolumeAnalysis() = default;
+VolumeAnalysis::~VolumeAnalysis() {
+  // The worker thread is joined with the members; a build still running ends at its next poll.
+  stop_.store(1);
+}
 
 bool VolumeAnalysis::Start(DeviceNode* node, const AnalysisPorts& ports, UiWait& wait) {
   Prompter& prompter = PrompterOrActive(ports.prompter);
@@ -161,9 +164,8 @@ void VolumeAnalysis::RunWorker() {
 
   uint32_t status = kStatusNoAnalyzer;
   if (analyzer_) {
-    BuildTreeContext build{&stop_,    ports_.notifySink, store_,
-                           tree_,     &shown_,           storeLock_,
-                           ports_.progressBar, reader_.get()};
+    BuildTreeContext build{&stop_,     ports_.notifySink,  store_,       tree_, &shown_,
+                           storeLock_, ports_.progressBar, reader_.get()};
     status = GuardedBuildTree(*analyzer_, build, &log);
   }
   tree_.Invalidate();

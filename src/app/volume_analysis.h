@@ -52,7 +52,7 @@ class VolumeAnalysis {
   VolumeAnalysis();
   VolumeAnalysis(const VolumeAnalysis&) = delete;
   VolumeAnalysis& operator=(const VolumeAnalysis&) = delete;
-  // Waits for a worker still running (ask it to stop first).
+  // Asks a worker still running to stop and waits for it.
   ~VolumeAnalysis();
 
   // Makes both analyzers for the node and starts the worker; a worker still running is stopped
