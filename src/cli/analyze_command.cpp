@@ -1,7 +1,6 @@
 #include "cli/analyze_command.h"
 
 #include <CLI/CLI.hpp>
-#include <atomic>
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -9,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/analyzer_facts.h"
+#include "app/engine_setup.h"
+#include "app/volume_analysis.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/filter_options.h"
 #include "cli/interrupt_scope.h"
@@ -16,15 +18,10 @@
 #include "cli/time_zone_option.h"
 #include "cli/tree_listing.h"
 #include "cli/volume_session.h"
-#include "core/analyzer_factory.h"
 #include "core/file_record.h"
-#include "core/folder_tree.h"
-#include "core/item_store.h"
-#include "core/read_write_lock.h"
 #include "core/safe_names.h"
+#include "core/volume_analyzer.h"
 #include "disk/device_node.h"
-#include "fat/fat_analyzer.h"
-#include "support/operation_log.h"
 #include "support/string_table.h"
 
 namespace orvande::cli {
@@ -49,12 +46,6 @@ constexpr char kTextColumnsHelp[] =
     "(clusters on FAT; MFT bytes, then clusters, on NTFS), the rate and the time left.\n"
     "Interrupting the analysis (Ctrl-C) lists what was found so far and exits with 1.";
 
-std::string FileSystemName(VolumeAnalyzer& analyzer) {
-  if (const auto* fat = dynamic_cast<const FatAnalyzer*>(&analyzer))
-    return "FAT" + std::to_string(fat->FatWidth());
-  return DetectFileSystem(analyzer.Device()) == kFsNtfs ? "NTFS" : "unknown";
-}
-
 const char* ProbabilityName(uint32_t code) {
   switch (code) {
     case kProbabilityGood:
@@ -68,16 +59,6 @@ const char* ProbabilityName(uint32_t code) {
     default:
       return "unknown";
   }
-}
-
-// The log's lines without their line ends.
-std::vector<std::string> LogLines(const OperationLog& log) {
-  std::vector<std::string> lines;
-  for (std::string line : log.Lines()) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    lines.push_back(std::move(line));
-  }
-  return lines;
 }
 
 Json TimeValue(uint64_t fileTime) {
@@ -186,49 +167,46 @@ class AnalyzeCommand final : public Command {
     CliInternalFailureReporter failures(context.err, node.get());
 
     const auto zoneScope = timeZone_.Apply();
-    OperationLog log;
-    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
-    if (!analyzer) return kExitFailed;
-    // The reader answers the probability questions; its own opening says nothing twice.
-    std::unique_ptr<VolumeAnalyzer> reader = CreateAnalyzer(node.get(), /*quiet=*/true, nullptr);
-
-    ItemStore store;
-    FolderTree tree;
-    ReadWriteLock storeLock(/*readersFirst=*/true);
-    StopFlag stop{0};
+    TerminalAnalysis session(context);
+    if (!session.Start(*node)) return kExitFailed;
     uint32_t status = 0;
+    bool stopped = false;
     {
-      InterruptScope interrupt(stop);
-      status = BuildTreeWithProgress(context, *analyzer, store, tree, storeLock, stop, reader.get(),
-                                     log);
+      InterruptScope interrupt(session.Analysis().StopRequest());
+      status = session.WaitForEnd();
+      stopped = session.Stopped();
     }
 
-    const bool fat = dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr;
+    VolumeAnalysis& analysis = session.Analysis();
+    VolumeAnalyzer& analyzer = *analysis.Analyzer();
+    const bool fat = NamesIgnoreCase(analyzer);
     const FileFilter filter = filters_.Build(fat);
     ListingOptions options;
     options.deletedOnly = deletedOnly_;
     options.filter = &filter;
-    options.reader = reader.get();
+    // The worker is gone: the reader is the listing's alone.
+    options.reader = analysis.Reader();
     options.streams = streams_;
-    std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
+    std::vector<ListedItem> items =
+        ListTree(analysis.Tree(), analysis.Store(), analysis.StoreLock(), options);
     const std::string zone = fat ? TimeZoneOption::ZoneInUse() : std::string();
     if (json_) {
       VolumeFacts facts{source_,
-                        FileSystemName(*analyzer),
-                        analyzer->GetTotalSectors(),
-                        analyzer->BytesPerSector(),
-                        analyzer->BytesPerCluster(),
+                        FileSystemName(analyzer),
+                        analyzer.GetTotalSectors(),
+                        analyzer.BytesPerSector(),
+                        analyzer.BytesPerCluster(),
                         zone,
-                        !StopRequested(&stop) && status == 0};
-      WriteJson(context.out, facts, items, streams_, LogLines(log));
+                        !stopped && status == 0};
+      WriteJson(context.out, facts, items, streams_, session.LogLines());
     } else {
       WriteText(context.out, zone, items);
     }
     context.out.flush();
-    log.Show();  // only when it holds a warning or an error
+    session.ShowLog();  // only when it holds a warning or an error
 
     if (!context.out) return FailCommand(context, "cannot write to standard output");
-    if (StopRequested(&stop)) {
+    if (stopped) {
       FailCommand(context, "analysis stopped; the listing is incomplete");
       const int signal = InterruptScope::CaughtSignal();
       return signal != 0 ? InterruptScope::ExitCodeFor(signal) : kExitFailed;

@@ -54,6 +54,11 @@ InterruptScope::~InterruptScope() {
   interruptFlag.store(nullptr);
 }
 
+void InterruptScope::Watch(StopFlag& flag) {
+  interruptFlag.store(&flag);
+  if (caughtSignal.load() != 0) flag.store(1);
+}
+
 int InterruptScope::CaughtSignal() {
   return caughtSignal.load();
 }

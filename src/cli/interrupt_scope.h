@@ -14,6 +14,9 @@ class InterruptScope {
   InterruptScope(const InterruptScope&) = delete;
   InterruptScope& operator=(const InterruptScope&) = delete;
 
+  // From now on a signal sets `flag` instead; a signal caught already sets it at once.
+  void Watch(StopFlag& flag);
+
   // The first signal that asked for the stop, or 0.
   static int CaughtSignal();
   // The exit code of a command ended by that signal (128 + its number).

@@ -1,19 +1,20 @@
 #include "cli/recover_command.h"
 
 #include <CLI/CLI.hpp>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <optional>
 #include <ostream>
-#include <system_error>
-#include <thread>
 
+#include "app/analyzer_facts.h"
+#include "app/engine_setup.h"
 #include "app/recovery_line.h"
+#include "app/recovery_plan.h"
+#include "app/recovery_run.h"
 #include "app/recovery_tally.h"
+#include "app/sleeping_wait.h"
 #include "app/tree_selection.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/cli_prompter.h"
@@ -23,19 +24,14 @@
 #include "cli/source_opener.h"
 #include "cli/time_zone_option.h"
 #include "cli/volume_session.h"
-#include "core/analyzer_factory.h"
 #include "core/file_name_policy.h"
-#include "core/folder_item.h"
 #include "core/folder_path.h"
-#include "core/item_store.h"
-#include "core/read_write_lock.h"
 #include "core/recovery_context.h"
 #include "core/recovery_outcome.h"
-#include "core/recovery_writer.h"
 #include "core/safe_names.h"
 #include "core/written_files.h"
-#include "fat/fat_analyzer.h"
 #include "platform/file_system.h"
+#include "platform/same_disk.h"
 #include "platform/terminal.h"
 #include "support/operation_log.h"
 #include "support/prompter.h"
@@ -43,8 +39,6 @@
 
 namespace orvande::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr char kRecoverHelp[] =
     "PATH is a files-tree path as analyze prints it (on FAT without regard to case); every folder\n"
@@ -125,43 +119,12 @@ class RecoveryReport final : public RecoveryListener {
   bool pipeClosed_ = false;
 };
 
-// The folders from the volume root down to node (inclusive), as safe names each ending in '/'.
-std::string StructurePath(const FolderTree& tree, TreeNode node) {
-  std::vector<std::string> names;
-  for (TreeNode at = node; at != kNoNode; at = tree.Parent(at)) {
-    std::string text = tree.Text(at);
-    if (!text.empty() && text != ".") names.push_back(MakeSafeName(text).name);
-  }
-  std::string path;
-  for (auto it = names.rbegin(); it != names.rend(); ++it) path.append(*it).push_back('/');
-  return path;
-}
-
-std::optional<fs::path> DiskFolderOf(uint64_t deviceId) {
-  fs::path link = "/sys/dev/block/" + std::to_string(platform::DeviceMajor(deviceId)) + ":" +
-                  std::to_string(platform::DeviceMinor(deviceId));
-  std::error_code error;
-  fs::path real = fs::canonical(link, error);
-  if (error) return std::nullopt;
-  // A partition's folder lies inside its disk's folder and holds a "partition" file.
-  if (fs::exists(real / "partition", error)) return real.parent_path();
-  return real;
-}
-
 RecoveryAnswers::OnExists ParseOnExists(const std::string& text) {
   if (text == "replace") return RecoveryAnswers::OnExists::kReplace;
   if (text == "skip") return RecoveryAnswers::OnExists::kSkip;
   if (text == "rename") return RecoveryAnswers::OnExists::kRename;
   return RecoveryAnswers::OnExists::kAsk;
 }
-
-// Entries that one job takes: they share a destination and, for files, the folder they are in.
-struct JobPlan {
-  std::string destination;
-  uint32_t shownFolderId = 0;
-  bool hasFiles = false;
-  std::vector<RecoverySelectionEntry> selection;
-};
 
 class RecoverCommand final : public Command {
  public:
@@ -219,34 +182,37 @@ class RecoverCommand final : public Command {
 
     // FAT times become file times during the analysis: the zone must be in place before it.
     const auto zoneScope = timeZone_.Apply();
-    OperationLog log;
-    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
-    if (!analyzer) return kExitFailed;
-    ignoreCase_ = dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr;
+    TerminalAnalysis session(context);
+    if (!session.Start(*node)) return kExitFailed;
+    InterruptScope interrupt(session.Analysis().StopRequest());
+    if (!Analyse(context, session)) return StopExitCode(kExitFailed);
+    VolumeAnalysis& analysis = session.Analysis();
+    ignoreCase_ = NamesIgnoreCase(*analysis.Analyzer());
     filter_ = filters_.Build(ignoreCase_);
-    InterruptScope interrupt(stop_);
-    if (!Analyse(context, *analyzer, log)) return StopExitCode(kExitFailed);
-    analyzer.reset();
+    // The jobs make analyzers of their own.
+    analysis.DropAnalyzers();
+    interrupt.Watch(run_.StopRequest());
 
-    std::vector<JobPlan> plans;
-    if (!PlanJobs(context, &plans)) return kExitFailed;
+    RecoveryPlan plan(analysis.Tree(), destinationRoot_);
+    if (!PlanJobs(context, analysis, plan)) return kExitFailed;
 
     auto* cliPrompter = dynamic_cast<CliPrompter*>(&ActivePrompter());
     if (cliPrompter != nullptr) {
       RecoveryAnswers answers;
       answers.onExists = ParseOnExists(onExists_);
       answers.replaceChar = replaceChar_;
-      answers.stop = &stop_;
+      answers.stop = &run_.StopRequest();
       cliPrompter->SetRecoveryAnswers(answers);
     }
 
     const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
     RecoveryProgressBar progress(context.err, drawProgress);
-    RecoveryReport report(context.out, stop_, progress);
+    RecoveryReport report(context.out, run_.StopRequest(), progress);
     WrittenFiles written;
-    for (JobPlan& plan : plans) {
-      if (StopRequested(&stop_)) break;
-      if (!RunJob(context, *node, plan, report, written, progress)) break;
+    const RecoveryJobSetup setup = JobSetup(*node, analysis, report, written, progress);
+    for (RecoveryJobPlan& job : plan.Jobs()) {
+      if (run_.StopWasRequested()) break;
+      if (!RunJob(context, job, setup, report, progress)) break;
     }
     progress.Finish();
     const RecoveryTally& tally = report.Tally();
@@ -271,7 +237,7 @@ class RecoverCommand final : public Command {
       context.err << "orvande-cli: recovery stopped\n";
       return InterruptScope::ExitCodeFor(InterruptScope::CaughtSignal());
     }
-    if (code == kExitOk && StopRequested(&stop_)) {
+    if (code == kExitOk && run_.StopWasRequested()) {
       context.err << "orvande-cli: recovery stopped\n";
       code = kExitFailed;
     }
@@ -279,16 +245,6 @@ class RecoverCommand final : public Command {
   }
 
  private:
-  // The output folder trimmed of blanks, ending with '/'.
-  static std::string DestinationRoot(std::string folder) {
-    size_t first = folder.find_first_not_of(" \t");
-    size_t last = folder.find_last_not_of(" \t");
-    folder = first == std::string::npos ? std::string() : folder.substr(first, last - first + 1);
-    if (folder.empty()) return folder;
-    if (folder.back() != '/') folder.push_back('/');
-    return folder;
-  }
-
   // 128 + the signal that stopped the run, else otherwise.
   static int StopExitCode(int otherwise) {
     const int signal = InterruptScope::CaughtSignal();
@@ -311,7 +267,7 @@ class RecoverCommand final : public Command {
   }
 
   bool SameDiskAccepted(CommandContext& context) {
-    if (!OutputOnSourceDevice(source_, destinationRoot_) || yes_) return true;
+    if (!platform::OutputOnSourceDevice(source_, destinationRoot_) || yes_) return true;
     MessageAnswer answer = ActivePrompter().ShowMessage(
         LoadString(strings::kIdSameDiskWarning), strings::kProgramTitle, MessageIcon::kExclamation,
         MessageButtons::kYesNo);
@@ -323,11 +279,10 @@ class RecoverCommand final : public Command {
     return false;
   }
 
-  bool Analyse(CommandContext& context, VolumeAnalyzer& analyzer, OperationLog& log) {
-    const uint32_t status =
-        BuildTreeWithProgress(context, analyzer, store_, tree_, storeLock_, stop_, nullptr, log);
-    log.Show();
-    if (StopRequested(&stop_)) {
+  bool Analyse(CommandContext& context, TerminalAnalysis& session) {
+    const uint32_t status = session.WaitForEnd();
+    session.ShowLog();
+    if (session.Stopped()) {
       FailCommand(context, "analysis stopped; nothing was recovered");
       return false;
     }
@@ -339,103 +294,77 @@ class RecoverCommand final : public Command {
     return true;
   }
 
-  bool PlanJobs(CommandContext& context, std::vector<JobPlan>* plans) {
+  bool PlanJobs(CommandContext& context, VolumeAnalysis& analysis, RecoveryPlan& plan) {
+    FolderTree& tree = analysis.Tree();
     if (paths_.empty() && ids_.empty()) {
       // Everything analyze lists: the volume root, the lost folders and Lost&Found.
-      AddChosen(plans, ChooseEverything(tree_), /*keepPlace=*/false);
+      plan.AddChosen(ChooseEverything(tree), /*keepPlace=*/false);
       return true;
     }
     for (const std::string& text : paths_) {
-      ChosenItems chosen = ChooseByPath(tree_, store_, storeLock_, text, ignoreCase_);
+      ChosenItems chosen =
+          ChooseByPath(tree, analysis.Store(), analysis.StoreLock(), text, ignoreCase_);
       if (chosen.Empty()) {
         FailCommand(context, "\"" + PrintableName(text) +
                                  "\" is neither a folder nor a file of the volume (paths are "
                                  "as analyze prints them)");
         return false;
       }
-      AddChosen(plans, chosen, structure_);
+      plan.AddChosen(chosen, structure_);
     }
     for (uint32_t id : ids_) {
-      ChosenItems chosen = ChooseById(tree_, store_, storeLock_, id);
+      ChosenItems chosen = ChooseById(tree, analysis.Store(), analysis.StoreLock(), id);
       if (chosen.Empty()) {
         FailCommand(context, "no folder or file has the id " + std::to_string(id) +
                                  " (ids are those of analyze --json)");
         return false;
       }
-      AddChosen(plans, chosen, structure_);
+      plan.AddChosen(chosen, structure_);
     }
     return true;
   }
 
-  void AddChosen(std::vector<JobPlan>* plans, const ChosenItems& chosen, bool keepPlace) {
-    for (TreeNode folder : chosen.folders) {
-      std::string destination = destinationRoot_;
-      if (keepPlace) destination += StructurePath(tree_, tree_.Parent(folder));
-      AddEntry(plans, destination, 0, false, RecoverySelectionEntry::Folder(folder));
-    }
-    for (const ChosenFile& file : chosen.files) {
-      std::string destination = destinationRoot_;
-      if (keepPlace) destination += StructurePath(tree_, file.folderNode);
-      AddEntry(plans, destination, file.folderId, true,
-               RecoverySelectionEntry::File(file.fileId, file.name));
-    }
-  }
-
-  static void AddEntry(std::vector<JobPlan>* plans, const std::string& destination,
-                       uint32_t folderId, bool isFile, RecoverySelectionEntry entry) {
-    bool fits = !plans->empty() && plans->back().destination == destination &&
-                (!isFile || !plans->back().hasFiles || plans->back().shownFolderId == folderId);
-    if (!fits) plans->push_back({destination, 0, false, {}});
-    JobPlan& plan = plans->back();
-    if (isFile) {
-      plan.hasFiles = true;
-      plan.shownFolderId = folderId;
-    }
-    plan.selection.push_back(std::move(entry));
+  RecoveryJobSetup JobSetup(DeviceNode& node, VolumeAnalysis& analysis, RecoveryReport& report,
+                            WrittenFiles& written, RecoveryProgressBar& progress) {
+    RecoveryJobSetup setup;
+    setup.deviceNode = &node;
+    setup.itemStore = &analysis.Store();
+    setup.folderTree = &analysis.Tree();
+    setup.storeLock = &analysis.StoreLock();
+    setup.recoverStreams = streams_;
+    setup.recoverAllFiles = allFiles_;
+    setup.skipOverwritten = skipOverwritten_;
+    setup.replacementCharacter = replaceChar_;
+    setup.folderCapacity = kMaxPathBytes;
+    setup.folderReplacement = replaceChar_;
+    setup.keptPrefix = destinationRoot_.size();
+    if (!filter_.Empty()) setup.filter = &filter_;
+    setup.writtenFiles = &written;
+    setup.listener = &report;
+    setup.progressBar = &progress;
+    return setup;
   }
 
   // Makes the job's destination and runs the job to its end. False ends the command.
-  bool RunJob(CommandContext& context, DeviceNode& node, JobPlan& plan, RecoveryReport& report,
-              WrittenFiles& written, RecoveryProgressBar& progress) {
-    OperationLog folderLog;
-    bool skipped = false;
-    bool stopped = false;
-    std::string replacement = replaceChar_;
-    if (!CreateFolderPath(plan.destination, kMaxPathBytes, true, &skipped, &stopped, &replacement,
-                          &folderLog, destinationRoot_.size())) {
-      folderLog.Show();
-      report.RecoveryFailed(plan.destination);
-      return false;
+  bool RunJob(CommandContext& context, RecoveryJobPlan& job, const RecoveryJobSetup& setup,
+              RecoveryReport& report, RecoveryProgressBar& progress) {
+    const JobStart started = run_.StartJob(
+        job, setup, [&progress](const RecoveryContext& filled) { progress.Follow(&filled); });
+    switch (started) {
+      case JobStart::kStarted:
+        break;
+      case JobStart::kFolderSkipped:
+        return false;
+      case JobStart::kFolderFailed:
+        report.RecoveryFailed(job.destination);
+        return false;
+      case JobStart::kThreadFailed:
+      case JobStart::kBusy:
+        FailCommand(context, "cannot start the recovery thread");
+        report.RecoveryFailed(job.destination);
+        return false;
     }
-    if (skipped || stopped) return false;
-
-    auto job = std::make_unique<RecoveryContext>();
-    job->stop = &stop_;
-    job->running = &running_;
-    job->deviceNode = &node;
-    job->itemStore = &store_;
-    job->folderTree = &tree_;
-    job->recoverStreams = streams_;
-    job->recoverAllFiles = allFiles_;
-    job->destination = plan.destination;
-    job->shownFolderId = plan.shownFolderId;
-    job->selection = std::move(plan.selection);
-    job->replacementCharacter = replaceChar_;
-    job->storeLock = &storeLock_;
-    job->listener = &report;
-    job->skipOverwritten = skipOverwritten_;
-    job->writtenFiles = &written;
-    if (!filter_.Empty()) job->filter = &filter_;
-    job->progressBar = &progress;
-    progress.Follow(job.get());
-    running_.store(1);
-    std::thread worker;
-    if (!StartRecoveryJob(std::move(job), &worker)) {
-      FailCommand(context, "cannot start the recovery thread");
-      report.RecoveryFailed(plan.destination);
-      return false;
-    }
-    worker.join();
+    run_.WaitForJob(wait_);
     progress.Follow(nullptr);
     return true;
   }
@@ -465,26 +394,12 @@ class RecoverCommand final : public Command {
   FileFilter filter_;
 
   std::string destinationRoot_;
-  ItemStore store_;
-  FolderTree tree_;
-  ReadWriteLock storeLock_{/*readersFirst=*/true};
-  StopFlag stop_{0};
-  StopFlag running_{0};
+  RecoveryRun run_;
+  SleepingWait wait_;
   bool analysisIncomplete_ = false;
 };
 
 }  // namespace
-
-bool OutputOnSourceDevice(const std::string& source, const std::string& outputFolder) {
-  uint64_t sourceDevice = 0;
-  uint64_t outputDevice = 0;
-  if (platform::BlockDeviceId(source, &sourceDevice) != 0) return false;
-  if (platform::DeviceIdOfPath(outputFolder, &outputDevice) != 0) return false;
-  if (sourceDevice == outputDevice) return true;
-  std::optional<fs::path> sourceDisk = DiskFolderOf(sourceDevice);
-  std::optional<fs::path> outputDisk = DiskFolderOf(outputDevice);
-  return sourceDisk && outputDisk && *sourceDisk == *outputDisk;
-}
 
 std::unique_ptr<Command> MakeRecoverCommand() {
   return std::make_unique<RecoverCommand>();

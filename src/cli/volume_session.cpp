@@ -2,13 +2,6 @@
 
 #include <iostream>
 
-#include "app/standard_analyzers.h"
-#include "cli/cli_progress.h"
-#include "core/analyzer_factory.h"
-#include "core/file_type_plugin.h"
-#include "core/folder_tree.h"
-#include "core/guarded_build_tree.h"
-#include "core/volume_analyzer.h"
 #include "platform/terminal.h"
 #include "support/format.h"
 #include "support/operation_log.h"
@@ -20,31 +13,65 @@ int FailCommand(CommandContext& context, const std::string& problem) {
   return kExitFailed;
 }
 
-void PrepareEngine() {
-  RegisterStandardAnalyzers();
-  if (!TypePlugin().IsReady()) TypePlugin().Load();
+std::string AnalysisFailedText(uint32_t status) {
+  return Format("analysis failed (0x%x)", status);
 }
 
-std::unique_ptr<VolumeAnalyzer> OpenAnalyzer(DeviceNode& node, OperationLog& log) {
-  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&node, /*quiet=*/false, &log);
-  if (!analyzer) log.Show();
-  return analyzer;
+MessageAnswer LogHoldingPrompter::ShowMessage(std::string_view text, std::string_view caption,
+                                              MessageIcon icon, MessageButtons buttons) {
+  return ActivePrompter().ShowMessage(text, caption, icon, buttons);
 }
 
-uint32_t BuildTreeWithProgress(CommandContext& context, VolumeAnalyzer& analyzer, ItemStore& store,
-                               FolderTree& tree, ReadWriteLock& storeLock, const StopFlag& stop,
-                               VolumeAnalyzer* reader, OperationLog& log) {
-  ShownNode shown{kNoNode};
-  const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
-  TerminalProgressBar progress(context.err, "Analyzing", drawProgress);
-  BuildTreeContext build{&stop, nullptr, store, tree, &shown, storeLock, &progress, reader};
-  const uint32_t status = GuardedBuildTree(analyzer, build, &log);
-  progress.Finish();
+ReplaceAnswer LogHoldingPrompter::ConfirmFileReplace(std::string_view path) {
+  return ActivePrompter().ConfirmFileReplace(path);
+}
+
+BrokenNameAnswer LogHoldingPrompter::AskBrokenFileName(std::string_view name) {
+  return ActivePrompter().AskBrokenFileName(name);
+}
+
+TerminalAnalysis::TerminalAnalysis(CommandContext& context)
+    : progress_(context.err, "Analyzing",
+                &context.err == &std::cerr && platform::IsStandardErrorTerminal()) {}
+
+bool TerminalAnalysis::Start(DeviceNode& node) {
+  AnalysisPorts ports;
+  ports.prompter = &prompter_;
+  ports.progressBar = &progress_;
+  if (analysis_.Start(&node, ports, wait_)) return true;
+  ShowLog();
+  return false;
+}
+
+uint32_t TerminalAnalysis::WaitForEnd() {
+  const uint32_t status = analysis_.WaitForEnd(wait_);
+  progress_.Finish();
   return status;
 }
 
-std::string AnalysisFailedText(uint32_t status) {
-  return Format("analysis failed (0x%x)", status);
+bool TerminalAnalysis::Stopped() {
+  return analysis_.EndedOnStop() || StopRequested(&analysis_.StopRequest());
+}
+
+void TerminalAnalysis::ShowLog() {
+  const KeptLog log = analysis_.Log();
+  if (log.flaggedCount == 0) return;
+  // Joined as one operation's log is, cut after the line that passes the shown size.
+  std::string text;
+  for (const std::string& line : log.lines) {
+    text.append(line).append("\r\n");
+    if (text.size() > OperationLog::kMaxShownChars) break;
+  }
+  ActivePrompter().ShowOperationLog(text);
+}
+
+std::vector<std::string> TerminalAnalysis::LogLines() const {
+  std::vector<std::string> lines;
+  for (std::string line : analysis_.Log().lines) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 }  // namespace orvande::cli

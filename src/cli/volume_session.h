@@ -1,19 +1,19 @@
 #pragma once
-// What the commands that analyse a volume share: getting the engine ready, the analyzer for a
-// source, and one tree build with a progress bar on a terminal. Main thread only.
-#include <memory>
+// What the commands that analyse a volume share on a terminal: the app's analysis operation with
+// a progress bar on stderr, waited for by sleeping, and its logs shown as one operation's log when
+// the command chooses. Main thread only.
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "app/sleeping_wait.h"
+#include "app/volume_analysis.h"
+#include "cli/cli_progress.h"
 #include "cli/command.h"
-#include "core/stop_flag.h"
+#include "support/prompter.h"
 
 namespace orvande {
 class DeviceNode;
-class FolderTree;
-class ItemStore;
-class OperationLog;
-class ReadWriteLock;
-class VolumeAnalyzer;
 }  // namespace orvande
 
 namespace orvande::cli {
@@ -21,19 +21,41 @@ namespace orvande::cli {
 // Prints "orvande-cli: <problem>" and returns kExitFailed.
 int FailCommand(CommandContext& context, const std::string& problem);
 
-// Registers the analyzers and loads the file-type plug-in (once per process).
-void PrepareEngine();
-
-// The analyzing instance for the node; null after the engine has said why (through the
-// prompter and the shown log).
-std::unique_ptr<VolumeAnalyzer> OpenAnalyzer(DeviceNode& node, OperationLog& log);
-
-// Fills the store and the tree; returns BuildTree's status.
-uint32_t BuildTreeWithProgress(CommandContext& context, VolumeAnalyzer& analyzer, ItemStore& store,
-                               FolderTree& tree, ReadWriteLock& storeLock, const StopFlag& stop,
-                               VolumeAnalyzer* reader, OperationLog& log);
-
 // "analysis failed (0x...)".
 std::string AnalysisFailedText(uint32_t status);
+
+// The process-wide prompter, except that operation logs are left for the command to show.
+class LogHoldingPrompter final : public Prompter {
+ public:
+  MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                            MessageButtons buttons) override;
+  void ShowOperationLog(std::string_view) override {}
+  ReplaceAnswer ConfirmFileReplace(std::string_view path) override;
+  BrokenNameAnswer AskBrokenFileName(std::string_view name) override;
+};
+
+class TerminalAnalysis {
+ public:
+  explicit TerminalAnalysis(CommandContext& context);
+
+  // False when the analysis could not start; the engine and the log have said why.
+  bool Start(DeviceNode& node);
+  // BuildTree's status; the progress line is gone.
+  uint32_t WaitForEnd();
+  // True when a stop was asked for during the analysis (or since).
+  bool Stopped();
+  // The opening's and the build's lines as one log, when it holds a warning or an error.
+  void ShowLog();
+  // The same lines without their line ends.
+  std::vector<std::string> LogLines() const;
+
+  VolumeAnalysis& Analysis() { return analysis_; }
+
+ private:
+  TerminalProgressBar progress_;
+  LogHoldingPrompter prompter_;
+  SleepingWait wait_;
+  VolumeAnalysis analysis_;
+};
 
 }  // namespace orvande::cli

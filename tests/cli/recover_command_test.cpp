@@ -593,11 +593,5 @@ TEST(RecoverPrompter, TerminalAnswersAndRememberedAllAnswers) {
   EXPECT_NE(log.str().find("WARNING: The name \"?X\""), std::string::npos);
 }
 
-TEST(RecoverOutputDevice, ImageFilesAndUnknownPlacesAreNotTheSourceDevice) {
-  EXPECT_FALSE(OutputOnSourceDevice(std::string(ORVANDE_SOURCE_DIR) + "/README.md",
-                                    fs::temp_directory_path().string()));
-  EXPECT_FALSE(OutputOnSourceDevice("/nonexistent/device", "/tmp"));
-}
-
 }  // namespace
 }  // namespace orvande::cli
