@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_internal_failure.h"
+#include "cli/cli_prompter.h"
 #include "cli/filter_options.h"
 #include "cli/interrupt_scope.h"
 #include "cli/source_opener.h"
@@ -23,7 +24,6 @@
 #include "core/read_write_lock.h"
 #include "core/safe_names.h"
 #include "disk/device_node.h"
-#include "fat/fat_analyzer.h"
 #include "support/operation_log.h"
 #include "support/string_table.h"
 
@@ -48,12 +48,6 @@ constexpr char kTextColumnsHelp[] =
     "On a terminal, stderr shows the progress: the analyzer's steps done of the phase at hand\n"
     "(clusters on FAT; MFT bytes, then clusters, on NTFS), the rate and the time left.\n"
     "Interrupting the analysis (Ctrl-C) lists what was found so far and exits with 1.";
-
-std::string FileSystemName(VolumeAnalyzer& analyzer) {
-  if (const auto* fat = dynamic_cast<const FatAnalyzer*>(&analyzer))
-    return "FAT" + std::to_string(fat->FatWidth());
-  return DetectFileSystem(analyzer.Device()) == kFsNtfs ? "NTFS" : "unknown";
-}
 
 const char* ProbabilityName(uint32_t code) {
   switch (code) {
@@ -187,10 +181,11 @@ class AnalyzeCommand final : public Command {
 
     const auto zoneScope = timeZone_.Apply();
     OperationLog log;
-    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
+    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(context, *node, log);
     if (!analyzer) return kExitFailed;
     // The reader answers the probability questions; its own opening says nothing twice.
-    std::unique_ptr<VolumeAnalyzer> reader = CreateAnalyzer(node.get(), /*quiet=*/true, nullptr);
+    std::unique_ptr<VolumeAnalyzer> reader =
+        CreateAnalyzer(node.get(), /*quiet=*/true, nullptr, &context.prompter);
 
     ItemStore store;
     FolderTree tree;
@@ -203,18 +198,19 @@ class AnalyzeCommand final : public Command {
                                      log);
     }
 
-    const bool fat = dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr;
-    const FileFilter filter = filters_.Build(fat);
+    const FileFilter filter = filters_.Build(analyzer->NamesIgnoreCase());
     ListingOptions options;
     options.deletedOnly = deletedOnly_;
     options.filter = &filter;
     options.reader = reader.get();
     options.streams = streams_;
     std::vector<ListedItem> items = ListTree(tree, store, storeLock, options);
-    const std::string zone = fat ? TimeZoneOption::ZoneInUse() : std::string();
+    // FAT keeps local times: the listing names the zone they were read in.
+    const bool localTimes = analyzer->FileSystemName().starts_with("FAT");
+    const std::string zone = localTimes ? TimeZoneOption::ZoneInUse() : std::string();
     if (json_) {
       VolumeFacts facts{source_,
-                        FileSystemName(*analyzer),
+                        analyzer->FileSystemName(),
                         analyzer->GetTotalSectors(),
                         analyzer->BytesPerSector(),
                         analyzer->BytesPerCluster(),
@@ -225,7 +221,7 @@ class AnalyzeCommand final : public Command {
       WriteText(context.out, zone, items);
     }
     context.out.flush();
-    log.Show();  // only when it holds a warning or an error
+    log.Show(context.prompter);  // only when it holds a warning or an error
 
     if (!context.out) return FailCommand(context, "cannot write to standard output");
     if (StopRequested(&stop)) {

@@ -34,7 +34,6 @@
 #include "core/recovery_writer.h"
 #include "core/safe_names.h"
 #include "core/written_files.h"
-#include "fat/fat_analyzer.h"
 #include "platform/file_system.h"
 #include "platform/terminal.h"
 #include "support/operation_log.h"
@@ -220,9 +219,9 @@ class RecoverCommand final : public Command {
     // FAT times become file times during the analysis: the zone must be in place before it.
     const auto zoneScope = timeZone_.Apply();
     OperationLog log;
-    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
+    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(context, *node, log);
     if (!analyzer) return kExitFailed;
-    ignoreCase_ = dynamic_cast<const FatAnalyzer*>(analyzer.get()) != nullptr;
+    ignoreCase_ = analyzer->NamesIgnoreCase();
     filter_ = filters_.Build(ignoreCase_);
     InterruptScope interrupt(stop_);
     if (!Analyse(context, *analyzer, log)) return StopExitCode(kExitFailed);
@@ -231,14 +230,11 @@ class RecoverCommand final : public Command {
     std::vector<JobPlan> plans;
     if (!PlanJobs(context, &plans)) return kExitFailed;
 
-    auto* cliPrompter = dynamic_cast<CliPrompter*>(&ActivePrompter());
-    if (cliPrompter != nullptr) {
-      RecoveryAnswers answers;
-      answers.onExists = ParseOnExists(onExists_);
-      answers.replaceChar = replaceChar_;
-      answers.stop = &stop_;
-      cliPrompter->SetRecoveryAnswers(answers);
-    }
+    RecoveryAnswers answers;
+    answers.onExists = ParseOnExists(onExists_);
+    answers.replaceChar = replaceChar_;
+    answers.stop = &stop_;
+    context.prompter.SetRecoveryAnswers(answers);
 
     const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
     RecoveryProgressBar progress(context.err, drawProgress);
@@ -253,13 +249,11 @@ class RecoverCommand final : public Command {
     WriteSummary(context, tally);
 
     int code = tally.AllWhole() ? kExitOk : kExitFailed;
-    if (cliPrompter != nullptr) {
-      if (std::optional<std::string> question = cliPrompter->UnansweredQuestion()) {
-        context.err << "orvande-cli: " << *question << '\n';
-        code = kExitFailed;
-      }
-      cliPrompter->SetRecoveryAnswers({});
+    if (std::optional<std::string> question = context.prompter.UnansweredQuestion()) {
+      context.err << "orvande-cli: " << *question << '\n';
+      code = kExitFailed;
     }
+    context.prompter.SetRecoveryAnswers({});
     if (analysisIncomplete_) code = kExitFailed;
     if (report.OutputFailed()) {
       // A closed pipe is the reader's choice and ends the run quietly; anything else is said.
@@ -302,17 +296,17 @@ class RecoverCommand final : public Command {
     std::string replacement;
     std::string root = destinationRoot_;
     if (CreateFolderPath(root, kMaxPathBytes, true, &skipped, &stopped, &replacement, &folderLog,
-                         root.size()) &&
+                         context.prompter, root.size()) &&
         !skipped && !stopped && platform::IsDirectory(root))
       return true;
-    folderLog.Show();
+    folderLog.Show(context.prompter);
     FailCommand(context, "cannot make the destination folder \"" + PrintableName(output_) + "\"");
     return false;
   }
 
   bool SameDiskAccepted(CommandContext& context) {
     if (!OutputOnSourceDevice(source_, destinationRoot_) || yes_) return true;
-    MessageAnswer answer = ActivePrompter().ShowMessage(
+    MessageAnswer answer = context.prompter.ShowMessage(
         LoadString(strings::kIdSameDiskWarning), strings::kProgramTitle, MessageIcon::kExclamation,
         MessageButtons::kYesNo);
     if (answer == MessageAnswer::kYes) return true;
@@ -326,7 +320,7 @@ class RecoverCommand final : public Command {
   bool Analyse(CommandContext& context, VolumeAnalyzer& analyzer, OperationLog& log) {
     const uint32_t status =
         BuildTreeWithProgress(context, analyzer, store_, tree_, storeLock_, stop_, nullptr, log);
-    log.Show();
+    log.Show(context.prompter);
     if (StopRequested(&stop_)) {
       FailCommand(context, "analysis stopped; nothing was recovered");
       return false;
@@ -402,8 +396,8 @@ class RecoverCommand final : public Command {
     bool stopped = false;
     std::string replacement = replaceChar_;
     if (!CreateFolderPath(plan.destination, kMaxPathBytes, true, &skipped, &stopped, &replacement,
-                          &folderLog, destinationRoot_.size())) {
-      folderLog.Show();
+                          &folderLog, context.prompter, destinationRoot_.size())) {
+      folderLog.Show(context.prompter);
       report.RecoveryFailed(plan.destination);
       return false;
     }
@@ -427,6 +421,7 @@ class RecoverCommand final : public Command {
     job->writtenFiles = &written;
     if (!filter_.Empty()) job->filter = &filter_;
     job->progressBar = &progress;
+    job->prompter = &context.prompter;
     progress.Follow(job.get());
     running_.store(1);
     std::thread worker;

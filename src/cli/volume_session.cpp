@@ -4,6 +4,7 @@
 
 #include "app/standard_analyzers.h"
 #include "cli/cli_progress.h"
+#include "cli/cli_prompter.h"
 #include "core/analyzer_factory.h"
 #include "core/file_type_plugin.h"
 #include "core/folder_tree.h"
@@ -25,9 +26,11 @@ void PrepareEngine() {
   if (!TypePlugin().IsReady()) TypePlugin().Load();
 }
 
-std::unique_ptr<VolumeAnalyzer> OpenAnalyzer(DeviceNode& node, OperationLog& log) {
-  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&node, /*quiet=*/false, &log);
-  if (!analyzer) log.Show();
+std::unique_ptr<VolumeAnalyzer> OpenAnalyzer(CommandContext& context, DeviceNode& node,
+                                             OperationLog& log) {
+  std::unique_ptr<VolumeAnalyzer> analyzer =
+      CreateAnalyzer(&node, /*quiet=*/false, &log, &context.prompter);
+  if (!analyzer) log.Show(context.prompter);
   return analyzer;
 }
 
@@ -37,7 +40,8 @@ uint32_t BuildTreeWithProgress(CommandContext& context, VolumeAnalyzer& analyzer
   ShownNode shown{kNoNode};
   const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
   TerminalProgressBar progress(context.err, "Analyzing", drawProgress);
-  BuildTreeContext build{&stop, nullptr, store, tree, &shown, storeLock, &progress, reader};
+  BuildTreeContext build{&stop,  nullptr,          store, tree, &shown, storeLock, &progress,
+                         reader, &context.prompter};
   const uint32_t status = GuardedBuildTree(analyzer, build, &log);
   progress.Finish();
   return status;

@@ -24,9 +24,10 @@ int FailCommand(CommandContext& context, const std::string& problem);
 // Registers the analyzers and loads the file-type plug-in (once per process).
 void PrepareEngine();
 
-// The analyzing instance for the node; null after the engine has said why (through the
+// The analyzing instance for the node; null after the engine has said why (through the run's
 // prompter and the shown log).
-std::unique_ptr<VolumeAnalyzer> OpenAnalyzer(DeviceNode& node, OperationLog& log);
+std::unique_ptr<VolumeAnalyzer> OpenAnalyzer(CommandContext& context, DeviceNode& node,
+                                             OperationLog& log);
 
 // Fills the store and the tree; returns BuildTree's status.
 uint32_t BuildTreeWithProgress(CommandContext& context, VolumeAnalyzer& analyzer, ItemStore& store,
