@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   ImageFileNode node(argv[1]);
   SectorDevice* device = node.CreateDevice();
-  if (device == nullptr || !device->Open(true)) {
+  if (device == nullptr || !device->Open(true, nullptr)) {
     std::fprintf(stderr, "cannot open %s\n", argv[1]);
     return 1;
   }

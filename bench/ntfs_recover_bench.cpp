@@ -54,7 +54,7 @@ std::map<std::string, uint64_t> Records() {
 
 std::unique_ptr<NtfsAnalyzer> OpenVolume(ImageFileNode& node) {
   SectorDevice* device = node.CreateDevice();
-  if (device == nullptr || !device->Open(true)) return nullptr;
+  if (device == nullptr || !device->Open(true, nullptr)) return nullptr;
   auto analyzer = std::make_unique<NtfsAnalyzer>();
   const bool opened = analyzer->Open(device, true, nullptr);
   device->Release();

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/frame_ports.h"
-#include "app/shown_log.h"
+#include "support/prompter.h"
 #include "core/folder_path.h"
 #include "core/recovery_context.h"
 #include "core/recovery_writer.h"
@@ -27,6 +27,7 @@ std::unique_ptr<RecoveryContext> MakeJob(RecoveryJobPlan& plan, const RecoveryJo
   job->filter = setup.filter;
   job->writtenFiles = setup.writtenFiles;
   job->listener = setup.listener;
+  job->prompter = setup.prompter;
   job->progressBar = setup.progressBar;
   job->notifySink = setup.notifySink;
   job->destination = plan.destination;
@@ -45,8 +46,9 @@ JobStart RecoveryRun::StartJob(RecoveryJobPlan& plan, const RecoveryJobSetup& se
   bool stopped = false;
   std::string replacement = setup.folderReplacement;
   if (!CreateFolderPath(plan.destination, setup.folderCapacity, /*report=*/true, &skipped, &stopped,
-                        &replacement, &folderLog, setup.keptPrefix)) {
-    ShowLog(folderLog, setup.prompter);
+                        &replacement, &folderLog, PrompterOrDefault(setup.prompter),
+                        setup.keptPrefix)) {
+    folderLog.Show(PrompterOrDefault(setup.prompter));
     return JobStart::kFolderFailed;
   }
   if (skipped || stopped) return JobStart::kFolderSkipped;

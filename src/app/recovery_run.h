@@ -47,7 +47,7 @@ struct RecoveryJobSetup {
   RecoveryListener* listener = nullptr;  // optional
   ProgressBar* progressBar = nullptr;    // optional
   NotifySink* notifySink = nullptr;      // optional
-  Prompter* prompter = nullptr;          // optional: the folder's failure log; null: active
+  Prompter* prompter = nullptr;          // messages and questions of the job; null: standard error
 };
 
 enum class JobStart {

@@ -1,13 +1,13 @@
 #include "app/volume_analysis.h"
 
 #include "app/frame_ports.h"
-#include "app/shown_log.h"
 #include "core/analyzer_factory.h"
 #include "core/file_record.h"
 #include "core/folder_item.h"
 #include "core/guarded_build_tree.h"
 #include "core/volume_analyzer.h"
 #include "support/operation_log.h"
+#include "support/prompter.h"
 #include "support/result_codes.h"
 #include "support/string_table.h"
 
@@ -21,7 +21,7 @@ VolumeAnalysis::~VolumeAnalysis() {
 }
 
 bool VolumeAnalysis::Start(DeviceNode* node, const AnalysisPorts& ports, UiWait& wait) {
-  Prompter& prompter = PrompterOrActive(ports.prompter);
+  Prompter& prompter = PrompterOrDefault(ports.prompter);
   if (node == nullptr) {
     prompter.ShowMessage(strings::kInternalCantStartAnalyzing, strings::kProgramTitle,
                          MessageIcon::kError, MessageButtons::kOk);
@@ -39,20 +39,20 @@ bool VolumeAnalysis::Start(DeviceNode* node, const AnalysisPorts& ports, UiWait&
   }
 
   openLog_ = std::make_unique<OperationLog>();
-  analyzer_ = CreateAnalyzer(node, /*quiet=*/false, openLog_.get());
+  analyzer_ = CreateAnalyzer(node, /*quiet=*/false, openLog_.get(), ports.prompter);
   if (!analyzer_) {
     KeepLines(*openLog_);
-    ShowLog(*openLog_, ports.prompter);
+    openLog_->Show(PrompterOrDefault(ports.prompter));
     return false;
   }
   {
     // The reader's opening would only repeat what the first one said, and a log handed to it
     // would have to live as long as the reader.
     std::lock_guard<std::mutex> hold(readerLock_);
-    reader_ = CreateAnalyzer(node, /*quiet=*/true, nullptr);
+    reader_ = CreateAnalyzer(node, /*quiet=*/true, nullptr, ports.prompter);
   }
   KeepLines(*openLog_);
-  ShowLog(*openLog_, ports.prompter);
+  openLog_->Show(PrompterOrDefault(ports.prompter));
 
   if (!LaunchWorker()) {
     prompter.ShowMessage(strings::kCantStartAnalyzer, strings::kErrorCaption, MessageIcon::kError,
@@ -180,7 +180,7 @@ void VolumeAnalysis::RunWorker() {
   if (ports_.listener != nullptr) ports_.listener->AnalysisEnded(status);
   if (ports_.statusText != nullptr) ports_.statusText->ShowStatusText(std::string());
   KeepLines(log);
-  ShowLog(log, ports_.prompter);
+  log.Show(PrompterOrDefault(ports_.prompter));
 }
 
 void VolumeAnalysis::KeepLines(const OperationLog& log) {

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/analyzer_facts.h"
 #include "app/engine_setup.h"
 #include "app/volume_analysis.h"
 #include "cli/cli_internal_failure.h"
@@ -179,8 +178,7 @@ class AnalyzeCommand final : public Command {
 
     VolumeAnalysis& analysis = session.Analysis();
     VolumeAnalyzer& analyzer = *analysis.Analyzer();
-    const bool fat = NamesIgnoreCase(analyzer);
-    const FileFilter filter = filters_.Build(fat);
+    const FileFilter filter = filters_.Build(analyzer.NamesIgnoreCase());
     ListingOptions options;
     options.deletedOnly = deletedOnly_;
     options.filter = &filter;
@@ -189,10 +187,12 @@ class AnalyzeCommand final : public Command {
     options.streams = streams_;
     std::vector<ListedItem> items =
         ListTree(analysis.Tree(), analysis.Store(), analysis.StoreLock(), options);
-    const std::string zone = fat ? TimeZoneOption::ZoneInUse() : std::string();
+    // FAT keeps local times: the listing names the zone they were read in.
+    const bool localTimes = analyzer.FileSystemName().starts_with("FAT");
+    const std::string zone = localTimes ? TimeZoneOption::ZoneInUse() : std::string();
     if (json_) {
       VolumeFacts facts{source_,
-                        FileSystemName(analyzer),
+                        analyzer.FileSystemName(),
                         analyzer.GetTotalSectors(),
                         analyzer.BytesPerSector(),
                         analyzer.BytesPerCluster(),

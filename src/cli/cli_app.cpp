@@ -6,21 +6,8 @@
 
 #include "cli/cli_prompter.h"
 #include "cli/command.h"
-#include "support/prompter.h"
 
 namespace orvande::cli {
-namespace {
-
-// Makes the terminal prompter the engine's for the run, and puts the default back afterwards.
-class ActivePrompterScope {
- public:
-  explicit ActivePrompterScope(Prompter& prompter) { SetActivePrompter(&prompter); }
-  ~ActivePrompterScope() { SetActivePrompter(nullptr); }
-  ActivePrompterScope(const ActivePrompterScope&) = delete;
-  ActivePrompterScope& operator=(const ActivePrompterScope&) = delete;
-};
-
-}  // namespace
 
 const char* VersionText() {
   return "orvande-cli " ORVANDE_VERSION_TEXT;
@@ -48,8 +35,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   }
 
   CliPrompter prompter(err, interactive ? &std::cin : nullptr);
-  ActivePrompterScope scope(prompter);
-  CommandContext context{out, err};
+  CommandContext context{out, err, prompter};
   for (auto& [sub, command] : registered) {
     if (sub->parsed()) return command->Run(context);
   }

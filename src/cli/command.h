@@ -12,6 +12,8 @@ class App;
 
 namespace orvande::cli {
 
+class CliPrompter;
+
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
@@ -19,6 +21,7 @@ inline constexpr int kExitUsage = 2;
 struct CommandContext {
   std::ostream& out;  // results
   std::ostream& err;  // messages
+  CliPrompter& prompter;  // the run's: every job of the command reports through it
 };
 
 class Command {

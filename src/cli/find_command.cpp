@@ -5,20 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "app/engine_setup.h"
 #include "app/every_match.h"
 #include "app/file_search.h"
+#include "app/volume_analysis.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/interrupt_scope.h"
 #include "cli/source_opener.h"
 #include "cli/volume_session.h"
-#include "core/analyzer_factory.h"
 #include "core/folder_tree.h"
-#include "core/item_store.h"
-#include "core/read_write_lock.h"
 #include "core/safe_names.h"
 #include "disk/device_node.h"
 #include "support/format.h"
-#include "support/operation_log.h"
 #include "support/string_table.h"
 
 namespace orvande::cli {
@@ -67,29 +65,26 @@ class FindCommand final : public Command {
     if (!node) return FailCommand(context, problem);
     CliInternalFailureReporter failures(context.err, node.get());
 
-    OperationLog log;
-    std::unique_ptr<VolumeAnalyzer> analyzer = OpenAnalyzer(*node, log);
-    if (!analyzer) return kExitFailed;
-
-    ItemStore store;
-    FolderTree tree;
-    ReadWriteLock storeLock(/*readersFirst=*/true);
-    StopFlag stop{0};
+    TerminalAnalysis session(context);
+    if (!session.Start(*node)) return kExitFailed;
     uint32_t status = 0;
+    bool stopped = false;
     {
-      InterruptScope interrupt(stop);
-      status =
-          BuildTreeWithProgress(context, *analyzer, store, tree, storeLock, stop, nullptr, log);
+      InterruptScope interrupt(session.Analysis().StopRequest());
+      status = session.WaitForEnd();
+      stopped = session.Stopped();
     }
-    log.Show();  // only when it holds a warning or an error
-    if (StopRequested(&stop)) {
+    session.ShowLog();  // only when it holds a warning or an error
+    if (stopped) {
       FailCommand(context, "analysis stopped");
       const int signal = InterruptScope::CaughtSignal();
       return signal != 0 ? InterruptScope::ExitCodeFor(signal) : kExitFailed;
     }
     if (status != 0) return FailCommand(context, AnalysisFailedText(status));
 
-    const std::vector<MatchedItem> matches = FindEveryMatch(tree, store, storeLock, query_);
+    VolumeAnalysis& analysis = session.Analysis();
+    const FolderTree& tree = analysis.Tree();
+    const std::vector<MatchedItem> matches = FindEveryMatch(tree, analysis.Store(), analysis.StoreLock(), query_);
     for (const MatchedItem& item : matches)
       context.out << (item.file ? "f  " : "d  ") << PrintableName(TreePath(tree, item)) << '\n';
     context.out.flush();

@@ -8,7 +8,6 @@
 #include <optional>
 #include <ostream>
 
-#include "app/analyzer_facts.h"
 #include "app/engine_setup.h"
 #include "app/recovery_line.h"
 #include "app/recovery_plan.h"
@@ -29,6 +28,7 @@
 #include "core/recovery_context.h"
 #include "core/recovery_outcome.h"
 #include "core/safe_names.h"
+#include "core/volume_analyzer.h"
 #include "core/written_files.h"
 #include "platform/file_system.h"
 #include "platform/same_disk.h"
@@ -187,7 +187,7 @@ class RecoverCommand final : public Command {
     InterruptScope interrupt(session.Analysis().StopRequest());
     if (!Analyse(context, session)) return StopExitCode(kExitFailed);
     VolumeAnalysis& analysis = session.Analysis();
-    ignoreCase_ = NamesIgnoreCase(*analysis.Analyzer());
+    ignoreCase_ = analysis.Analyzer()->NamesIgnoreCase();
     filter_ = filters_.Build(ignoreCase_);
     // The jobs make analyzers of their own.
     analysis.DropAnalyzers();
@@ -196,20 +196,17 @@ class RecoverCommand final : public Command {
     RecoveryPlan plan(analysis.Tree(), destinationRoot_);
     if (!PlanJobs(context, analysis, plan)) return kExitFailed;
 
-    auto* cliPrompter = dynamic_cast<CliPrompter*>(&ActivePrompter());
-    if (cliPrompter != nullptr) {
-      RecoveryAnswers answers;
-      answers.onExists = ParseOnExists(onExists_);
-      answers.replaceChar = replaceChar_;
-      answers.stop = &run_.StopRequest();
-      cliPrompter->SetRecoveryAnswers(answers);
-    }
+    RecoveryAnswers answers;
+    answers.onExists = ParseOnExists(onExists_);
+    answers.replaceChar = replaceChar_;
+    answers.stop = &run_.StopRequest();
+    context.prompter.SetRecoveryAnswers(answers);
 
     const bool drawProgress = &context.err == &std::cerr && platform::IsStandardErrorTerminal();
     RecoveryProgressBar progress(context.err, drawProgress);
     RecoveryReport report(context.out, run_.StopRequest(), progress);
     WrittenFiles written;
-    const RecoveryJobSetup setup = JobSetup(*node, analysis, report, written, progress);
+    const RecoveryJobSetup setup = JobSetup(context, *node, analysis, report, written, progress);
     for (RecoveryJobPlan& job : plan.Jobs()) {
       if (run_.StopWasRequested()) break;
       if (!RunJob(context, job, setup, report, progress)) break;
@@ -219,13 +216,11 @@ class RecoverCommand final : public Command {
     WriteSummary(context, tally);
 
     int code = tally.AllWhole() ? kExitOk : kExitFailed;
-    if (cliPrompter != nullptr) {
-      if (std::optional<std::string> question = cliPrompter->UnansweredQuestion()) {
-        context.err << "orvande-cli: " << *question << '\n';
-        code = kExitFailed;
-      }
-      cliPrompter->SetRecoveryAnswers({});
+    if (std::optional<std::string> question = context.prompter.UnansweredQuestion()) {
+      context.err << "orvande-cli: " << *question << '\n';
+      code = kExitFailed;
     }
+    context.prompter.SetRecoveryAnswers({});
     if (analysisIncomplete_) code = kExitFailed;
     if (report.OutputFailed()) {
       // A closed pipe is the reader's choice and ends the run quietly; anything else is said.
@@ -258,17 +253,17 @@ class RecoverCommand final : public Command {
     std::string replacement;
     std::string root = destinationRoot_;
     if (CreateFolderPath(root, kMaxPathBytes, true, &skipped, &stopped, &replacement, &folderLog,
-                         root.size()) &&
+                         context.prompter, root.size()) &&
         !skipped && !stopped && platform::IsDirectory(root))
       return true;
-    folderLog.Show();
+    folderLog.Show(context.prompter);
     FailCommand(context, "cannot make the destination folder \"" + PrintableName(output_) + "\"");
     return false;
   }
 
   bool SameDiskAccepted(CommandContext& context) {
     if (!platform::OutputOnSourceDevice(source_, destinationRoot_) || yes_) return true;
-    MessageAnswer answer = ActivePrompter().ShowMessage(
+    MessageAnswer answer = context.prompter.ShowMessage(
         LoadString(strings::kIdSameDiskWarning), strings::kProgramTitle, MessageIcon::kExclamation,
         MessageButtons::kYesNo);
     if (answer == MessageAnswer::kYes) return true;
@@ -324,9 +319,11 @@ class RecoverCommand final : public Command {
     return true;
   }
 
-  RecoveryJobSetup JobSetup(DeviceNode& node, VolumeAnalysis& analysis, RecoveryReport& report,
-                            WrittenFiles& written, RecoveryProgressBar& progress) {
+  RecoveryJobSetup JobSetup(CommandContext& context, DeviceNode& node, VolumeAnalysis& analysis,
+                            RecoveryReport& report, WrittenFiles& written,
+                            RecoveryProgressBar& progress) {
     RecoveryJobSetup setup;
+    setup.prompter = &context.prompter;
     setup.deviceNode = &node;
     setup.itemStore = &analysis.Store();
     setup.folderTree = &analysis.Tree();

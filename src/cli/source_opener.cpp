@@ -35,13 +35,13 @@ std::unique_ptr<DeviceNode> MakeSourceNode(const std::string& path, std::string*
   }
 }
 
-DeviceRef OpenSourceDevice(DeviceNode& node, std::string* problem) {
+DeviceRef OpenSourceDevice(DeviceNode& node, Prompter& prompter, std::string* problem) {
   DeviceRef device(node.CreateDevice());
   if (!device) {
     *problem = "out of memory";
     return DeviceRef();
   }
-  if (!device->Open(/*quiet=*/false)) {
+  if (!device->Open(/*quiet=*/false, &prompter)) {
     *problem = "cannot open \"" + node.GetName() + "\"";
     return DeviceRef();
   }

@@ -8,13 +8,17 @@
 #include "disk/device_node.h"
 #include "disk/device_ref.h"
 
+namespace orvande {
+class Prompter;
+}  // namespace orvande
+
 namespace orvande::cli {
 
 // The node for `path`, or null with a one-line *problem for the user.
 std::unique_ptr<DeviceNode> MakeSourceNode(const std::string& path, std::string* problem);
 
 // A new, opened device of the node; empty when it cannot be opened (the engine has already shown
-// why through the active prompter) or memory runs out (*problem says so).
-DeviceRef OpenSourceDevice(DeviceNode& node, std::string* problem);
+// why through the prompter) or memory runs out (*problem says so).
+DeviceRef OpenSourceDevice(DeviceNode& node, Prompter& prompter, std::string* problem);
 
 }  // namespace orvande::cli

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/cli_prompter.h"
 #include "cli/hex_layout.h"
 #include "cli/source_opener.h"
 #include "platform/error_numbers.h"
@@ -42,7 +43,7 @@ class ViewCommand final : public Command {
     std::string problem;
     std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
     if (!node) return Fail(context, problem);
-    DeviceRef device = OpenSourceDevice(*node, &problem);
+    DeviceRef device = OpenSourceDevice(*node, context.prompter, &problem);
     if (!device) return Fail(context, problem);
     return ShowSectors(context, *device);
   }

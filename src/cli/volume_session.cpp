@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "platform/terminal.h"
+#include "cli/cli_prompter.h"
 #include "support/format.h"
 #include "support/operation_log.h"
 
@@ -19,20 +20,22 @@ std::string AnalysisFailedText(uint32_t status) {
 
 MessageAnswer LogHoldingPrompter::ShowMessage(std::string_view text, std::string_view caption,
                                               MessageIcon icon, MessageButtons buttons) {
-  return ActivePrompter().ShowMessage(text, caption, icon, buttons);
+  return inner_.ShowMessage(text, caption, icon, buttons);
 }
 
 ReplaceAnswer LogHoldingPrompter::ConfirmFileReplace(std::string_view path) {
-  return ActivePrompter().ConfirmFileReplace(path);
+  return inner_.ConfirmFileReplace(path);
 }
 
 BrokenNameAnswer LogHoldingPrompter::AskBrokenFileName(std::string_view name) {
-  return ActivePrompter().AskBrokenFileName(name);
+  return inner_.AskBrokenFileName(name);
 }
 
 TerminalAnalysis::TerminalAnalysis(CommandContext& context)
-    : progress_(context.err, "Analyzing",
-                &context.err == &std::cerr && platform::IsStandardErrorTerminal()) {}
+    : shown_(context.prompter),
+      progress_(context.err, "Analyzing",
+                &context.err == &std::cerr && platform::IsStandardErrorTerminal()),
+      prompter_(context.prompter) {}
 
 bool TerminalAnalysis::Start(DeviceNode& node) {
   AnalysisPorts ports;
@@ -62,7 +65,7 @@ void TerminalAnalysis::ShowLog() {
     text.append(line).append("\r\n");
     if (text.size() > OperationLog::kMaxShownChars) break;
   }
-  ActivePrompter().ShowOperationLog(text);
+  shown_.ShowOperationLog(text);
 }
 
 std::vector<std::string> TerminalAnalysis::LogLines() const {

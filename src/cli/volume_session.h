@@ -24,14 +24,18 @@ int FailCommand(CommandContext& context, const std::string& problem);
 // "analysis failed (0x...)".
 std::string AnalysisFailedText(uint32_t status);
 
-// The process-wide prompter, except that operation logs are left for the command to show.
+// The run's prompter, except that operation logs are left for the command to show.
 class LogHoldingPrompter final : public Prompter {
  public:
+  explicit LogHoldingPrompter(Prompter& inner) : inner_(inner) {}
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                             MessageButtons buttons) override;
   void ShowOperationLog(std::string_view) override {}
   ReplaceAnswer ConfirmFileReplace(std::string_view path) override;
   BrokenNameAnswer AskBrokenFileName(std::string_view name) override;
+
+ private:
+  Prompter& inner_;
 };
 
 class TerminalAnalysis {
@@ -52,6 +56,7 @@ class TerminalAnalysis {
   VolumeAnalysis& Analysis() { return analysis_; }
 
  private:
+  Prompter& shown_;  // where the joined log goes
   TerminalProgressBar progress_;
   LogHoldingPrompter prompter_;
   SleepingWait wait_;

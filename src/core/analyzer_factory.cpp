@@ -8,7 +8,6 @@
 
 #include "core/default_boot_sector.h"
 #include "disk/device_node.h"
-#include "disk/logical_drive_node.h"
 #include "disk/sector_device.h"
 #include "support/prompter.h"
 #include "support/string_table.h"
@@ -55,21 +54,9 @@ bool EqualsIgnoringCase(const uint8_t* bytes, std::string_view lowerText) {
   return true;
 }
 
-// Where the platform has drive letters, the floppy is A:; elsewhere it is a floppy device node.
-bool IsFloppyDrive(const LogicalDriveNode& node) {
-  if (node.GetDriveLetter() == 'A') return true;
-  std::string_view path = node.GetDevicePath();
-  constexpr std::string_view kFloppyPrefix = "/dev/fd";
-  return path.size() > kFloppyPrefix.size() && path.starts_with(kFloppyPrefix) &&
-         path[kFloppyPrefix.size()] >= '0' && path[kFloppyPrefix.size()] <= '9';
-}
-
 // A floppy whose own boot sector names no file system is read as a 1.44 MB FAT12 diskette.
 bool GiveFloppyDefaultBootSector(DeviceNode* node) {
-  if (node->GetKind() != kNodeLogicalDrive) return false;
-  auto* drive = dynamic_cast<LogicalDriveNode*>(node);
-  if (drive == nullptr || !IsFloppyDrive(*drive)) return false;
-  return drive->StoreBootSector(DefaultFloppyBootSector().data());
+  return node->StoreFloppyBootSector(DefaultFloppyBootSector().data());
 }
 
 void CloseAndRelease(SectorDevice* device) {
@@ -111,11 +98,12 @@ int DetectFileSystem(SectorDevice* device) {
   return kFsNone;
 }
 
-std::unique_ptr<VolumeAnalyzer> CreateAnalyzer(DeviceNode* node, bool quiet, OperationLog* log) {
+std::unique_ptr<VolumeAnalyzer> CreateAnalyzer(DeviceNode* node, bool quiet, OperationLog* log,
+                                               Prompter* prompter) {
   if (node == nullptr) return nullptr;
   SectorDevice* device = node->CreateDevice();
   if (device == nullptr) return nullptr;
-  if (!device->Open(quiet)) {
+  if (!device->Open(quiet, prompter)) {
     device->Release();
     return nullptr;
   }
@@ -128,9 +116,9 @@ std::unique_ptr<VolumeAnalyzer> CreateAnalyzer(DeviceNode* node, bool quiet, Ope
       fsKind = kFsFat;
     } else {
       if (!quiet) {
-        ActivePrompter().ShowMessage(LoadString(strings::kIdNoSupportedFileSystem),
-                                     strings::kErrorCaption, MessageIcon::kError,
-                                     MessageButtons::kOk);
+        PrompterOrDefault(prompter).ShowMessage(LoadString(strings::kIdNoSupportedFileSystem),
+                                                strings::kErrorCaption, MessageIcon::kError,
+                                                MessageButtons::kOk);
       }
       CloseAndRelease(device);
       return nullptr;

@@ -10,6 +10,7 @@ namespace orvande {
 
 class DeviceNode;
 class OperationLog;
+class Prompter;
 class SectorDevice;
 
 // Makes a new, unopened analyzer; null (or std::bad_alloc) when memory runs out.
@@ -19,8 +20,10 @@ using AnalyzerMaker = std::unique_ptr<VolumeAnalyzer> (*)();
 void RegisterAnalyzer(int fsKind, AnalyzerMaker maker);
 
 // Opens the node's device, finds its file system and returns an opened analyzer, or null. Unless
-// quiet, a volume without a supported file system is reported in a message box.
-std::unique_ptr<VolumeAnalyzer> CreateAnalyzer(DeviceNode* node, bool quiet, OperationLog* log);
+// quiet, a device that can't be opened and a volume without a supported file system are reported
+// in message boxes through the prompter (see PrompterOrDefault).
+std::unique_ptr<VolumeAnalyzer> CreateAnalyzer(DeviceNode* node, bool quiet, OperationLog* log,
+                                               Prompter* prompter);
 
 // kFsNone, kFsFat or kFsNtfs from the boot sector (the stored one when the device holds one).
 int DetectFileSystem(SectorDevice* device);

@@ -31,8 +31,8 @@ size_t ExtensionStart(const std::string& path) {
 
 }  // namespace
 
-bool ResolveExistingFile(FileNamePolicy& policy, const std::string& path, bool* renamed,
-                         std::string* newPath, size_t capacity, bool* existed) {
+bool ResolveExistingFile(Prompter& prompter, FileNamePolicy& policy, const std::string& path,
+                         bool* renamed, std::string* newPath, size_t capacity, bool* existed) {
   *renamed = false;
   if (existed != nullptr) *existed = policy == FileNamePolicy::kOverwriteAll;
   if (policy == FileNamePolicy::kOverwriteAll) return true;
@@ -40,7 +40,7 @@ bool ResolveExistingFile(FileNamePolicy& policy, const std::string& path, bool* 
   if (existed != nullptr) *existed = true;
   if (policy == FileNamePolicy::kSkipAll) return false;
   if (policy == FileNamePolicy::kAsk) {
-    switch (ActivePrompter().ConfirmFileReplace(path)) {
+    switch (prompter.ConfirmFileReplace(path)) {
       case ReplaceAnswer::kReplace:
         return true;
       case ReplaceAnswer::kSkip:
@@ -60,8 +60,8 @@ bool ResolveExistingFile(FileNamePolicy& policy, const std::string& path, bool* 
     *renamed = true;
     return true;
   }
-  ActivePrompter().ShowMessage(Format(strings::kNoUniqueNameFormat, path.c_str()),
-                               strings::kErrorCaption, MessageIcon::kError, MessageButtons::kOk);
+  prompter.ShowMessage(Format(strings::kNoUniqueNameFormat, path.c_str()), strings::kErrorCaption,
+                       MessageIcon::kError, MessageButtons::kOk);
   return false;
 }
 
@@ -125,19 +125,19 @@ bool HasUnknownFirstCharacter(std::string_view name) {
   return !name.empty() && name[0] == '?';
 }
 
-NameFix FixBrokenName(std::string& name, std::string& replacement) {
+NameFix FixBrokenName(Prompter& prompter, std::string& name, std::string& replacement) {
   if (!HasUnknownFirstCharacter(name)) return NameFix::kUse;
   if (!replacement.empty()) {
     ReplaceFirstUnknown(name, replacement);
     return NameFix::kUse;
   }
   for (int asked = 0; asked < kMaxBrokenNameQuestions; ++asked) {
-    BrokenNameAnswer answer = ActivePrompter().AskBrokenFileName(name);
+    BrokenNameAnswer answer = prompter.AskBrokenFileName(name);
     if (answer.action == BrokenNameAnswer::kSkip) return NameFix::kSkip;
     if (answer.action == BrokenNameAnswer::kSkipAll) return NameFix::kSkipAll;
     if (uint32_t problem = BrokenNameProblem(answer); problem != 0) {
-      ActivePrompter().ShowMessage(LoadString(problem), strings::kBrokenFileNameCaption,
-                                   MessageIcon::kExclamation, MessageButtons::kOk);
+      prompter.ShowMessage(LoadString(problem), strings::kBrokenFileNameCaption,
+                           MessageIcon::kExclamation, MessageButtons::kOk);
       continue;
     }
     name = std::move(answer.newName);

@@ -20,11 +20,11 @@ inline constexpr size_t kMaxNameBytes = 255;
 enum class FileNamePolicy : uint32_t { kAsk = 0, kOverwriteAll = 1, kSkipAll = 2, kRenameAll = 3 };
 
 // False means: do not write this file. With renamed set, newPath is the free name to use. May ask
-// "Confirm file replace" through the active prompter and change the policy.
+// "Confirm file replace" through the prompter and change the policy.
 // existed (optional) tells whether something of that name was there (unless the policy is
 // overwrite-all, which does not look).
-bool ResolveExistingFile(FileNamePolicy& policy, const std::string& path, bool* renamed,
-                         std::string* newPath, size_t capacity = kMaxPathBytes,
+bool ResolveExistingFile(Prompter& prompter, FileNamePolicy& policy, const std::string& path,
+                         bool* renamed, std::string* newPath, size_t capacity = kMaxPathBytes,
                          bool* existed = nullptr);
 
 // The first free "stem[Copy NNN].ext" for NNN from 001 to 998; false when the path is too long
@@ -49,8 +49,8 @@ enum class NameFix { kUse, kSkip, kSkipAll };
 bool HasUnknownFirstCharacter(std::string_view name);
 
 // Fixes the unknown first character of a name: with a replacement chosen earlier (not empty) it
-// becomes that; otherwise "Broken File Name" is asked (refused answers are explained and asked
-// again). A ticked symbol box sets the replacement for every later name.
-NameFix FixBrokenName(std::string& name, std::string& replacement);
+// becomes that; otherwise "Broken File Name" is asked through the prompter (refused answers are
+// explained and asked again). A ticked symbol box sets the replacement for every later name.
+NameFix FixBrokenName(Prompter& prompter, std::string& name, std::string& replacement);
 
 }  // namespace orvande

@@ -30,21 +30,22 @@ std::vector<Component> SplitComponents(const std::string& path) {
   return parts;
 }
 
-void ReportFailure(const std::string& folder, uint32_t error, OperationLog* log) {
+void ReportFailure(const std::string& folder, uint32_t error, OperationLog* log,
+                   Prompter& prompter) {
   if (log != nullptr) {
     log->AddIdLine(OperationLog::kError, strings::kIdCantCreateFolder, folder.c_str());
     log->AddPlatformError(error);
     return;
   }
-  ActivePrompter().ShowMessage(platform::SystemErrorText(error), strings::kErrorCaption,
-                               MessageIcon::kError, MessageButtons::kOk);
+  prompter.ShowMessage(platform::SystemErrorText(error), strings::kErrorCaption,
+                       MessageIcon::kError, MessageButtons::kOk);
 }
 
 enum class FixOutcome { kDone, kSkip, kSkipAll };
 
 // Fixes the '?' of every component below the kept prefix; rebuilds the path when one changed.
 FixOutcome FixUnknownCharacters(std::string& path, size_t capacity, std::string* replacement,
-                                size_t keptPrefix) {
+                                size_t keptPrefix, Prompter& prompter) {
   std::vector<Component> parts = SplitComponents(path);
   std::string rebuilt;
   size_t copied = 0;
@@ -55,7 +56,7 @@ FixOutcome FixUnknownCharacters(std::string& path, size_t capacity, std::string*
     if (!HasUnknownFirstCharacter(name)) continue;
     std::string unused;
     std::string& symbol = replacement != nullptr ? *replacement : unused;
-    switch (FixBrokenName(name, symbol)) {
+    switch (FixBrokenName(prompter, name, symbol)) {
       case NameFix::kSkip:
         return FixOutcome::kSkip;
       case NameFix::kSkipAll:
@@ -80,11 +81,12 @@ FixOutcome FixUnknownCharacters(std::string& path, size_t capacity, std::string*
 }  // namespace
 
 bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* skipped, bool* stopped,
-                      std::string* replacement, OperationLog* log, size_t keptPrefix) {
+                      std::string* replacement, OperationLog* log, Prompter& prompter,
+                      size_t keptPrefix) {
   if (skipped != nullptr) *skipped = false;
   bool existed = platform::PathExists(path);
   if (!existed) {
-    switch (FixUnknownCharacters(path, capacity, replacement, keptPrefix)) {
+    switch (FixUnknownCharacters(path, capacity, replacement, keptPrefix, prompter)) {
       case FixOutcome::kSkip:
         if (skipped != nullptr) *skipped = true;
         return true;
@@ -128,7 +130,7 @@ bool CreateFolderPath(std::string& path, size_t capacity, bool report, bool* ski
   }
   if (error == 0) return true;
 
-  if (report) ReportFailure(failedFolder, error, log);
+  if (report) ReportFailure(failedFolder, error, log, prompter);
   if (!firstCreated.empty()) platform::RemoveTree(firstCreated);
   return false;
 }

@@ -17,6 +17,7 @@ class DeviceNode;
 class ItemStore;
 class NotifySink;
 class ProgressBar;
+class Prompter;
 class ReadWriteLock;
 class RecordFilter;
 
@@ -52,6 +53,9 @@ struct RecoveryContext {
   StopFlag* running = nullptr;     // set by the view before the job starts, cleared at its end
   ProgressBar* progressBar = nullptr;
   NotifySink* notifySink = nullptr;  // receives the recovering-file message
+  // Asks "Confirm file replace" and "Broken File Name" and shows the job's messages and log;
+  // null: see PrompterOrDefault.
+  Prompter* prompter = nullptr;
   DeviceNode* deviceNode = nullptr;  // the job makes its own analyzer from it
   ItemStore* itemStore = nullptr;
   FolderTree* folderTree = nullptr;

@@ -19,6 +19,7 @@
 #include "core/volume_analyzer.h"
 #include "platform/file_system.h"
 #include "support/operation_log.h"
+#include "support/prompter.h"
 #include "support/string_table.h"
 
 namespace orvande {
@@ -53,7 +54,7 @@ uint64_t SizeOnDisk(const std::string& path) {
 }  // namespace
 
 RecoveryWriter::RecoveryWriter(RecoveryContext& job, VolumeAnalyzer& analyzer, OperationLog* log)
-    : job_(job), analyzer_(analyzer), log_(log) {}
+    : job_(job), analyzer_(analyzer), log_(log), prompter_(PrompterOrDefault(job.prompter)) {}
 
 bool RecoveryWriter::StopRequestedNow() {
   if (StopRequested(job_.stop)) stopped_ = true;
@@ -101,7 +102,7 @@ bool RecoveryWriter::RecoverFolderNode(TreeNode node, const std::string& parentP
   if (tree.Image(node) == kImageDeletedFolder) {
     bool skipped = false;
     CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped_, &job_.replacementCharacter,
-                     log_, job_.destination.size());
+                     log_, prompter_, job_.destination.size());
     if (skipped || stopped_) return true;
   }
 
@@ -174,7 +175,7 @@ bool RecoveryWriter::RecoverFolderFiles(FolderItem& folder, std::string& path) {
     if (!folderMade) {
       bool skipped = false;
       if (!CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped_,
-                            &job_.replacementCharacter, log_, job_.destination.size())) {
+                            &job_.replacementCharacter, log_, prompter_, job_.destination.size())) {
         ReportFailed(path);
         return false;
       }
@@ -225,7 +226,7 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
                                    const std::string& path) {
   std::string name(record.Name());
   if (name.empty()) return false;
-  switch (FixBrokenName(name, job_.replacementCharacter)) {
+  switch (FixBrokenName(prompter_, name, job_.replacementCharacter)) {
     case NameFix::kSkip:
       ReportSkipped(path + name, record);
       return true;
@@ -319,7 +320,7 @@ bool RecoveryWriter::ChooseTarget(std::string& full) {
   bool renamed = false;
   bool existed = false;
   std::string newPath;
-  if (!ResolveExistingFile(policy_, full, &renamed, &newPath, kMaxPathBytes, &existed))
+  if (!ResolveExistingFile(prompter_, policy_, full, &renamed, &newPath, kMaxPathBytes, &existed))
     return false;
   if (renamed) {
     full = std::move(newPath);
@@ -412,7 +413,10 @@ void RecoveryWriter::ReportSkipped(const std::string& full, const FileRecord& re
 
 int RunRecoveryJob(std::unique_ptr<RecoveryContext> job) {
   OperationLog log;
-  if (std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(job->deviceNode, false, &log)) {
+  // The job goes before its log is shown; the prompter it names outlives it.
+  Prompter& prompter = PrompterOrDefault(job->prompter);
+  if (std::unique_ptr<VolumeAnalyzer> analyzer =
+          CreateAnalyzer(job->deviceNode, false, &log, job->prompter)) {
     FolderRef shown;
     if (job->itemStore != nullptr) shown = job->itemStore->FindRef(job->shownFolderId);
     RecoveryWriter writer(*job, *analyzer, &log);
@@ -430,7 +434,7 @@ int RunRecoveryJob(std::unique_ptr<RecoveryContext> job) {
   if (job->progressBar != nullptr) job->progressBar->SetPosition(0);
   if (job->notifySink != nullptr) job->notifySink->Send(kMsgRecoveringFile, 0, 0);
   job.reset();
-  log.Show();
+  log.Show(prompter);
   return 1;
 }
 

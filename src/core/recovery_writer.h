@@ -18,6 +18,7 @@ class FileRecord;
 class FolderItem;
 class ItemLocation;
 class OperationLog;
+class Prompter;
 class VolumeAnalyzer;
 
 // The job's thread function: makes the job's analyzer from its device node, walks the selection
@@ -83,6 +84,7 @@ class RecoveryWriter {
   RecoveryContext& job_;
   VolumeAnalyzer& analyzer_;
   OperationLog* log_;
+  Prompter& prompter_;  // the job's, or the default one
   FileNamePolicy policy_ = FileNamePolicy::kAsk;
   bool stopped_ = false;
   // The live files of the store by the position of their location; made on first need.

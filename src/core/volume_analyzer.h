@@ -14,11 +14,13 @@
 
 namespace orvande {
 
+class AllocationMapReceiver;
 class ItemLocation;
 class ItemStore;
 class NotifySink;
 class OperationLog;
 class ProgressBar;
+class Prompter;
 class ReadWriteLock;
 class SectorDevice;
 class SectorRunList;
@@ -26,7 +28,8 @@ class VolumeAnalyzer;
 struct RecoveryContext;
 
 // What BuildTree works with, gathered so that the scan's helpers can pass it on in one piece.
-// Used by the analysis worker only; the objects it points to are thread-safe themselves.
+// Used by the analysis worker only; the objects it points to are thread-safe themselves. The
+// ports belong to the job: two analyses in one process may report to different front ends.
 struct BuildTreeContext {
   const StopFlag* stop = nullptr;  // set by another thread to ask for a stop
   NotifySink* notifySink = nullptr;
@@ -36,6 +39,7 @@ struct BuildTreeContext {
   ReadWriteLock& storeLock;
   ProgressBar* progressBar = nullptr;
   VolumeAnalyzer* reader = nullptr;  // the reader instance, or null
+  Prompter* prompter = nullptr;      // the job's; null: see PrompterOrDefault
 };
 
 class VolumeAnalyzer {
@@ -82,6 +86,16 @@ class VolumeAnalyzer {
 
   // The volume's sector count as its boot sector states it.
   virtual uint64_t GetTotalSectors() const = 0;
+
+  // The file system's name as front ends show it: "FAT12", "FAT16", "FAT32" or "NTFS".
+  virtual std::string FileSystemName() const = 0;
+  // True when the file system matches names without regard to case (FAT), so that paths the
+  // user types are matched that way too.
+  virtual bool NamesIgnoreCase() const = 0;
+
+  // Where an analysis by another instance of the same volume hands over the allocation map it
+  // finds, when this instance answers from one; the default takes none.
+  virtual AllocationMapReceiver* AllocationMapTarget() { return nullptr; }
 
   // Writes `size` bytes read from the runs to a new file at path (an existing one is replaced).
   // A stop request ends the writing and counts as success; runs shorter than size leave a

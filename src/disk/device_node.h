@@ -26,6 +26,10 @@ class DeviceNode {
   virtual char GetDriveLetter() const = 0;
   // A new device with one reference, not yet open; null when memory runs out.
   virtual SectorDevice* CreateDevice() = 0;
+  // A floppy drive whose own boot sector names no file system is read with a stand-in one: when
+  // this node is a floppy drive it keeps the 512-byte block as its sector 0 and returns true.
+  // Other nodes refuse.
+  virtual bool StoreFloppyBootSector(const uint8_t* /*block512*/) { return false; }
 };
 
 }  // namespace orvande

@@ -4,6 +4,7 @@
 #include "disk/image_file_node.h"
 #include "disk/open_failure.h"
 #include "platform/error_numbers.h"
+#include "support/prompter.h"
 #include "support/result_codes.h"
 
 namespace orvande {
@@ -18,7 +19,7 @@ DeviceNode* ImageFileDevice::GetNode() {
   return node_;
 }
 
-bool ImageFileDevice::Open(bool quiet) {
+bool ImageFileDevice::Open(bool quiet, Prompter* prompter) {
   if (node_ == nullptr) return false;
   Close();
   lastOpenError_ = kSuccess;
@@ -28,7 +29,7 @@ bool ImageFileDevice::Open(bool quiet) {
   }
   handle_ = io_.OpenReadOnly(node_->GetPath(), &lastOpenError_);
   if (handle_ != platform::RawIo::kInvalidHandle) return true;
-  if (!quiet) ShowImageOpenFailure();
+  if (!quiet) ShowImageOpenFailure(PrompterOrDefault(prompter));
   return false;
 }
 

@@ -15,7 +15,7 @@ class ImageFileDevice final : public SectorDevice {
   ImageFileDevice(ImageFileNode* node, platform::RawIo& io = platform::SystemRawIo());
   ~ImageFileDevice() override;
 
-  bool Open(bool quiet) override;
+  bool Open(bool quiet, Prompter* prompter) override;
   void Close() override;
   uint32_t ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
                        uint32_t count, int unitShift, bool fillBadSectors) override;

@@ -6,6 +6,7 @@
 #include "disk/logical_drive_node.h"
 #include "disk/open_failure.h"
 #include "platform/error_numbers.h"
+#include "support/prompter.h"
 #include "support/result_codes.h"
 
 namespace orvande {
@@ -34,7 +35,7 @@ const uint8_t* LogicalDriveDevice::GetStoredBootSector() {
   return node_ ? node_->GetStoredBootSector() : nullptr;
 }
 
-bool LogicalDriveDevice::Open(bool quiet) {
+bool LogicalDriveDevice::Open(bool quiet, Prompter* prompter) {
   if (node_ == nullptr) return false;
   Close();
   lastOpenError_ = kSuccess;
@@ -61,7 +62,7 @@ bool LogicalDriveDevice::Open(bool quiet) {
   handleMode_ = accessMode_;
   if (handle_ != kNoHandle) return true;
   // Without raw access the error stays at success, which selects the administrative-rights text.
-  if (!quiet) ShowDiskOpenFailure(lastOpenError_);
+  if (!quiet) ShowDiskOpenFailure(PrompterOrDefault(prompter), lastOpenError_);
   return false;
 }
 

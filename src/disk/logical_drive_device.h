@@ -16,7 +16,7 @@ class LogicalDriveDevice final : public SectorDevice {
   LogicalDriveDevice(LogicalDriveNode* node, DevicePorts ports = SystemDevicePorts());
   ~LogicalDriveDevice() override;
 
-  bool Open(bool quiet) override;
+  bool Open(bool quiet, Prompter* prompter) override;
   void Close() override;
   uint32_t ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
                        uint32_t count, int unitShift, bool fillBadSectors) override;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
 
 #include "disk/logical_drive_device.h"
 
@@ -35,6 +36,18 @@ bool LogicalDriveNode::StoreBootSector(const uint8_t* block512) {
 const uint8_t* LogicalDriveNode::GetStoredBootSector() const {
   std::lock_guard<std::mutex> hold(bootSectorLock_);
   return bootSector_ ? bootSector_->data() : nullptr;
+}
+
+bool LogicalDriveNode::IsFloppyDrive() const {
+  if (driveLetter_ == 'A') return true;
+  constexpr std::string_view kFloppyPrefix = "/dev/fd";
+  const std::string_view path = devicePath_;
+  return path.size() > kFloppyPrefix.size() && path.starts_with(kFloppyPrefix) &&
+         path[kFloppyPrefix.size()] >= '0' && path[kFloppyPrefix.size()] <= '9';
+}
+
+bool LogicalDriveNode::StoreFloppyBootSector(const uint8_t* block512) {
+  return IsFloppyDrive() && StoreBootSector(block512);
 }
 
 }  // namespace orvande

@@ -33,6 +33,9 @@ class LogicalDriveNode final : public DeviceNode {
   bool StoreBootSector(const uint8_t* block512);
   // The stored block, or null.
   const uint8_t* GetStoredBootSector() const;
+  // Where the platform has drive letters, the floppy is A:; elsewhere it is a floppy device node.
+  bool IsFloppyDrive() const;
+  bool StoreFloppyBootSector(const uint8_t* block512) override;
 
  private:
   std::string devicePath_;

@@ -11,9 +11,8 @@
 namespace orvande {
 namespace {
 
-void ShowError(const std::string& text) {
-  ActivePrompter().ShowMessage(text, strings::kErrorCaption, MessageIcon::kError,
-                               MessageButtons::kOk);
+void ShowError(Prompter& prompter, const std::string& text) {
+  prompter.ShowMessage(text, strings::kErrorCaption, MessageIcon::kError, MessageButtons::kOk);
 }
 
 // A code the system has no text for still has to tell the user something.
@@ -41,17 +40,17 @@ std::string DriverErrorText(uint32_t code) {
   return SystemTextOrNumber(code);
 }
 
-void ShowImageOpenFailure() {
-  ShowError(strings::kNoImageAccess);
+void ShowImageOpenFailure(Prompter& prompter) {
+  ShowError(prompter, strings::kNoImageAccess);
 }
-void ShowDiskOpenFailure(uint32_t code) {
-  ShowError(DiskOpenFailureText(code));
+void ShowDiskOpenFailure(Prompter& prompter, uint32_t code) {
+  ShowError(prompter, DiskOpenFailureText(code));
 }
-void ShowDriverOpenFailure() {
-  ShowError(strings::kCantOpenDriver);
+void ShowDriverOpenFailure(Prompter& prompter) {
+  ShowError(prompter, strings::kCantOpenDriver);
 }
-void ShowDriverError(uint32_t code) {
-  ShowError(DriverErrorText(code));
+void ShowDriverError(Prompter& prompter, uint32_t code) {
+  ShowError(prompter, DriverErrorText(code));
 }
 
 }  // namespace orvande

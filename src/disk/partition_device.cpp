@@ -22,9 +22,9 @@ const uint8_t* PartitionDevice::GetStoredBootSector() {
   return node_ ? node_->GetBootSector() : nullptr;
 }
 
-bool PartitionDevice::Open(bool quiet) {
+bool PartitionDevice::Open(bool quiet, Prompter* prompter) {
   if (node_ == nullptr) return false;
-  return disk_.Open(static_cast<uint32_t>(node_->GetDiskNumber()), quiet);
+  return disk_.Open(static_cast<uint32_t>(node_->GetDiskNumber()), quiet, prompter);
 }
 
 void PartitionDevice::Close() {

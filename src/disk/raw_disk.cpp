@@ -6,6 +6,7 @@
 #include "disk/open_failure.h"
 #include "platform/error_numbers.h"
 #include "support/le_reader.h"
+#include "support/prompter.h"
 #include "support/result_codes.h"
 
 namespace orvande {
@@ -37,7 +38,7 @@ uint64_t RawDisk::TotalSectors() {
   return totalSectors_;
 }
 
-bool RawDisk::Open(uint32_t diskNumber, bool quiet) {
+bool RawDisk::Open(uint32_t diskNumber, bool quiet, Prompter* prompter) {
   diskNumber_ = diskNumber;
   Close();
   lastOpenError_ = kSuccess;
@@ -48,13 +49,13 @@ bool RawDisk::Open(uint32_t diskNumber, bool quiet) {
 
   if (accessMode_ == platform::kAccessModeExtendedDosRead ||
       accessMode_ == platform::kAccessModeDosRead) {
-    return OpenThroughDriver(quiet);
+    return OpenThroughDriver(quiet ? nullptr : &PrompterOrDefault(prompter));
   }
   uint32_t error = kSuccess;
   if (accessMode_ == platform::kAccessModeDevicePaths && OpenDevicePath(&error)) return true;
   // Access mode 3 leaves the error at success, which selects the administrative-rights text.
   lastOpenError_ = error;
-  if (!quiet) ShowDiskOpenFailure(error);
+  if (!quiet) ShowDiskOpenFailure(PrompterOrDefault(prompter), error);
   return false;
 }
 
@@ -90,12 +91,12 @@ bool RawDisk::OpenDevicePath(uint32_t* error) {
   return true;
 }
 
-bool RawDisk::OpenThroughDriver(bool quiet) {
+bool RawDisk::OpenThroughDriver(Prompter* report) {
   uint32_t error = kSuccess;
   int handle = ports_.ioDriver->Open(&error);
   if (handle == IoDriver::kInvalidHandle) {
     lastOpenError_ = error;
-    if (!quiet) ShowDriverOpenFailure();
+    if (report != nullptr) ShowDriverOpenFailure(*report);
     return false;
   }
   handle_ = handle;
@@ -103,23 +104,23 @@ bool RawDisk::OpenThroughDriver(bool quiet) {
   uint32_t driveCount = ports_.ioDriver->GetDriveCount(handle_, &error);
   if (driveCount == 0 && error != kSuccess) {
     lastOpenError_ = error;
-    if (!quiet) ShowDriverError(error);
+    if (report != nullptr) ShowDriverError(*report, error);
     Close();
     return false;
   }
   // A number past the driver's drives leaves the geometry unset; reads then fail by position.
-  if (diskNumber_ < driveCount && !FillFromDriverRecord(quiet)) {
+  if (diskNumber_ < driveCount && !FillFromDriverRecord(report)) {
     Close();
     return false;
   }
   return true;
 }
 
-bool RawDisk::FillFromDriverRecord(bool quiet) {
+bool RawDisk::FillFromDriverRecord(Prompter* report) {
   uint32_t error = kSuccess;
   if (!ports_.ioDriver->GetDriveRecord(handle_, diskNumber_, &driveRecord_, &error)) {
     lastOpenError_ = error;
-    if (!quiet) ShowDriverError(error);
+    if (report != nullptr) ShowDriverError(*report, error);
     return false;
   }
   LeReader record(driveRecord_.data(), driveRecord_.size());

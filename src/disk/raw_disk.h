@@ -9,6 +9,8 @@
 
 namespace orvande {
 
+class Prompter;
+
 class RawDisk {
  public:
   explicit RawDisk(DevicePorts ports = SystemDevicePorts());
@@ -17,8 +19,9 @@ class RawDisk {
   virtual ~RawDisk();
 
   // Opens disk `diskNumber`, closing a handle that is already open. Unless `quiet`, a failure is
-  // shown to the user. The error behind a failure is LastOpenError().
-  virtual bool Open(uint32_t diskNumber, bool quiet);
+  // shown through the prompter (see PrompterOrDefault). The error behind a failure is
+  // LastOpenError().
+  virtual bool Open(uint32_t diskNumber, bool quiet, Prompter* prompter);
   virtual void Close();
   // Reads `count` disk sectors from `first`; returns the sectors delivered. No bad-sector fill.
   virtual uint32_t Read(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
@@ -40,8 +43,9 @@ class RawDisk {
   static constexpr int kNoHandle = -1;
 
   bool OpenDevicePath(uint32_t* error);
-  bool OpenThroughDriver(bool quiet);
-  bool FillFromDriverRecord(bool quiet);
+  // report: where failures are shown; null when the caller is quiet.
+  bool OpenThroughDriver(Prompter* report);
+  bool FillFromDriverRecord(Prompter* report);
   void AskExtendedGeometry();
   uint32_t ReadDevicePath(uint64_t first, uint8_t* buffer, uint64_t bytes, uint32_t* result);
 

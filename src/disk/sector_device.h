@@ -9,6 +9,7 @@
 namespace orvande {
 
 class DeviceNode;
+class Prompter;
 
 class SectorDevice {
  public:
@@ -23,7 +24,8 @@ class SectorDevice {
     if (left == 0) delete this;
     return left;
   }
-  virtual bool Open(bool quiet) = 0;
+  // Unless quiet, a failure is shown through the prompter (see PrompterOrDefault).
+  virtual bool Open(bool quiet, Prompter* prompter) = 0;
   virtual void Close() = 0;
   // Reads `count` units of (1 << unitShift) bytes from `first` into `buffer`. Returns the units
   // delivered; 0 means nothing usable was read and *result says why.

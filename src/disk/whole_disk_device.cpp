@@ -16,9 +16,9 @@ DeviceNode* WholeDiskDevice::GetNode() {
   return node_;
 }
 
-bool WholeDiskDevice::Open(bool quiet) {
+bool WholeDiskDevice::Open(bool quiet, Prompter* prompter) {
   if (node_ == nullptr) return false;
-  return disk_.Open(node_->GetDiskNumber(), quiet);
+  return disk_.Open(node_->GetDiskNumber(), quiet, prompter);
 }
 
 void WholeDiskDevice::Close() {

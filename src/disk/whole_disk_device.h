@@ -15,7 +15,7 @@ class WholeDiskDevice final : public SectorDevice {
   WholeDiskDevice(PhysicalDiskNode* node, DevicePorts ports = SystemDevicePorts());
   ~WholeDiskDevice() override;
 
-  bool Open(bool quiet) override;
+  bool Open(bool quiet, Prompter* prompter) override;
   void Close() override;
   // `first` and `count` and the value returned are in the disk's own sectors.
   uint32_t ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,

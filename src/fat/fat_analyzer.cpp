@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "disk/sector_device.h"
 #include "support/operation_log.h"
@@ -39,6 +40,10 @@ bool IsUsableSectorSize(uint32_t bytes) {
 
 FatAnalyzer::FatAnalyzer() = default;
 FatAnalyzer::~FatAnalyzer() = default;
+
+std::string FatAnalyzer::FileSystemName() const {
+  return "FAT" + std::to_string(FatWidth());
+}
 
 std::unique_ptr<VolumeAnalyzer> MakeFatAnalyzer() {
   return std::unique_ptr<VolumeAnalyzer>(new (std::nothrow) FatAnalyzer());

@@ -38,6 +38,9 @@ class FatAnalyzer : public VolumeAnalyzer {
   uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
                                   OperationLog* log) override;
   uint64_t GetTotalSectors() const override { return TotalSectors(); }
+  // "FAT12", "FAT16" or "FAT32" after a successful Open.
+  std::string FileSystemName() const override;
+  bool NamesIgnoreCase() const override { return true; }
 
   // Probes for the cleared high word of a deleted FAT32 file's first cluster; true when a better
   // first cluster was found and stored in the location.

@@ -7,6 +7,7 @@
 #include <exception>
 #include <new>
 
+#include "core/allocation_map_receiver.h"
 #include "core/ports.h"
 #include "ntfs/cluster_bitmap.h"
 #include "ntfs/mft_layout.h"
@@ -48,7 +49,7 @@ MftWalk::MftWalk(NtfsAnalyzer& analyzer, const BuildTreeContext& context, NtfsTr
       context_(context),
       builder_(builder),
       log_(log),
-      reader_(dynamic_cast<NtfsAnalyzer*>(context.reader)) {}
+      readerMap_(context.reader != nullptr ? context.reader->AllocationMapTarget() : nullptr) {}
 
 void MftWalk::LogInvalid(uint64_t position, uint32_t status, bool warning) const {
   if (log_ != nullptr)
@@ -86,14 +87,14 @@ bool MftWalk::SkipSparseSlots(uint64_t* position, uint64_t end) {
 }
 
 void MftWalk::LoadBitmaps(uint64_t position) {
-  ClusterBitmapSlot::Lock lock = reader_->BitmapSlot().Acquire();
   try {
-    auto forReader = std::make_unique<ClusterBitmap>(reader_);
-    if (!IsSuccess(forReader->Load(position, log_))) return;
-    reader_->BitmapSlot().Reset(std::move(forReader));
+    if (!readerMap_->LoadAllocationMap(position, log_)) return;
     bitmapFound_ = true;
     auto own = std::make_unique<ClusterBitmap>(&analyzer_);
-    if (IsSuccess(own->Load(position, log_))) analyzer_.BitmapSlot().Reset(std::move(own));
+    if (IsSuccess(own->Load(position, log_))) {
+      ClusterBitmapSlot::Lock lock = analyzer_.BitmapSlot().Acquire();
+      analyzer_.BitmapSlot().Reset(std::move(own));
+    }
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
@@ -177,7 +178,8 @@ uint32_t MftWalk::Run(uint64_t dataSize, uint64_t allocatedSize, bool tolerant) 
     if (usable && !record.IsExtension()) {
       const bool outside = p > dataSize;
       if (outside && firstOutside_ == 0) firstOutside_ = n_;
-      const bool lookForBitmap = !bitmapFound_ && reader_ != nullptr && n_ < kBitmapSearchRecords;
+      const bool lookForBitmap =
+          !bitmapFound_ && readerMap_ != nullptr && n_ < kBitmapSearchRecords;
       const uint32_t added = HandOver(record, outside, lookForBitmap);
       if (!IsSuccess(added)) return added;
       if (lookForBitmap && EqualsIgnoringCase(name_, kBitmapName)) LoadBitmaps(position);

@@ -9,6 +9,7 @@
 
 namespace orvande {
 
+class AllocationMapReceiver;
 class MftRecord;
 class NtfsAnalyzer;
 class NtfsTreeBuilder;
@@ -58,7 +59,7 @@ class MftWalk {
   const BuildTreeContext& context_;
   NtfsTreeBuilder& builder_;
   OperationLog* log_;
-  NtfsAnalyzer* reader_ = nullptr;
+  AllocationMapReceiver* readerMap_ = nullptr;  // the reader instance's, or null
   uint32_t n_ = 0;
   uint32_t firstOutside_ = 0;
   uint64_t walkedEnd_ = 0;

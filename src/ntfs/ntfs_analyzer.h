@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/allocation_map_receiver.h"
 #include "core/volume_analyzer.h"
 #include "ntfs/cluster_bitmap.h"
 #include "ntfs/cluster_reader.h"
@@ -15,7 +16,7 @@
 
 namespace orvande {
 
-class NtfsAnalyzer : public VolumeAnalyzer {
+class NtfsAnalyzer : public VolumeAnalyzer, public AllocationMapReceiver {
  public:
   NtfsAnalyzer();
   ~NtfsAnalyzer() override;
@@ -37,6 +38,8 @@ class NtfsAnalyzer : public VolumeAnalyzer {
   uint32_t GetRecoveryProbability(ItemLocation& location, uint64_t size,
                                   OperationLog* log) override;
   uint64_t GetTotalSectors() const override;
+  std::string FileSystemName() const override { return "NTFS"; }
+  bool NamesIgnoreCase() const override { return false; }
   // The volume's sectors that the device holds: GetTotalSectors(), or fewer on a short image.
   // Reads and walks end here as they would at the volume's end.
   uint64_t HeldSectors() const { return heldSectors_; }
@@ -56,6 +59,12 @@ class NtfsAnalyzer : public VolumeAnalyzer {
   bool HasClusterBitmap() const;
   bool IsClusterFree(uint64_t cluster, OperationLog* log);
   ClusterBitmapSlot& BitmapSlot() { return clusterBitmap_; }
+
+  // As the reader instance: the analyzing instance hands over the $Bitmap record's MFT position,
+  // and the bitmap is read through this instance's own MFT and device.
+  AllocationMapReceiver* AllocationMapTarget() override { return this; }
+  void DropAllocationMap() override;
+  bool LoadAllocationMap(uint64_t position, OperationLog* log) override;
 
  private:
   // The record a location of kind 0 or 1 names, read into `record`; false when it is unusable.

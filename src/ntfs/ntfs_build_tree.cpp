@@ -50,15 +50,28 @@ bool NtfsAnalyzer::IsClusterFree(uint64_t cluster, OperationLog* log) {
   return bitmap != nullptr && bitmap->IsFree(cluster, log);
 }
 
+void NtfsAnalyzer::DropAllocationMap() {
+  ClusterBitmapSlot::Lock lock = clusterBitmap_.Acquire();
+  clusterBitmap_.Reset();
+}
+
+bool NtfsAnalyzer::LoadAllocationMap(uint64_t position, OperationLog* log) {
+  ClusterBitmapSlot::Lock lock = clusterBitmap_.Acquire();
+  auto bitmap = std::make_unique<ClusterBitmap>(this);
+  if (!IsSuccess(bitmap->Load(position, log))) return false;
+  clusterBitmap_.Reset(std::move(bitmap));
+  return true;
+}
+
 uint32_t NtfsAnalyzer::BuildTree(const BuildTreeContext& context, OperationLog* log) {
   if (Device() == nullptr) {
     ReportInternalFailure(kNoDeviceCode);
     return kSuccess;
   }
   BadSectorScope badSectors(BadSectors(), log);
-  if (auto* reader = dynamic_cast<NtfsAnalyzer*>(context.reader)) {
-    ClusterBitmapSlot::Lock lock = reader->BitmapSlot().Acquire();
-    reader->BitmapSlot().Reset();
+  if (context.reader != nullptr) {
+    if (AllocationMapReceiver* readerMap = context.reader->AllocationMapTarget())
+      readerMap->DropAllocationMap();
   }
   {
     ClusterBitmapSlot::Lock lock = clusterBitmap_.Acquire();

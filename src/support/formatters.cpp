@@ -48,13 +48,14 @@ std::string SystemErrorMessage(uint32_t code) {
   return text;
 }
 
-void ShowSystemError(uint32_t code) {
-  ActivePrompter().ShowMessage(SystemErrorMessage(code), strings::kErrorCaption,
-                               MessageIcon::kError, MessageButtons::kOk);
+void ShowSystemError(Prompter& prompter, uint32_t code) {
+  prompter.ShowMessage(SystemErrorMessage(code), strings::kErrorCaption, MessageIcon::kError,
+                       MessageButtons::kOk);
 }
 
-MessageAnswer ShowStringMessage(uint32_t id, MessageIcon icon, MessageButtons buttons) {
-  return ActivePrompter().ShowMessage(LoadString(id), strings::kProgramTitle, icon, buttons);
+MessageAnswer ShowStringMessage(Prompter& prompter, uint32_t id, MessageIcon icon,
+                                MessageButtons buttons) {
+  return prompter.ShowMessage(LoadString(id), strings::kProgramTitle, icon, buttons);
 }
 
 }  // namespace orvande

@@ -22,11 +22,12 @@ std::string FormatOsVersion();
 
 // The system's text for a platform error code in an error box captioned "Error". A code without
 // text shows "code=0x..." rather than an empty box.
-void ShowSystemError(uint32_t code);
+void ShowSystemError(Prompter& prompter, uint32_t code);
 // The text used by ShowSystemError.
 std::string SystemErrorMessage(uint32_t code);
 
 // A message box with a string-table text and the program's title as caption.
-MessageAnswer ShowStringMessage(uint32_t id, MessageIcon icon, MessageButtons buttons);
+MessageAnswer ShowStringMessage(Prompter& prompter, uint32_t id, MessageIcon icon,
+                                MessageButtons buttons);
 
 }  // namespace orvande

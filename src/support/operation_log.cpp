@@ -96,8 +96,8 @@ std::string OperationLog::JoinedText() const {
   return text;
 }
 
-void OperationLog::Show() {
-  if (flaggedCount_ >= 1) ActivePrompter().ShowOperationLog(JoinedText());
+void OperationLog::Show(Prompter& prompter) {
+  if (flaggedCount_ >= 1) prompter.ShowOperationLog(JoinedText());
   Clear();
 }
 

@@ -11,6 +11,8 @@
 
 namespace orvande {
 
+class Prompter;
+
 class OperationLog {
  public:
   enum Level : int { kPlain = 0, kWarning = 1, kError = 2 };
@@ -38,9 +40,8 @@ class OperationLog {
   // An optional title line, then one line of "%02X " per byte followed by "\r\n".
   void AddByteDump(int level, const char* title, const uint8_t* bytes, size_t count);
 
-  // Shows the text through the active prompter when a warning or error was added, then empties
-  // the log.
-  void Show();
+  // Shows the text through the prompter when a warning or error was added, then empties the log.
+  void Show(Prompter& prompter);
   void Clear();
 
   // Lines added so far, dropped ones included.

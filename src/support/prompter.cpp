@@ -1,13 +1,12 @@
 #include "support/prompter.h"
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 
 namespace orvande {
 namespace {
 
-// Used until a front end sets its own: it can ask nobody, so it says no to everything.
+// Stands in where a job has no prompter: it can ask nobody, so it says no to everything.
 class StderrPrompter final : public Prompter {
  public:
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon,
@@ -25,18 +24,11 @@ class StderrPrompter final : public Prompter {
   }
 };
 
-StderrPrompter g_defaultPrompter;
-std::atomic<Prompter*> g_activePrompter{nullptr};
-
 }  // namespace
 
-Prompter& ActivePrompter() {
-  Prompter* p = g_activePrompter.load(std::memory_order_acquire);
-  return p ? *p : g_defaultPrompter;
-}
-
-void SetActivePrompter(Prompter* prompter) {
-  g_activePrompter.store(prompter, std::memory_order_release);
+Prompter& PrompterOrDefault(Prompter* prompter) {
+  static StderrPrompter stderrPrompter;
+  return prompter != nullptr ? *prompter : stderrPrompter;
 }
 
 }  // namespace orvande

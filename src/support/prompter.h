@@ -42,9 +42,9 @@ class Prompter {
   virtual BrokenNameAnswer AskBrokenFileName(std::string_view /*name*/) { return {}; }
 };
 
-// The process-wide prompter (the message boxes of a Windows program are process-wide too).
-// Until one is set, messages go to standard error and every question is answered "no".
-Prompter& ActivePrompter();
-void SetActivePrompter(Prompter* prompter);  // null restores the default
+// The prompter itself, or for null one that can ask nobody: its messages go to standard error
+// and every question is answered "no" or skip. That one keeps no state and is safe from any
+// thread; each job passes its own prompter, there is no process-wide one to set.
+Prompter& PrompterOrDefault(Prompter* prompter);
 
 }  // namespace orvande

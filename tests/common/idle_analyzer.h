@@ -17,6 +17,8 @@ class IdleAnalyzer : public VolumeAnalyzer {
   }
   uint32_t GetRecoveryProbability(ItemLocation&, uint64_t, OperationLog*) override { return 3; }
   uint64_t GetTotalSectors() const override { return 0; }
+  std::string FileSystemName() const override { return "idle"; }
+  bool NamesIgnoreCase() const override { return false; }
 };
 
 }  // namespace orvande::test

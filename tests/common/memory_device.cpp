@@ -42,7 +42,7 @@ uint32_t MemorySectorDevice::Release() {
   return SectorDevice::Release();
 }
 
-bool MemorySectorDevice::Open(bool /*quiet*/) {
+bool MemorySectorDevice::Open(bool /*quiet*/, Prompter* /*prompter*/) {
   ++probe_->opens;
   open_ = image_->openSucceeds;
   return open_;

@@ -131,13 +131,4 @@ class ScriptedPrompter : public Prompter {
   std::vector<std::string> brokenNameQuestions_;
 };
 
-// Makes a prompter the active one for a scope and restores the default afterwards.
-class ScopedActivePrompter {
- public:
-  explicit ScopedActivePrompter(Prompter& prompter) { SetActivePrompter(&prompter); }
-  ~ScopedActivePrompter() { SetActivePrompter(nullptr); }
-  ScopedActivePrompter(const ScopedActivePrompter&) = delete;
-  ScopedActivePrompter& operator=(const ScopedActivePrompter&) = delete;
-};
-
 }  // namespace orvande::test

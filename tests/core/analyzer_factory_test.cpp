@@ -57,7 +57,7 @@ std::vector<uint8_t> BootSectorWith(size_t offset, const std::string& text) {
 
 int Detect(std::vector<uint8_t> bytes) {
   auto* device = new MemorySectorDevice(std::move(bytes));
-  device->Open(false);
+  device->Open(false, nullptr);
   int kind = DetectFileSystem(device);
   device->Release();
   return kind;
@@ -79,7 +79,7 @@ TEST(DetectFileSystemTest, NamesInTheBootSector) {
 
 TEST(DetectFileSystemTest, StoredBootSectorIsUsedInsteadOfReading) {
   auto* device = new MemorySectorDevice(BootSectorWith(54, "FAT16"));
-  device->Open(false);
+  device->Open(false, nullptr);
   std::array<uint8_t, 512> stored{};
   std::copy_n("NTFS", 4, stored.begin() + 3);
   device->Image().storedBootSector = stored;
@@ -90,7 +90,7 @@ TEST(DetectFileSystemTest, StoredBootSectorIsUsedInsteadOfReading) {
 
 TEST(DetectFileSystemTest, UnreadableOrShortBootSectorIsNone) {
   auto* device = new MemorySectorDevice(BootSectorWith(3, "NTFS"));
-  device->Open(false);
+  device->Open(false, nullptr);
   device->Image().Fail(0, ErrDataError);
   EXPECT_EQ(DetectFileSystem(device), kFsNone);
   ASSERT_EQ(device->Probe().reads.size(), 1u);
@@ -118,14 +118,13 @@ class CreateAnalyzerTest : public ::testing::Test {
   }
 
   test::ScriptedPrompter prompter_;
-  test::ScopedActivePrompter activePrompter_{prompter_};
   OperationLog log_;
 };
 
 TEST_F(CreateAnalyzerTest, MakesTheDetectedKindHoldingTheOnlyReference) {
   MemoryNode node(BootSectorWith(82, "FAT32"));
   {
-    auto analyzer = CreateAnalyzer(&node, false, &log_);
+    auto analyzer = CreateAnalyzer(&node, false, &log_, &prompter_);
     ASSERT_NE(analyzer, nullptr);
     EXPECT_EQ(KindOf(analyzer), kFsFat);
     EXPECT_EQ(node.Probe().devicesAlive, 1);
@@ -138,35 +137,35 @@ TEST_F(CreateAnalyzerTest, MakesTheDetectedKindHoldingTheOnlyReference) {
 
 TEST_F(CreateAnalyzerTest, KindKnownToTheNodeIsTrustedWithoutReading) {
   MemoryNode node(BootSectorWith(82, "FAT32"), kNodePartition, kFsNtfs);
-  auto analyzer = CreateAnalyzer(&node, false, &log_);
+  auto analyzer = CreateAnalyzer(&node, false, &log_, &prompter_);
   ASSERT_NE(analyzer, nullptr);
   EXPECT_EQ(KindOf(analyzer), kFsNtfs);
   EXPECT_TRUE(node.Probe().reads.empty());
 }
 
 TEST_F(CreateAnalyzerTest, FailuresReturnNullAndGiveTheDeviceBack) {
-  EXPECT_EQ(CreateAnalyzer(nullptr, false, &log_), nullptr);
+  EXPECT_EQ(CreateAnalyzer(nullptr, false, &log_, &prompter_), nullptr);
 
   MemoryNode noDevice(BootSectorWith(3, "NTFS"));
   noDevice.failCreate = true;
-  EXPECT_EQ(CreateAnalyzer(&noDevice, false, &log_), nullptr);
+  EXPECT_EQ(CreateAnalyzer(&noDevice, false, &log_, &prompter_), nullptr);
 
   MemoryNode closed(BootSectorWith(3, "NTFS"));
   closed.Image().openSucceeds = false;
-  EXPECT_EQ(CreateAnalyzer(&closed, false, &log_), nullptr);
+  EXPECT_EQ(CreateAnalyzer(&closed, false, &log_, &prompter_), nullptr);
   EXPECT_EQ(closed.Probe().devicesMade, 1);
   EXPECT_EQ(closed.Probe().devicesAlive, 0);
 
   MemoryNode refused(BootSectorWith(3, "NTFS"));
   FakeAnalyzer::failOpen = true;
-  EXPECT_EQ(CreateAnalyzer(&refused, false, &log_), nullptr);
+  EXPECT_EQ(CreateAnalyzer(&refused, false, &log_, &prompter_), nullptr);
   EXPECT_EQ(refused.Probe().devicesAlive, 0);
   EXPECT_GE(refused.Probe().closes, 1);
   FakeAnalyzer::failOpen = false;
 
   RegisterAnalyzer(kFsNtfs, nullptr);
   MemoryNode unregistered(BootSectorWith(3, "NTFS"));
-  EXPECT_EQ(CreateAnalyzer(&unregistered, false, &log_), nullptr);
+  EXPECT_EQ(CreateAnalyzer(&unregistered, false, &log_, &prompter_), nullptr);
   EXPECT_EQ(unregistered.Probe().devicesAlive, 0);
 
   // None of these is a missing file system: no message.
@@ -175,11 +174,11 @@ TEST_F(CreateAnalyzerTest, FailuresReturnNullAndGiveTheDeviceBack) {
 
 TEST_F(CreateAnalyzerTest, UnknownFileSystemIsReportedUnlessQuiet) {
   MemoryNode node(std::vector<uint8_t>(4096, 0), kNodeLogicalDrive, kFsNone, 'C');
-  EXPECT_EQ(CreateAnalyzer(&node, true, &log_), nullptr);
+  EXPECT_EQ(CreateAnalyzer(&node, true, &log_, &prompter_), nullptr);
   EXPECT_TRUE(prompter_.Prompts().empty());
   EXPECT_EQ(node.Probe().devicesAlive, 0);
 
-  EXPECT_EQ(CreateAnalyzer(&node, false, &log_), nullptr);
+  EXPECT_EQ(CreateAnalyzer(&node, false, &log_, &prompter_), nullptr);
   ASSERT_EQ(prompter_.Prompts().size(), 1u);
   EXPECT_EQ(prompter_.Prompts()[0].text, kNoFileSystemText);
   EXPECT_EQ(prompter_.Prompts()[0].caption, "Error");
@@ -207,7 +206,7 @@ class FloppyDriveTest : public CreateAnalyzerTest {
 
 TEST_F(FloppyDriveTest, DriveAWithoutFileSystemGetsTheDefaultDisketteBootSector) {
   LogicalDriveNode node(path_.string(), "A:", kFsNone, true, 'A');
-  auto analyzer = CreateAnalyzer(&node, false, &log_);
+  auto analyzer = CreateAnalyzer(&node, false, &log_, &prompter_);
   ASSERT_NE(analyzer, nullptr);
   EXPECT_EQ(KindOf(analyzer), kFsFat);
   EXPECT_TRUE(prompter_.Prompts().empty());
@@ -238,7 +237,7 @@ TEST_F(FloppyDriveTest, DriveAWithoutFileSystemGetsTheDefaultDisketteBootSector)
 
 TEST_F(FloppyDriveTest, OtherDrivesWithoutFileSystemAreRefused) {
   LogicalDriveNode node(path_.string(), "C:", kFsNone, false, 'C');
-  EXPECT_EQ(CreateAnalyzer(&node, false, &log_), nullptr);
+  EXPECT_EQ(CreateAnalyzer(&node, false, &log_, &prompter_), nullptr);
   EXPECT_EQ(prompter_.Texts(), std::vector<std::string>{kNoFileSystemText});
   EXPECT_EQ(node.GetStoredBootSector(), nullptr);
 }

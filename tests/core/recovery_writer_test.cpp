@@ -132,6 +132,7 @@ class RecoveryWriterTest : public ::testing::Test {
     job->shownFolderId = kRootId;
     job->selection = std::move(selection);
     job->storeLock = &lock_;
+    job->prompter = &prompter_;
     return job;
   }
 
@@ -163,7 +164,6 @@ class RecoveryWriterTest : public ::testing::Test {
   }
 
   ScriptedPrompter prompter_;
-  test::ScopedActivePrompter scope_{prompter_};
   test::RecordingRecoveryListener reports_;
   test::MemoryNode node_{std::vector<uint8_t>(4096, 0), kNodeImageFile, kFsFat};
   ItemStore store_;
@@ -297,6 +297,34 @@ TEST_F(RecoveryWriterTest, ExistingFilesFollowThePolicyChosenOnce) {
   EXPECT_EQ(ReadText(out_ + "readme"), "data@4");
 }
 
+// Two jobs of one process that find the same file in place each get the answer of their own
+// prompter, and the fixture's is never asked.
+TEST_F(RecoveryWriterTest, EachJobAsksItsOwnPrompter) {
+  AddFile(kRootId, 2, "a.txt", true, 2);
+  const std::string other = (base_ / "other").string() + "/";
+  fs::create_directories(other);
+  std::ofstream(out_ + "a.txt") << "old";
+  std::ofstream(other + "a.txt") << "old";
+  ScriptedPrompter replacing;
+  replacing.QueueReplaceAnswer(ReplaceAnswer::kReplace);
+  ScriptedPrompter skipping;
+  skipping.QueueReplaceAnswer(ReplaceAnswer::kSkip);
+
+  auto first = Job({RecoverySelectionEntry::Folder(root_)});
+  first->prompter = &replacing;
+  auto second = Job({RecoverySelectionEntry::Folder(root_)});
+  second->destination = other;
+  second->prompter = &skipping;
+  Run(std::move(first));
+  Run(std::move(second));
+
+  EXPECT_EQ(ReadText(out_ + "a.txt"), "data@2");
+  EXPECT_EQ(ReadText(other + "a.txt"), "old");
+  EXPECT_EQ(replacing.ReplaceQuestions(), std::vector<std::string>{out_ + "a.txt"});
+  EXPECT_EQ(skipping.ReplaceQuestions(), std::vector<std::string>{other + "a.txt"});
+  EXPECT_TRUE(prompter_.ReplaceQuestions().empty());
+}
+
 TEST_F(RecoveryWriterTest, CopyNames) {
   const std::string photo = out_ + "photo.jpg";
   std::string copy;
@@ -333,13 +361,13 @@ TEST_F(RecoveryWriterTest, AllCopyNumbersTakenSkipsTheFileWithAMessage) {
   FileNamePolicy policy = FileNamePolicy::kRenameAll;
   bool renamed = true;
   std::string newPath;
-  EXPECT_FALSE(ResolveExistingFile(policy, path, &renamed, &newPath));
+  EXPECT_FALSE(ResolveExistingFile(prompter_, policy, path, &renamed, &newPath));
   EXPECT_FALSE(renamed);
   EXPECT_EQ(prompter_.Texts(),
             std::vector<std::string>{"Can't find unique file name for \"" + path + "\". Skip."});
 
   fs::remove(out_ + "a[Copy 998].txt");
-  EXPECT_TRUE(ResolveExistingFile(policy, path, &renamed, &newPath));
+  EXPECT_TRUE(ResolveExistingFile(prompter_, policy, path, &renamed, &newPath));
   EXPECT_TRUE(renamed);
   EXPECT_EQ(newPath, out_ + "a[Copy 998].txt");
 }
@@ -389,7 +417,7 @@ TEST_F(RecoveryWriterTest, FailedFolderCreationRemovesTheFoldersItMade) {
   std::string replacement;
   std::string path = out_ + "a/b/" + std::string(300, 'c') + "/d/";
   EXPECT_FALSE(CreateFolderPath(path, kMaxPathBytes, true, &skipped, &stopped, &replacement, &log,
-                                out_.size()));
+                                prompter_, out_.size()));
   EXPECT_FALSE(fs::exists(out_ + "a"));
   ASSERT_FALSE(log.Lines().empty());
   EXPECT_NE(log.Lines()[0].find("Can't create folder \"" + out_ + "a/b/ccc"), std::string::npos);
@@ -397,14 +425,14 @@ TEST_F(RecoveryWriterTest, FailedFolderCreationRemovesTheFoldersItMade) {
   // Skip in the name dialog of a folder: nothing made, nothing failed.
   std::string broken = out_ + "new/?OLDER/";
   EXPECT_TRUE(CreateFolderPath(broken, kMaxPathBytes, true, &skipped, &stopped, &replacement, &log,
-                               out_.size()));
+                               prompter_, out_.size()));
   EXPECT_TRUE(skipped);
   EXPECT_FALSE(fs::exists(out_ + "new"));
 
   // The user's own part of the path is taken as it stands, '?' included.
   std::string mine = out_ + "what?/";
   EXPECT_TRUE(CreateFolderPath(mine, kMaxPathBytes, true, &skipped, &stopped, &replacement, &log,
-                               mine.size()));
+                               prompter_, mine.size()));
   EXPECT_TRUE(fs::is_directory(out_ + "what?"));
   EXPECT_EQ(prompter_.BrokenNameQuestions(), std::vector<std::string>{"?OLDER"});
 }
@@ -455,7 +483,7 @@ TEST(BrokenNames, ReplacementTakesOnlyTheUnknownFirstCharacter) {
                         Case{"WHAT?.TXT", "WHAT?.TXT"}, Case{"plain.txt", "plain.txt"}}) {
     std::string name = c.name;
     std::string replacement = "\xC3\xBC";
-    EXPECT_EQ(FixBrokenName(name, replacement), NameFix::kUse);
+    EXPECT_EQ(FixBrokenName(PrompterOrDefault(nullptr), name, replacement), NameFix::kUse);
     EXPECT_EQ(name, c.fixed);
   }
 }

@@ -18,7 +18,7 @@ class StubAnalyzer : public IdleAnalyzer {
   StubAnalyzer(std::vector<uint8_t> bytes, uint64_t totalSectors, uint32_t bytesPerSector = 512)
       : totalSectors_(totalSectors) {
     auto* device = new MemorySectorDevice(std::move(bytes));
-    device->Open(true);
+    device->Open(true, nullptr);
     VolumeAnalyzer::Open(device, true, nullptr);
     device->Release();  // the analyzer holds its own reference
     SetGeometry(bytesPerSector, 1);

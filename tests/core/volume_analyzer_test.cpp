@@ -40,7 +40,7 @@ std::array<uint8_t, 512> MarkedBootSector() {
 struct DeviceHolder {
   explicit DeviceHolder(std::vector<uint8_t> bytes)
       : device(new MemorySectorDevice(std::move(bytes))) {
-    device->Open(false);
+    device->Open(false, nullptr);
   }
   ~DeviceHolder() { device->Release(); }
   MemorySectorDevice* device;
@@ -170,7 +170,7 @@ class WriteRunsTest : public ::testing::Test {
     std::filesystem::create_directories(folder_);
     image_ = PatternBytes(64 * 512);
     device_ = new MemorySectorDevice(image_);
-    device_->Open(false);
+    device_->Open(false, nullptr);
     ASSERT_TRUE(analyzer_.Open(device_, true, nullptr));
     context_.progressBar = &progress_;
     context_.stop = &stop_;
@@ -292,7 +292,7 @@ TEST_F(WriteRunsTest, StopEndsTheWritingWithSuccess) {
 TEST_F(WriteRunsTest, LongFilesAreReadInLargePieces) {
   auto image = PatternBytes(4096 * 512);
   auto* device = new MemorySectorDevice(image);
-  device->Open(false);
+  device->Open(false, nullptr);
   PlainAnalyzer analyzer;
   ASSERT_TRUE(analyzer.Open(device, true, nullptr));
   device->Release();

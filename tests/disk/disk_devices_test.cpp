@@ -31,7 +31,7 @@ TEST(RawDisk, OnlyTheFirstSectorIsCheckedAgainstTheEnd) {
   FakeRawIo io;
   io.AddImage("disk0", kDiskSectors * 512);
   RawDisk disk(TestPorts(io));
-  ASSERT_TRUE(disk.Open(0, true));
+  ASSERT_TRUE(disk.Open(0, true, nullptr));
   EXPECT_EQ(disk.TotalSectors(), kDiskSectors);
   std::vector<uint8_t> buffer(8 * 512);
   uint32_t result = kSuccess;
@@ -49,29 +49,27 @@ TEST(RawDisk, OnlyTheFirstSectorIsCheckedAgainstTheEnd) {
 
 TEST(RawDisk, SectorSizeMustBeAPowerOfTwo) {
   test::ScriptedPrompter prompter;
-  test::ScopedActivePrompter scope(prompter);
   for (uint32_t size : {0u, 3u, 520u}) {
     FakeRawIo io;
     io.AddImage("disk0", 4096, size);
     RawDisk disk(TestPorts(io));
-    EXPECT_FALSE(disk.Open(0, false)) << size;
+    EXPECT_FALSE(disk.Open(0, false, &prompter)) << size;
     EXPECT_EQ(io.OpenHandles(), 0u) << size;
   }
   EXPECT_EQ(prompter.Prompts().size(), 3u);
   FakeRawIo io;
   io.AddImage("disk0", 4096 * 8, 4096);
   RawDisk disk(TestPorts(io));
-  EXPECT_TRUE(disk.Open(0, true));
+  EXPECT_TRUE(disk.Open(0, true, &prompter));
   EXPECT_EQ(disk.TotalSectors(), 8u);
 }
 
 TEST(RawDisk, WithoutRawAccessNothingOpensOrReads) {
   test::ScriptedPrompter prompter;
-  test::ScopedActivePrompter scope(prompter);
   FakeRawIo io;
   io.AddImage("disk0", 4096);
   RawDisk disk(TestPorts(io, platform::kAccessModeNone));
-  EXPECT_FALSE(disk.Open(0, false));
+  EXPECT_FALSE(disk.Open(0, false, &prompter));
   ASSERT_EQ(prompter.Texts().size(), 1u);
   EXPECT_EQ(prompter.Texts()[0], strings::kNoDiskAccess);
   std::vector<uint8_t> buffer(512);
@@ -84,10 +82,10 @@ TEST(RawDisk, ReopenClosesTheOldHandleAndUnknownNumbersFail) {
   FakeRawIo io;
   io.AddImage("disk0", 4096);
   RawDisk disk(TestPorts(io));
-  ASSERT_TRUE(disk.Open(0, true));
-  ASSERT_TRUE(disk.Open(0, true));
+  ASSERT_TRUE(disk.Open(0, true, nullptr));
+  ASSERT_TRUE(disk.Open(0, true, nullptr));
   EXPECT_EQ(io.OpenHandles(), 1u);
-  EXPECT_FALSE(disk.Open(7, true));
+  EXPECT_FALSE(disk.Open(7, true, nullptr));
   EXPECT_EQ(io.OpenHandles(), 0u);
   EXPECT_EQ(disk.LastOpenError(), platform::kErrFileNotFound);
   std::vector<uint8_t> buffer(512);
@@ -118,7 +116,7 @@ class PartitionOnDisk : public ::testing::Test {
 
 TEST_F(PartitionOnDisk, CallerUnitsBecomeWholePartitionSectors) {
   MakeNode(1024, 1024);
-  ASSERT_TRUE(device_->Open(true));
+  ASSERT_TRUE(device_->Open(true, nullptr));
   uint32_t result = kSentinel;
   // 3 x 512 bytes hold one 1,024-byte sector: two of the caller's units come back.
   EXPECT_EQ(device_->ReadSectors(5, buffer_.data(), 1536, &result, 3, 9, false), 2u);
@@ -136,7 +134,7 @@ TEST_F(PartitionOnDisk, CallerUnitsBecomeWholePartitionSectors) {
 
 TEST_F(PartitionOnDisk, ZeroSectorSizeLeavesTheResultAlone) {
   MakeNode(0);
-  ASSERT_TRUE(device_->Open(true));
+  ASSERT_TRUE(device_->Open(true, nullptr));
   uint32_t result = kSentinel;
   EXPECT_EQ(device_->ReadSectors(0, buffer_.data(), 4096, &result, 4, 9, false), 0u);
   EXPECT_EQ(result, kSentinel);
@@ -150,7 +148,7 @@ TEST_F(PartitionOnDisk, FillsEachUnreadableSector) {
   io_.FailRange((kStart + 10 + 3) * 512, 512, ErrDataError, /*cachedOnly=*/true);
   test::FilledRanges filled;
   device_->SetFilledSectorListener(&filled);
-  ASSERT_TRUE(device_->Open(true));
+  ASSERT_TRUE(device_->Open(true, nullptr));
   uint32_t result = kSentinel;
   EXPECT_EQ(device_->ReadSectors(10, buffer_.data(), 4096, &result, 8, 9, true), 8u);
   EXPECT_EQ(result, kSuccess);
@@ -167,7 +165,7 @@ TEST_F(PartitionOnDisk, FillsEachUnreadableSector) {
 TEST_F(PartitionOnDisk, OtherErrorsAreNotFilled) {
   MakeNode(512);
   io_.FailRange((kStart + 12) * 512, 512, platform::kErrNotReady);
-  ASSERT_TRUE(device_->Open(true));
+  ASSERT_TRUE(device_->Open(true, nullptr));
   uint32_t result = kSuccess;
   EXPECT_EQ(device_->ReadSectors(10, buffer_.data(), 4096, &result, 8, 9, true), 0u);
   EXPECT_EQ(result, platform::kErrNotReady);
@@ -180,7 +178,7 @@ TEST_F(PartitionOnDisk, HandsOutItsBootSectorAndBufferLimits) {
   ASSERT_NE(device_->GetStoredBootSector(), nullptr);
   EXPECT_EQ(device_->GetStoredBootSector()[511], 0xAA);
 
-  ASSERT_TRUE(device_->Open(true));
+  ASSERT_TRUE(device_->Open(true, nullptr));
   uint32_t result = kSuccess;
   EXPECT_EQ(device_->ReadSectors(0, buffer_.data(), 1023, &result, 2, 9, false), 0u);
   EXPECT_EQ(result, ErrBufferTooSmall);
@@ -203,7 +201,7 @@ TEST(WholeDiskDevice, ReadsDiskSectorsAndFillsPerSector) {
   io.FailRange(22 * 4096, 1, ErrDataError);
   PhysicalDiskNode node(0, "Disk 0", TestPorts(io));
   DeviceRef device(node.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   std::vector<uint8_t> buffer(8 * 4096, 0xAA);
   uint32_t result = kSentinel;
 

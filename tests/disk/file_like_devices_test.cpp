@@ -54,7 +54,7 @@ TEST(ImageFileDevice, ShortReadsAtTheEndOfTheFile) {
   TempFile file(1000);
   ImageFileNode node(file.Path());
   DeviceRef device(node.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
 
   std::vector<uint8_t> buffer(4 * 512, 0xAA);
   uint32_t result = kSentinel;
@@ -76,7 +76,7 @@ TEST(ImageFileDevice, RunOneByteLargerThanTheBufferReadsNothing) {
   io.AddImage("img", 8192);
   ImageFileNode node("img", "", io);
   DeviceRef device(node.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   std::vector<uint8_t> buffer(1024);
   uint32_t result = kSuccess;
   // 1 << 10 is one byte more than 1023.
@@ -93,13 +93,13 @@ TEST(ImageFileDevice, ReopeningKeepsOneDescriptorAndReleaseClosesIt) {
   const size_t before = OpenDescriptors();
   {
     DeviceRef device(node.CreateDevice());
-    ASSERT_TRUE(device->Open(true));
-    ASSERT_TRUE(device->Open(true));
+    ASSERT_TRUE(device->Open(true, nullptr));
+    ASSERT_TRUE(device->Open(true, nullptr));
     EXPECT_EQ(OpenDescriptors(), before + 1);
     device->Close();
     device->Close();
     EXPECT_EQ(OpenDescriptors(), before);
-    ASSERT_TRUE(device->Open(true));
+    ASSERT_TRUE(device->Open(true, nullptr));
   }
   EXPECT_EQ(OpenDescriptors(), before);
 }
@@ -115,7 +115,7 @@ TEST(ImageFileDevice, NeverFillsAndReportsUnopenedReads) {
   EXPECT_EQ(device->ReadSectors(0, buffer.data(), 4096, &result, 8, 9, true), 0u);
   EXPECT_EQ(result, ErrNotOpen);
 
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   EXPECT_EQ(device->ReadSectors(0, buffer.data(), 4096, &result, 8, 9, true), 0u);
   EXPECT_EQ(result, ErrDataError);
   // The failed read leaves the device usable.
@@ -128,7 +128,7 @@ TEST(ImageFileDevice, PositionsBeyondTheFileLayerAreRefusedNotWrapped) {
   io.AddImage("img", 4096);
   ImageFileNode node("img", "", io);
   DeviceRef device(node.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   std::vector<uint8_t> buffer(512);
   uint32_t result = kSuccess;
   // 2^55 sectors of 512 bytes would wrap a 64-bit byte position to 0.
@@ -139,15 +139,14 @@ TEST(ImageFileDevice, PositionsBeyondTheFileLayerAreRefusedNotWrapped) {
 
 TEST(ImageFileDevice, OpenFailureMessages) {
   test::ScriptedPrompter prompter;
-  test::ScopedActivePrompter scope(prompter);
   FakeRawIo io;
   io.FailOpen("locked", platform::kErrAccessDenied);
 
   ImageFileNode locked("locked", "", io);
   DeviceRef device(locked.CreateDevice());
-  EXPECT_FALSE(device->Open(true));
+  EXPECT_FALSE(device->Open(true, &prompter));
   EXPECT_TRUE(prompter.Prompts().empty());
-  EXPECT_FALSE(device->Open(false));
+  EXPECT_FALSE(device->Open(false, &prompter));
   ASSERT_EQ(prompter.Prompts().size(), 1u);
   EXPECT_EQ(prompter.Prompts()[0].text, strings::kNoImageAccess);
   EXPECT_EQ(prompter.Prompts()[0].caption, "Error");
@@ -155,7 +154,7 @@ TEST(ImageFileDevice, OpenFailureMessages) {
 
   ImageFileNode unnamed("", "", io);
   DeviceRef silent(unnamed.CreateDevice());
-  EXPECT_FALSE(silent->Open(false));
+  EXPECT_FALSE(silent->Open(false, &prompter));
   EXPECT_EQ(prompter.Prompts().size(), 1u);
 }
 
@@ -164,7 +163,7 @@ class VolumeByPath : public ::testing::Test {
   void SetUp() override {
     io_.AddImage("/dev/vol", 64 * 512);
     device_ = DeviceRef(node_.CreateDevice());
-    ASSERT_TRUE(device_->Open(true));
+    ASSERT_TRUE(device_->Open(true, nullptr));
     buffer_.assign(8 * 512, 0xAA);
   }
   bool Intact(uint32_t sector) const {
@@ -214,7 +213,7 @@ TEST_F(VolumeByPath, OtherErrorsAndUnaskedFillReturnNothing) {
   io.FailRange((kFirst + 2) * 512, 512, ErrDataError);
   LogicalDriveNode node("/dev/vol", "vol", kFsFat, false, '0', test::TestPorts(io));
   DeviceRef device(node.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   EXPECT_EQ(device->ReadSectors(kFirst, buffer_.data(), 4096, &result, 8, 9, false), 0u);
   EXPECT_EQ(result, ErrDataError);
 }
@@ -289,7 +288,6 @@ TEST(LogicalDriveNode, KeepsTheFirstStoredBootSector) {
 
 TEST(LogicalDriveDevice, OpenFailureSaysWhy) {
   test::ScriptedPrompter prompter;
-  test::ScopedActivePrompter scope(prompter);
   FakeRawIo io;
   io.FailOpen("/dev/denied", platform::kErrAccessDenied);
   io.FailOpen("/dev/absent", platform::kErrFileNotFound);
@@ -300,8 +298,8 @@ TEST(LogicalDriveDevice, OpenFailureSaysWhy) {
                                test::TestPorts(io, platform::kAccessModeNone));
   for (DeviceNode* node : std::initializer_list<DeviceNode*>{&denied, &absent, &noRawAccess}) {
     DeviceRef device(node->CreateDevice());
-    EXPECT_FALSE(device->Open(true));
-    EXPECT_FALSE(device->Open(false));
+    EXPECT_FALSE(device->Open(true, &prompter));
+    EXPECT_FALSE(device->Open(false, &prompter));
   }
   ASSERT_EQ(prompter.Texts().size(), 3u);
   EXPECT_EQ(prompter.Texts()[0], strings::kNoDiskAccess);

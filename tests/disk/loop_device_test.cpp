@@ -68,7 +68,7 @@ class LoopDevice : public ::testing::Test {
 TEST_F(LoopDevice, VolumeReadsMatchTheImage) {
   LogicalDriveNode node(device_, device_, kFsNone, false);
   DeviceRef device(node.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   std::vector<uint8_t> buffer(16 * 512);
   uint32_t result = 0xDEADBEEF;
   ASSERT_EQ(device->ReadSectors(3, buffer.data(), buffer.size(), &result, 16, 9, true), 16u);
@@ -90,7 +90,7 @@ TEST_F(LoopDevice, WholeDiskByNumber) {
 
   PhysicalDiskNode node(number, "loop");
   DeviceRef device(node.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   std::vector<uint8_t> buffer(4096);
   uint32_t result = 0xDEADBEEF;
   ASSERT_EQ(device->ReadSectors(100, buffer.data(), buffer.size(), &result, 8, 0, true), 8u);

@@ -94,7 +94,7 @@ class VolumeThroughService : public ::testing::TestWithParam<uint32_t> {
 
 TEST_P(VolumeThroughService, SuccessfulCallDeliversTheRun) {
   DeviceRef device(node_.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   uint32_t result = 0xDEADBEEF;
   EXPECT_EQ(device->ReadSectors(40, buffer_.data(), 4096, &result, 8, 9, false), 8u);
   EXPECT_EQ(result, kSuccess);
@@ -109,7 +109,7 @@ TEST_P(VolumeThroughService, SuccessfulCallDeliversTheRun) {
 TEST_P(VolumeThroughService, FailedCallWithFillZeroesTheWholeRunAndKeepsTheCode) {
   calls_.callError = ErrDataError;
   DeviceRef device(node_.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   uint32_t result = kSuccess;
   EXPECT_EQ(device->ReadSectors(40, buffer_.data(), 4096, &result, 8, 9, true), 8u);
   EXPECT_EQ(result, ErrDataError);
@@ -122,7 +122,7 @@ TEST_P(VolumeThroughService, FailedCallWithFillZeroesTheWholeRunAndKeepsTheCode)
 
 TEST_P(VolumeThroughService, RunsThePacketCannotHoldAreRefused) {
   DeviceRef device(node_.CreateDevice());
-  ASSERT_TRUE(device->Open(true));
+  ASSERT_TRUE(device->Open(true, nullptr));
   uint32_t result = kSuccess;
   EXPECT_EQ(device->ReadSectors(uint64_t{1} << 32, buffer_.data(), 4096, &result, 1, 9, false), 0u);
   EXPECT_EQ(result, ErrBadPosition);
@@ -133,10 +133,9 @@ TEST_P(VolumeThroughService, RunsThePacketCannotHoldAreRefused) {
 
 TEST_P(VolumeThroughService, MissingServiceDeviceFailsSilently) {
   test::ScriptedPrompter prompter;
-  test::ScopedActivePrompter scope(prompter);
   calls_.openError = 2;
   DeviceRef device(node_.CreateDevice());
-  EXPECT_FALSE(device->Open(false));
+  EXPECT_FALSE(device->Open(false, &prompter));
   EXPECT_TRUE(prompter.Prompts().empty());
 }
 
@@ -203,7 +202,7 @@ TEST(RawDiskThroughDriver, GeometryFromTheRecordAndReads) {
   FakeRawIo io;
   FakeDriver driver;
   RawDisk disk(TestPorts(io, 1, nullptr, &driver));
-  ASSERT_TRUE(disk.Open(0, true));
+  ASSERT_TRUE(disk.Open(0, true, nullptr));
   EXPECT_EQ(driver.recordIndex, 0u);
   EXPECT_EQ(disk.BytesPerSector(), 512u);
   EXPECT_EQ(disk.TotalSectors(), 5000u);
@@ -228,7 +227,7 @@ TEST(RawDiskThroughDriver, ExtendedGeometryReplacesTheRecordUnlessUnavailable) {
   driver.extendedSupported = true;
   driver.extended = ExtendedGeometry{2048, 255, 7, 63, 123456, 0};
   RawDisk disk(TestPorts(io, 2, nullptr, &driver));
-  ASSERT_TRUE(disk.Open(0, true));
+  ASSERT_TRUE(disk.Open(0, true, nullptr));
   EXPECT_EQ(driver.askedUnit, 0x81u);
   EXPECT_EQ(driver.askedFlag, 1u);
   EXPECT_EQ(disk.BytesPerSector(), 2048u);
@@ -239,7 +238,7 @@ TEST(RawDiskThroughDriver, ExtendedGeometryReplacesTheRecordUnlessUnavailable) {
   noExtended.extendedSupported = true;
   noExtended.extended = ExtendedGeometry{2048, 255, 7, 63, 123456, 255};
   RawDisk other(TestPorts(io, 2, nullptr, &noExtended));
-  ASSERT_TRUE(other.Open(0, true));
+  ASSERT_TRUE(other.Open(0, true, nullptr));
   EXPECT_EQ(other.BytesPerSector(), 512u);
   EXPECT_EQ(other.TotalSectors(), 5000u);
   EXPECT_FALSE(other.ExtendedGeometryFlag());
@@ -247,25 +246,24 @@ TEST(RawDiskThroughDriver, ExtendedGeometryReplacesTheRecordUnlessUnavailable) {
 
 TEST(RawDiskThroughDriver, FailuresAndTheirMessages) {
   test::ScriptedPrompter prompter;
-  test::ScopedActivePrompter scope(prompter);
   FakeRawIo io;
 
   FakeDriver missing;
   missing.openError = 2;
   RawDisk a(TestPorts(io, 1, nullptr, &missing));
-  EXPECT_FALSE(a.Open(0, true));
-  EXPECT_FALSE(a.Open(0, false));
+  EXPECT_FALSE(a.Open(0, true, &prompter));
+  EXPECT_FALSE(a.Open(0, false, &prompter));
 
   FakeDriver badRecord;
   badRecord.recordError = 0xD0000012;
   RawDisk b(TestPorts(io, 1, nullptr, &badRecord));
-  EXPECT_FALSE(b.Open(0, false));
+  EXPECT_FALSE(b.Open(0, false, &prompter));
   EXPECT_EQ(badRecord.closes, 1);
 
   // A number past the driver's drives opens, but nothing can be read.
   FakeDriver oneDrive;
   RawDisk c(TestPorts(io, 1, nullptr, &oneDrive));
-  EXPECT_TRUE(c.Open(5, false));
+  EXPECT_TRUE(c.Open(5, false, &prompter));
   std::vector<uint8_t> buffer(512);
   uint32_t result = kSuccess;
   EXPECT_EQ(c.Read(0, buffer.data(), 512, &result, 1), 0u);

@@ -69,7 +69,6 @@ TEST(FatHostileNames, NothingLandsOutsideTheDestination) {
   RegisterAnalyzer(kFsFat, &MakeFatAnalyzer);
   MemoryNode node(image.Bytes(), kNodeImageFile, kFsFat);
   ScriptedPrompter prompter;
-  ScopedActivePrompter scope(prompter);
   StopFlag stop{0};
   StopFlag running{1};
   auto job = std::make_unique<RecoveryContext>();
@@ -83,6 +82,7 @@ TEST(FatHostileNames, NothingLandsOutsideTheDestination) {
   job->destination = out.string() + "/";
   job->selection.push_back(RecoverySelectionEntry::Folder(volume.Node("")));
   job->replacementCharacter = "_";
+  job->prompter = &prompter;
   RunRecoveryJob(std::move(job));
   RegisterAnalyzer(kFsFat, nullptr);
 

@@ -28,7 +28,7 @@ FatTestVolume::FatTestVolume(std::shared_ptr<MemoryImage> image)
     : context{&stop, &notify, store, tree, &shown, lock, &progress, nullptr},
       image_(std::move(image)),
       device_(new MemorySectorDevice(image_)) {
-  device_->Open(false);
+  device_->Open(false, nullptr);
 }
 
 FatTestVolume::~FatTestVolume() { device_->Release(); }

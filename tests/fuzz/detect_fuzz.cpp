@@ -66,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)registered;
   FuzzNode node(MakeImage(data, size));
   SectorDevice* device = node.CreateDevice();
-  if (device->Open(true)) DetectFileSystem(device);
+  if (device->Open(true, nullptr)) DetectFileSystem(device);
   device->Release();
   OperationLog log;
-  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&node, true, &log);
+  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&node, true, &log, nullptr);
   if (analyzer) analyzer->GetTotalSectors();
   return 0;
 }

@@ -19,7 +19,7 @@ class FuzzDevice : public SectorDevice {
   // Over an image that the caller keeps alive (and may reuse for the next input, which spares a
   // fresh allocation of the whole image per input).
   explicit FuzzDevice(std::span<const uint8_t> borrowed) : bytes_(borrowed) {}
-  bool Open(bool) override { return true; }
+  bool Open(bool, Prompter*) override { return true; }
   void Close() override {}
   uint32_t ReadSectors(uint64_t first, uint8_t* buffer, uint32_t bufferSize, uint32_t* result,
                        uint32_t count, int unitShift, bool) override {

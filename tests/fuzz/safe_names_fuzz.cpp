@@ -67,7 +67,7 @@ void CheckBrokenName(std::string name, std::string replacement) {
   // With a replacement chosen nothing is asked; the default prompter answers "skip" otherwise.
   const bool hadUnknown = HasUnknownFirstCharacter(name);
   const std::string before = name;
-  const NameFix fix = FixBrokenName(name, replacement);
+  const NameFix fix = FixBrokenName(PrompterOrDefault(nullptr), name, replacement);
   if (!hadUnknown) Check(fix == NameFix::kUse && name == before);
 }
 

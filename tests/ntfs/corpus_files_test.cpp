@@ -25,7 +25,7 @@ TEST_F(CorpusFiles, IntactFilesComeBackWhole) {
     const test::CorpusImage& image = test::LoadCorpusImage(name);
     ImageFileNode node(image.imagePath);
     SectorDevice* device = node.CreateDevice();
-    ASSERT_TRUE(device->Open(false));
+    ASSERT_TRUE(device->Open(false, nullptr));
     NtfsAnalyzer analyzer;
     OperationLog openLog;
     const bool opened = analyzer.Open(device, false, &openLog);

@@ -39,7 +39,7 @@ TEST(NtfsBadSectors, RecordOnFilledSectorsIsNamedInTheLog) {
   auto* device = new test::MemorySectorDevice(bytes);
   device->Image().Fail(firstSector, ErrDataError);
   device->Image().Fail(firstSector + 1, ErrDataError);
-  device->Open(false);
+  device->Open(false, nullptr);
   NtfsAnalyzer analyzer;
   OperationLog log;
   ASSERT_TRUE(analyzer.Open(device, false, &log));

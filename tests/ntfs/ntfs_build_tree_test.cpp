@@ -49,7 +49,7 @@ class NtfsBuildTree : public ::testing::Test {
     }
     reader_ = std::make_unique<NtfsAnalyzer>();
     SectorDevice* device = new test::MemorySectorDevice(volume_.SharedImage());
-    ASSERT_TRUE(device->Open(true));
+    ASSERT_TRUE(device->Open(true, nullptr));
     ASSERT_TRUE(reader_->Open(device, true, nullptr));
     device->Release();
   }

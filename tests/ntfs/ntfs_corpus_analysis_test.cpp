@@ -40,7 +40,7 @@ struct Analysis {
   }
   std::unique_ptr<NtfsAnalyzer> OpenOne(bool logged) {
     SectorDevice* device = node.CreateDevice();
-    if (device == nullptr || !device->Open(false)) return nullptr;
+    if (device == nullptr || !device->Open(false, nullptr)) return nullptr;
     auto opened = std::make_unique<NtfsAnalyzer>();
     const bool ok = opened->Open(device, false, logged ? &log : nullptr);
     device->Release();

@@ -228,7 +228,7 @@ NtfsAnalyzer* TestVolume::Open(OperationLog* log, bool expectSuccess) {
 
 NtfsAnalyzer* TestVolume::OpenWith(SectorDevice* device, OperationLog* log, bool expectSuccess) {
   Image().Put(0, boot_.data(), boot_.size());
-  EXPECT_TRUE(device->Open(false));
+  EXPECT_TRUE(device->Open(false, nullptr));
   analyzer_ = std::make_unique<NtfsAnalyzer>();
   const bool opened = analyzer_->Open(device, false, log);
   device->Release();

@@ -42,8 +42,8 @@ TEST(ShowSystemErrorTest, ShowsTheSystemTextInAnErrorBox) {
   SetSystemHooks(SystemHooks{
       [](uint32_t code) { return code == 5 ? std::string("Permission denied") : std::string(); },
       nullptr});
-  ShowSystemError(5);
-  ShowSystemError(0x85670A02);
+  ShowSystemError(prompter, 5);
+  ShowSystemError(prompter, 0x85670A02);
   SetSystemHooks(SystemHooks{});
   ASSERT_EQ(prompter.messages.size(), 2u);
   EXPECT_EQ(prompter.messages[0].text, "Permission denied");
@@ -60,13 +60,16 @@ TEST(StringTableTest, KnownIdsHaveTextsAndUnknownOnesAreEmpty) {
 }
 
 TEST(DefaultPrompterTest, AnswersNoToQuestions) {
-  SetActivePrompter(nullptr);
   ::testing::internal::CaptureStderr();
-  MessageAnswer answer = ActivePrompter().ShowMessage(
+  MessageAnswer answer = PrompterOrDefault(nullptr).ShowMessage(
       "Continue?", "Orvande", MessageIcon::kQuestion, MessageButtons::kYesNo);
   std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(answer, MessageAnswer::kNo);
   EXPECT_NE(printed.find("Continue?"), std::string::npos);
+  EXPECT_EQ(PrompterOrDefault(nullptr).ConfirmFileReplace("/x"), ReplaceAnswer::kSkip);
+  EXPECT_EQ(PrompterOrDefault(nullptr).AskBrokenFileName("?x").action, BrokenNameAnswer::kSkip);
+  doubles::RecordingPrompter own;
+  EXPECT_EQ(&PrompterOrDefault(&own), &own);
 }
 
 }  // namespace

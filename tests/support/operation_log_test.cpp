@@ -46,18 +46,18 @@ TEST(OperationLogTest, ShowIsSilentForPlainLinesButAlwaysEmptiesTheLog) {
   RecordingPrompter prompter;
   OperationLog log;
   log.Add(OperationLog::kPlain, "just talking");
-  log.Show();
+  log.Show(prompter);
   EXPECT_TRUE(prompter.logs.empty());
   EXPECT_EQ(log.LineCount(), 0u);
   EXPECT_TRUE(log.Lines().empty());
 
   log.Add(OperationLog::kPlain, "context");
   log.Add(OperationLog::kWarning, "odd");
-  log.Show();
+  log.Show(prompter);
   ASSERT_EQ(prompter.logs.size(), 1u);
   EXPECT_EQ(prompter.logs[0], "context\r\nWARNING: odd\r\n");
   EXPECT_EQ(log.FlaggedCount(), 0u);
-  log.Show();
+  log.Show(prompter);
   EXPECT_EQ(prompter.logs.size(), 1u);  // emptied: nothing to show a second time
 }
 

@@ -16,9 +16,6 @@ class RecordingPrompter : public Prompter {
     MessageButtons buttons;
   };
 
-  RecordingPrompter() { SetActivePrompter(this); }
-  ~RecordingPrompter() override { SetActivePrompter(nullptr); }
-
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                             MessageButtons buttons) override {
     messages.push_back({std::string(text), std::string(caption), icon, buttons});
