@@ -6,8 +6,9 @@
 writes OUT_ROOT/TARGET/seed-N for each target it knows (all of them when none is named): the
 pieces of real volumes that each target's input stands for, so that fuzzing starts from boot
 sectors, directories, MFT records, run lists and compressed units that the file systems' own
-tools wrote instead of from nothing. Standard library only; a target it does not know gets no
-seeds and starts empty.
+tools wrote instead of from nothing; the settings target starts from settings files as the
+program writes them. Standard library only; a target it does not know gets no seeds and starts
+empty.
 """
 import json
 import lzma
@@ -189,6 +190,49 @@ def boot_sector_seeds():
         yield load_image(name)[:4096]
 
 
+# ---- Settings file ------------------------------------------------------------------------------
+
+def settings_value(kind, value):
+    return {"type": kind, "value": value}
+
+
+def settings_document():
+    """A settings file as the program writes it, every kind of value in it."""
+    placement = struct.pack("<11I", 44, 0, 3, 0, 0, 0, 0, 10, 20, 810, 620).hex()
+    columns = (struct.pack("<II", 0x31434C46, 2) + struct.pack("<iII", 120, 1, 1)
+               + struct.pack("<iII", 80, 0, 0)).hex()
+    return {
+        "Settings": {
+            "Options": {"strRecoverOutputFolder": settings_value("REG_SZ", "/home/u/Recovered Files/"),
+                        "bRecoverAllFiles": settings_value("REG_DWORD", 1),
+                        "bUseFileType": settings_value("REG_DWORD", 0)},
+            "Misc": {"dwTipFilePos": settings_value("REG_DWORD", 512),
+                     "strLastSearchString": settings_value("REG_SZ", "report.doc")},
+            "Partitions": {"dwScanFS": settings_value("REG_DWORD", 4294967295),
+                           "nLastSelectedDisk": settings_value("REG_DWORD", 4294967295)},
+        },
+        "GUI": {
+            "MainWnd": {"WPData": settings_value("REG_BINARY", placement)},
+            "MainSplitterWidth": {"dwSplitterWidth": settings_value("REG_DWORD", 240)},
+            "FLC": {"Columns": settings_value("REG_BINARY", columns)},
+        },
+    }
+
+
+def settings_seeds():
+    document = settings_document()
+    text = json.dumps(document, indent=2).encode("utf-8")
+    yield text
+    yield text[:len(text) // 2]  # cut short by a crash of some other writer
+    # Values of the wrong kind or shape where the options are.
+    options = document["Settings"]["Options"]
+    options["bRecoverAllFiles"] = settings_value("REG_SZ", "1")
+    options["bUseFileType"] = settings_value("REG_DWORD", -1)
+    document["Settings"]["Misc"]["dwTipFilePos"] = settings_value("REG_DWORD", 1.5)
+    document["GUI"]["MainWnd"]["WPData"] = settings_value("REG_BINARY", "2c00")
+    yield json.dumps(document).encode("utf-8")
+
+
 # Targets whose input is a whole small volume (FAT trees and walks) or a record of the NTFS fuzz
 # volume share the generators above.
 TARGETS = {
@@ -201,6 +245,7 @@ TARGETS = {
     "detect_fuzz": boot_sector_seeds,
     "safe_names_fuzz": name_seeds,
     "fuzz_typeprobe": file_type_seeds,
+    "settings_fuzz": settings_seeds,
 }
 
 
