@@ -66,7 +66,7 @@ class CorpusFindTest : public ::testing::TestWithParam<std::string> {};
 TEST_P(CorpusFindTest, FindNextReachesWhatAPlainWalkMatches) {
   RegisterStandardAnalyzers();
   ImageFileNode image(test::LoadCorpusImage(GetParam()).imagePath);
-  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&image, /*quiet=*/true, nullptr);
+  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&image, /*quiet=*/true, nullptr, nullptr);
   ASSERT_TRUE(analyzer);
   ItemStore store;
   FolderTree tree;

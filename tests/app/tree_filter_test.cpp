@@ -156,7 +156,7 @@ class CorpusTreeFilterTest : public ::testing::TestWithParam<std::string> {};
 TEST_P(CorpusTreeFilterTest, TurningItOnAndOffGivesTheTreeBack) {
   RegisterStandardAnalyzers();
   ImageFileNode image(test::LoadCorpusImage(GetParam()).imagePath);
-  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&image, /*quiet=*/true, nullptr);
+  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&image, /*quiet=*/true, nullptr, nullptr);
   ASSERT_TRUE(analyzer);
   ItemStore store;
   FolderTree tree;
