@@ -1,6 +1,5 @@
 #include "app/main_frame_controller.h"
 
-#include <chrono>
 #include <cstdarg>
 
 #include "disk/device_node.h"
@@ -8,8 +7,6 @@
 
 namespace orvande {
 namespace {
-
-constexpr std::chrono::milliseconds kWaitStep{100};
 
 // By its kind, not its letter: volumes named by device path have no drive letter.
 bool IsLogicalDrive(const DeviceNode& node) {
@@ -25,8 +22,8 @@ FrameState MainFrameController::CurrentState() const {
   FrameState state;
   state.workerRunning = ports_.worker.WorkerRunning();
   state.scanRunning = state.workerRunning && ports_.worker.ScanRunning();
-  state.recovering = StopRequested(&recovering_);
-  state.stopRecoveryRequested = StopRequested(&stopRecoveryRequest_);
+  state.recovering = recovery_.Recovering();
+  state.stopRecoveryRequested = recovery_.StopWasRequested();
   state.imageThreadRunning = imageThreadRunning_;
   state.searching = ports_.find.SearchBusy();
   state.filtering = filtering_;
@@ -62,14 +59,11 @@ void MainFrameController::Stop(UiWait& wait) {
 }
 
 void MainFrameController::StopRecovering(UiWait& wait) {
-  stopRecoveryRequest_ = 1;
-  while (StopRequested(&recovering_)) {
-    if (!wait.WaitStep(kWaitStep)) break;
-  }
+  recovery_.StopRecovering(wait);
 }
 
 bool MainFrameController::UnstoppedRecovery() const {
-  return StopRequested(&recovering_) && !StopRequested(&stopRecoveryRequest_);
+  return recovery_.Recovering() && !recovery_.StopWasRequested();
 }
 
 bool MainFrameController::MustNotClose() const {
@@ -94,8 +88,8 @@ void MainFrameController::SetStatusText(const char* format, ...) {
 }
 
 void MainFrameController::PrepareRecovery() {
-  stopRecoveryRequest_ = 0;
-  recovering_ = 1;
+  recovery_.ClearStopRequest();
+  recovery_.RecoveringFlag().store(1);
 }
 
 void MainFrameController::AnalysisStarting() {

@@ -12,6 +12,7 @@
 #include "app/frame_state.h"
 #include "app/frame_status_text.h"
 #include "app/main_frame_ports.h"
+#include "app/recovery_run.h"
 #include "core/stop_flag.h"
 #include "support/format.h"
 #include "support/prompter.h"
@@ -54,8 +55,10 @@ class MainFrameController final : public AnalysisListener {
   // The recovery job's flags: the view clears the request and sets the running flag before it
   // starts the job (PrepareRecovery); the job clears the running flag at its end.
   void PrepareRecovery();
-  StopFlag& RecoveringFlag() { return recovering_; }
-  const StopFlag& StopRecoveryRequest() const { return stopRecoveryRequest_; }
+  StopFlag& RecoveringFlag() { return recovery_.RecoveringFlag(); }
+  const StopFlag& StopRecoveryRequest() { return recovery_.StopRequest(); }
+  // The recovery jobs the views start; their flags are the frame's.
+  RecoveryRun& Recovery() { return recovery_; }
 
   void SetImageThreadRunning(bool running) { imageThreadRunning_ = running; }
   void SetFiltering(bool filtering) { filtering_ = filtering; }
@@ -75,8 +78,7 @@ class MainFrameController final : public AnalysisListener {
   MainFramePorts ports_;
   FrameStatusText statusText_;
   DeviceNode* currentDevice_ = nullptr;
-  StopFlag recovering_{0};
-  StopFlag stopRecoveryRequest_{0};
+  RecoveryRun recovery_;
   std::atomic<bool> imageThreadRunning_{false};
   std::atomic<bool> filtering_{false};
   std::atomic<bool> filterOn_{false};

@@ -80,6 +80,8 @@ class RecoveryRun {
   StopFlag& StopRequest() { return stopRequest_; }
   bool StopWasRequested() const { return StopRequested(&stopRequest_); }
   bool Recovering() const { return StopRequested(&recovering_); }
+  // Set while a job runs; the job clears it as its last act.
+  StopFlag& RecoveringFlag() { return recovering_; }
 
  private:
   StopFlag stopRequest_{0};

@@ -7,10 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "app/analysis_worker_slot.h"
 #include "app/frame_commands.h"
+#include "app/sleeping_wait.h"
+#include "app/standard_analyzers.h"
 #include "app/recovery_status_notifier.h"
+#include "common/corpus.h"
 #include "common/memory_device.h"
 #include "common/port_doubles.h"
+#include "disk/image_file_node.h"
 
 namespace orvande {
 namespace {
@@ -58,16 +63,6 @@ struct FakeFrame : FrameWorker, FrameViews, MountPointCheck, FrameFindState, Sta
   std::vector<std::string> shown;
 };
 
-// Each step runs `onStep`; the wait goes on while it answers true.
-struct ScriptedWait : UiWait {
-  bool WaitStep(std::chrono::milliseconds) override {
-    ++steps;
-    return onStep ? onStep() : true;
-  }
-  std::function<bool()> onStep;
-  int steps = 0;
-};
-
 class MainFrameControllerTest : public ::testing::Test {
  protected:
   bool StopOffered() const { return controller.IsEnabled(command::kStop); }
@@ -80,7 +75,7 @@ class MainFrameControllerTest : public ::testing::Test {
 
   FakeFrame frame;
   test::ScriptedPrompter prompter;
-  ScriptedWait wait;
+  test::RecordingWait wait;
   MainFrameController controller{{frame, frame, frame, frame, frame, prompter}};
 };
 
@@ -91,7 +86,7 @@ TEST_F(MainFrameControllerTest, StopAsksTheRecoveryFirstThenStopsTheWorker) {
   wait.onStep = [] { return false; };
   controller.Stop(wait);
   EXPECT_NE(controller.StopRecoveryRequest(), 0);
-  EXPECT_EQ(wait.steps, 1);
+  EXPECT_EQ(wait.Calls(), 1);
   EXPECT_TRUE(frame.workerRunning);
 
   controller.Stop(wait);
@@ -102,11 +97,11 @@ TEST_F(MainFrameControllerTest, StopAsksTheRecoveryFirstThenStopsTheWorker) {
 TEST_F(MainFrameControllerTest, StopRecoveringWaitsUntilTheRecoveryHasEnded) {
   controller.PrepareRecovery();
   wait.onStep = [&] {
-    if (wait.steps == 3) controller.RecoveringFlag() = 0;  // the job's last act
+    if (wait.Calls() == 3) controller.RecoveringFlag() = 0;  // the job's last act
     return true;
   };
   controller.StopRecovering(wait);
-  EXPECT_EQ(wait.steps, 3);
+  EXPECT_EQ(wait.Calls(), 3);
   EXPECT_EQ(controller.RecoveringFlag(), 0);
 }
 
@@ -183,6 +178,30 @@ TEST_F(MainFrameControllerTest, StatusTextIsKeptAndReplacedByTheRecoveryMessages
   controller.SetStatusText("%s", std::string(3000, 'x').c_str());
   EXPECT_EQ(controller.StatusText().size(), 2047u);
   EXPECT_EQ(frame.shown.back(), controller.StatusText());
+}
+
+// The frame, the worker slot and the analysis operation together, as a front end wires them.
+TEST(MainFrameWiringTest, AnalyzeRunsTheAnalysisAndTheFrameSeesItsStartAndEnd) {
+  RegisterStandardAnalyzers();
+  ImageFileNode image(test::LoadCorpusImage("fat16").imagePath);
+  FakeFrame frame;
+  frame.selected = &image;
+  test::ScriptedPrompter prompter;
+  SleepingWait wait;
+  VolumeAnalysis analysis;
+  AnalysisPorts ports;
+  ports.prompter = &prompter;
+  AnalysisWorkerSlot slot(analysis, ports, wait);
+  MainFrameController controller{{slot, frame, frame, frame, frame, prompter}};
+  slot.SetListener(&controller);
+
+  ASSERT_TRUE(controller.Analyze());
+  EXPECT_EQ(analysis.WaitForEnd(wait), 0u);
+  EXPECT_FALSE(controller.IsEnabled(command::kStop));
+  EXPECT_TRUE(controller.IsEnabled(command::kAnalyze));
+  EXPECT_GT(analysis.Tree().Count(), 1u);
+  EXPECT_EQ(frame.shown, (std::vector<std::string>{"Analyzing...", ""}));
+  EXPECT_EQ(frame.calls.back(), "tool bar on");
 }
 
 }  // namespace

@@ -30,29 +30,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Records each step it is asked to wait; returns after a short sleep.
-class RecordingWait final : public UiWait {
- public:
-  bool WaitStep(std::chrono::milliseconds step) override {
-    {
-      std::lock_guard<std::mutex> hold(mutex_);
-      steps_.push_back(step);
-    }
-    calls.fetch_add(1);
-    std::this_thread::sleep_for(1ms);
-    return true;
-  }
-  std::vector<std::chrono::milliseconds> Steps() const {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return steps_;
-  }
-  std::atomic<int> calls{0};
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::chrono::milliseconds> steps_;
-};
-
 struct RecordingFramePorts final : StatusTextSink, AnalysisListener {
   void ShowStatusText(const std::string& text) override {
     std::lock_guard<std::mutex> hold(mutex);
@@ -72,11 +49,11 @@ struct SlowAnalyzer final : test::IdleAnalyzer {
   static inline std::atomic<int> buildsEntered{0};
   static inline std::atomic<int> buildsStopped{0};
   static inline std::atomic<int> questions{0};
-  static inline RecordingWait* wait = nullptr;
+  static inline test::RecordingWait* wait = nullptr;
 
   uint32_t BuildTree(const BuildTreeContext& context, OperationLog*) override {
     buildsEntered.fetch_add(1);
-    while (!StopRequested(context.stop) || (wait != nullptr && wait->calls.load() == 0))
+    while (!StopRequested(context.stop) || (wait != nullptr && wait->Calls() == 0))
       std::this_thread::sleep_for(1ms);
     buildsStopped.fetch_add(1);
     return 0;
@@ -95,7 +72,7 @@ class VolumeAnalysisTest : public ::testing::Test {
   }
   void TearDown() override { RegisterAnalyzer(kFsFat, &MakeFatAnalyzer); }
 
-  static void UseSlowAnalyzer(RecordingWait* wait) {
+  static void UseSlowAnalyzer(test::RecordingWait* wait) {
     SlowAnalyzer::buildsEntered = 0;
     SlowAnalyzer::buildsStopped = 0;
     SlowAnalyzer::questions = 0;
@@ -165,7 +142,7 @@ TEST_F(VolumeAnalysisTest, StartWhileAWorkerRunsStopsItFirst) {
 }
 
 TEST_F(VolumeAnalysisTest, StopWorkerWaitsInHundredMillisecondStepsUntilTheWorkerIsGone) {
-  RecordingWait wait;
+  test::RecordingWait wait;
   UseSlowAnalyzer(&wait);
   VolumeAnalysis analysis;
   AnalysisPorts ports;

@@ -1,6 +1,7 @@
 #include "common/port_doubles.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace orvande::test {
 
@@ -183,6 +184,21 @@ std::vector<std::string> ScriptedPrompter::OperationLogs() const {
 size_t ScriptedPrompter::PendingAnswers() const {
   std::lock_guard lock(mutex_);
   return answers_.size();
+}
+
+bool RecordingWait::WaitStep(std::chrono::milliseconds step) {
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    steps_.push_back(step);
+  }
+  calls_.fetch_add(1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return onStep ? onStep() : true;
+}
+
+std::vector<std::chrono::milliseconds> RecordingWait::Steps() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return steps_;
 }
 
 }  // namespace orvande::test

@@ -1,15 +1,19 @@
 #pragma once
 // Test doubles of the user-interface ports. Each records what it is told and is thread-safe,
 // so a worker thread may call it while the test thread inspects it.
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "app/frame_ports.h"
 #include "core/ports.h"
 #include "core/recovery_context.h"
 #include "support/prompter.h"
@@ -129,6 +133,22 @@ class ScriptedPrompter : public Prompter {
   std::deque<BrokenNameAnswer> brokenNameAnswers_;
   std::vector<std::string> replaceQuestions_;
   std::vector<std::string> brokenNameQuestions_;
+};
+
+// A user-interface wait that records each step it was asked for, runs `onStep` (the wait loop
+// goes on while it answers true) and returns after a short sleep. Steps may come from any thread.
+class RecordingWait final : public UiWait {
+ public:
+  bool WaitStep(std::chrono::milliseconds step) override;
+  std::vector<std::chrono::milliseconds> Steps() const;
+  int Calls() const { return calls_.load(); }
+
+  std::function<bool()> onStep;  // set before the wait starts
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::chrono::milliseconds> steps_;
+  std::atomic<int> calls_{0};
 };
 
 }  // namespace orvande::test
