@@ -1,7 +1,12 @@
 #pragma once
-// The Settings command's one page, "Main": its two check boxes as values, loaded from and stored
-// into the program's settings. Plain functions; the store decides its own thread rules.
+// What the frame's dialogs load from and store into the program's settings: the two check boxes
+// of the Settings command's page "Main" and the Find dialog's values. Plain functions over the
+// thread-safe settings.
+#include "app/file_search.h"
+
 namespace orvande {
+
+class AppSettings;
 
 inline constexpr const char kSettingsSheetTitle[] = "Settings";
 inline constexpr const char kMainSettingsPageTitle[] = "Main";
@@ -9,23 +14,17 @@ inline constexpr const char kRecoveryProbabilityCheckText[] =
     "&Determinate file's recovery probability";
 inline constexpr const char kMountPointPromptCheckText[] = "&Show \"Mount Point\" prompt";
 
-// The two settings the page shows (bShowRecoveryProbability, bShowMountPointPrompt).
-class MainSettingsPageStore {
- public:
-  virtual ~MainSettingsPageStore() = default;
-  virtual bool GetShowRecoveryProbability() const = 0;
-  virtual void SetShowRecoveryProbability(bool value) = 0;
-  virtual bool GetShowMountPointPrompt() const = 0;
-  virtual void SetShowMountPointPrompt(bool value) = 0;
-};
-
 struct MainSettingsPageValues {
   bool showRecoveryProbability = true;
   bool showMountPointPrompt = true;
 };
 
-MainSettingsPageValues LoadMainSettingsPage(const MainSettingsPageStore& store);
+MainSettingsPageValues LoadMainSettingsPage(const AppSettings& settings);
 // On OK: both are stored, changed or not.
-void StoreMainSettingsPage(const MainSettingsPageValues& values, MainSettingsPageStore& store);
+void StoreMainSettingsPage(const MainSettingsPageValues& values, AppSettings& settings);
+
+// The Find dialog's four values (strLastSearchString and the three options).
+FindSettings LoadFindSettings(const AppSettings& settings);
+void StoreFindSettings(const FindSettings& values, AppSettings& settings);
 
 }  // namespace orvande
