@@ -11,16 +11,15 @@
 
 #include "app/every_match.h"
 #include "app/name_match.h"
+#include "app/sleeping_wait.h"
 #include "app/standard_analyzers.h"
+#include "app/volume_analysis.h"
 #include "common/corpus.h"
 #include "common/port_doubles.h"
-#include "core/analyzer_factory.h"
 #include "core/folder_item.h"
-#include "core/guarded_build_tree.h"
 #include "core/item_location.h"
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
-#include "core/volume_analyzer.h"
 #include "disk/image_file_node.h"
 
 namespace orvande {
@@ -66,15 +65,13 @@ class CorpusFindTest : public ::testing::TestWithParam<std::string> {};
 TEST_P(CorpusFindTest, FindNextReachesWhatAPlainWalkMatches) {
   RegisterStandardAnalyzers();
   ImageFileNode image(test::LoadCorpusImage(GetParam()).imagePath);
-  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&image, /*quiet=*/true, nullptr, nullptr);
-  ASSERT_TRUE(analyzer);
-  ItemStore store;
-  FolderTree tree;
-  ReadWriteLock lock(true);
-  const StopFlag stop{0};
-  ShownNode shown{kNoNode};
-  const BuildTreeContext build{&stop, nullptr, store, tree, &shown, lock, nullptr, nullptr};
-  ASSERT_EQ(GuardedBuildTree(*analyzer, build, nullptr), 0u);
+  VolumeAnalysis analysis;
+  SleepingWait wait;
+  ASSERT_TRUE(analysis.Start(&image, AnalysisPorts{}, wait));
+  ASSERT_EQ(analysis.WaitForEnd(wait), 0u);
+  ItemStore& store = analysis.Store();
+  FolderTree& tree = analysis.Tree();
+  ReadWriteLock& lock = analysis.StoreLock();
 
   const NameQuery queries[] = {
       {"*", false, false, false},      {"report", false, false, false},
