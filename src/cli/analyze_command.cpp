@@ -168,13 +168,8 @@ class AnalyzeCommand final : public Command {
     const auto zoneScope = timeZone_.Apply();
     TerminalAnalysis session(context);
     if (!session.Start(*node)) return kExitFailed;
-    uint32_t status = 0;
-    bool stopped = false;
-    {
-      InterruptScope interrupt(session.Analysis().StopRequest());
-      status = session.WaitForEnd();
-      stopped = session.Stopped();
-    }
+    const uint32_t status = session.WaitForEndUnlessInterrupted();
+    const bool stopped = session.Stopped();
 
     VolumeAnalysis& analysis = session.Analysis();
     VolumeAnalyzer& analyzer = *analysis.Analyzer();

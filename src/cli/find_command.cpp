@@ -67,13 +67,8 @@ class FindCommand final : public Command {
 
     TerminalAnalysis session(context);
     if (!session.Start(*node)) return kExitFailed;
-    uint32_t status = 0;
-    bool stopped = false;
-    {
-      InterruptScope interrupt(session.Analysis().StopRequest());
-      status = session.WaitForEnd();
-      stopped = session.Stopped();
-    }
+    const uint32_t status = session.WaitForEndUnlessInterrupted();
+    const bool stopped = session.Stopped();
     session.ShowLog();  // only when it holds a warning or an error
     if (stopped) {
       FailCommand(context, "analysis stopped");

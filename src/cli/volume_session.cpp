@@ -4,6 +4,7 @@
 
 #include "platform/terminal.h"
 #include "cli/cli_prompter.h"
+#include "cli/interrupt_scope.h"
 #include "support/format.h"
 #include "support/operation_log.h"
 
@@ -50,6 +51,11 @@ uint32_t TerminalAnalysis::WaitForEnd() {
   const uint32_t status = analysis_.WaitForEnd(wait_);
   progress_.Finish();
   return status;
+}
+
+uint32_t TerminalAnalysis::WaitForEndUnlessInterrupted() {
+  InterruptScope interrupt(analysis_.StopRequest());
+  return WaitForEnd();
 }
 
 bool TerminalAnalysis::Stopped() {

@@ -46,6 +46,8 @@ class TerminalAnalysis {
   bool Start(DeviceNode& node);
   // BuildTree's status; the progress line is gone.
   uint32_t WaitForEnd();
+  // The same, with Ctrl-C and the termination signals asking the analysis to stop meanwhile.
+  uint32_t WaitForEndUnlessInterrupted();
   // True when a stop was asked for during the analysis (or since).
   bool Stopped();
   // The opening's and the build's lines as one log, when it holds a warning or an error.

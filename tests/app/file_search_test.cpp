@@ -11,16 +11,13 @@
 
 #include "app/every_match.h"
 #include "app/name_match.h"
-#include "app/sleeping_wait.h"
-#include "app/standard_analyzers.h"
+#include "analyzed_corpus.h"
 #include "app/volume_analysis.h"
-#include "common/corpus.h"
 #include "common/port_doubles.h"
 #include "core/folder_item.h"
 #include "core/item_location.h"
 #include "core/item_store.h"
 #include "core/read_write_lock.h"
-#include "disk/image_file_node.h"
 
 namespace orvande {
 namespace {
@@ -63,12 +60,9 @@ std::vector<std::string> PlainWalk(const FolderTree& tree, const ItemStore& stor
 class CorpusFindTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(CorpusFindTest, FindNextReachesWhatAPlainWalkMatches) {
-  RegisterStandardAnalyzers();
-  ImageFileNode image(test::LoadCorpusImage(GetParam()).imagePath);
-  VolumeAnalysis analysis;
-  SleepingWait wait;
-  ASSERT_TRUE(analysis.Start(&image, AnalysisPorts{}, wait));
-  ASSERT_EQ(analysis.WaitForEnd(wait), 0u);
+  test::AnalyzedCorpus corpus(GetParam());
+  ASSERT_TRUE(corpus.Built());
+  VolumeAnalysis& analysis = corpus.Analysis();
   ItemStore& store = analysis.Store();
   FolderTree& tree = analysis.Tree();
   ReadWriteLock& lock = analysis.StoreLock();
