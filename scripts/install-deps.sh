@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake g++ clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-  sleuthkit dosfstools mtools ntfs-3g xz-utils python3 git ca-certificates
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libblkid-dev
+  sleuthkit dosfstools mtools ntfs-3g fdisk xz-utils python3 git ca-certificates
 )
 
 # One query for all of them; packages dpkg has never heard of are simply absent from its answer.

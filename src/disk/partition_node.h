@@ -1,7 +1,8 @@
 #pragma once
 // A partition known without any partition table: found by the lost partition search or loaded
-// from a partitions information file. It carries all that is needed to read it. Not locked: set
-// it up on one thread, then share it read-only.
+// from a partitions information file, or listed by the disk's partition table. It carries all
+// that is needed to read it. Not locked: set it up on one thread, then share it; GetName stores
+// the text it builds, so call it from one thread at a time.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -22,7 +23,8 @@ class PartitionNode final : public DeviceNode {
   int GetKind() const override { return kNodePartition; }
   // Always 0: the analyzer factory recognises the file system from the stored boot sector.
   int GetFsKind() const override { return kFsNone; }
-  std::string GetName() const override { return displayText_; }
+  // "%s[%s - %s] size:%s": the type, start, end and size; kept as the node's display text.
+  std::string GetName() const override;
   int IsRemovable() const override { return -1; }
   char GetDriveLetter() const override { return '0'; }
   SectorDevice* CreateDevice() override;
@@ -31,6 +33,9 @@ class PartitionNode final : public DeviceNode {
   // otherwise stores the values and a copy of the 512-byte boot sector.
   bool InitPartition(uint32_t bytesPerSector, uint32_t fsKind, uint64_t firstSector,
                      uint64_t sectorCount, const uint8_t* bootSector);
+
+  // 12, 16 or 32 from the stored boot sector; 0 when it cannot be worked out.
+  int GetFatWidth() const;
 
   int32_t GetDiskNumber() const { return diskNumber_; }
   uint32_t GetPartitionFsKind() const { return fsKind_; }
@@ -47,7 +52,7 @@ class PartitionNode final : public DeviceNode {
   uint64_t firstSector_ = 0;
   uint64_t sectorCount_ = 0;
   std::array<uint8_t, kBootSectorSize> bootSector_{};
-  std::string displayText_;
+  mutable std::string displayText_;
   DevicePorts ports_;
 };
 
