@@ -1,6 +1,7 @@
 #include "cli/analyze_command.h"
 #include "cli/command.h"
 #include "cli/find_command.h"
+#include "cli/image_command.h"
 #include "cli/recover_command.h"
 #include "cli/view_command.h"
 
@@ -12,6 +13,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
   commands.push_back(MakeRecoverCommand());
   commands.push_back(MakeFindCommand());
   commands.push_back(MakeViewCommand());
+  commands.push_back(MakeImageCommand());
   return commands;
 }
 
