@@ -13,4 +13,26 @@ SectorDevice* PhysicalDiskNode::CreateDevice() {
   return new (std::nothrow) WholeDiskDevice(this, ports_);
 }
 
+PartitionNode* PhysicalDiskNode::AddPartition(const PartitionNode& node) {
+  auto lock = LockPartitions();
+  for (const auto& listed : partitions_) {
+    if (listed->GetPartitionFsKind() == node.GetPartitionFsKind() &&
+        listed->GetFirstSector() == node.GetFirstSector() &&
+        listed->GetSectorCount() == node.GetSectorCount()) {
+      return nullptr;
+    }
+  }
+  partitions_.push_back(std::make_shared<PartitionNode>(node));
+  return partitions_.back().get();
+}
+
+std::vector<std::shared_ptr<PartitionNode>> PhysicalDiskNode::Partitions() const {
+  auto lock = LockPartitions();
+  return partitions_;
+}
+
+std::unique_lock<std::recursive_mutex> PhysicalDiskNode::LockPartitions() const {
+  return std::unique_lock<std::recursive_mutex>(partitionsLock_);
+}
+
 }  // namespace orvande

@@ -1,11 +1,15 @@
 #pragma once
-// A whole physical disk: offered to the lost partition search, read sector by sector. Read-only
-// after construction: safe from any thread.
+// A whole physical disk: offered to the lost partition search, read sector by sector, with the
+// list of partitions found on it. Safe from any thread: the list is guarded by its own lock.
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "disk/device_node.h"
 #include "disk/device_ports.h"
+#include "disk/partition_node.h"
 
 namespace orvande {
 
@@ -24,10 +28,21 @@ class PhysicalDiskNode : public DeviceNode {
   uint32_t GetDiskNumber() const { return diskNumber_; }
   const DevicePorts& GetPorts() const { return ports_; }
 
+  // Stores a copy of the node and returns it; null when an entry with the same file-system
+  // kind, first sector and sector count is listed already.
+  PartitionNode* AddPartition(const PartitionNode& node);
+  // The listed partitions in the order they were added.
+  std::vector<std::shared_ptr<PartitionNode>> Partitions() const;
+  // Held across a whole save or load; the list operations above take it again (recursive), so
+  // a search adding from its worker waits meanwhile.
+  std::unique_lock<std::recursive_mutex> LockPartitions() const;
+
  private:
   uint32_t diskNumber_;
   std::string displayName_;
   DevicePorts ports_;
+  std::vector<std::shared_ptr<PartitionNode>> partitions_;
+  mutable std::recursive_mutex partitionsLock_;
 };
 
 }  // namespace orvande
