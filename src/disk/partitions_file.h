@@ -2,6 +2,7 @@
 // Saving the lost partitions of a physical disk to a partitions information file and loading
 // them back onto the list of whichever disk loads them. Both hold the disk's list lock for their
 // whole run, so they may be called from any thread.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
