@@ -23,7 +23,7 @@ SectorDevice* PhysicalDiskNode::CreateDevice() {
 }
 
 PartitionNode* PhysicalDiskNode::AddPartition(const PartitionNode& partition) {
-  std::lock_guard<std::mutex> lock(partitionsLock_);
+  auto lock = LockPartitions();
   bool listed = std::any_of(partitions_.begin(), partitions_.end(),
                             [&](const auto& entry) { return SamePartition(*entry, partition); });
   if (listed) return nullptr;
@@ -32,18 +32,22 @@ PartitionNode* PhysicalDiskNode::AddPartition(const PartitionNode& partition) {
 }
 
 void PhysicalDiskNode::ClearPartitions() {
-  std::lock_guard<std::mutex> lock(partitionsLock_);
+  auto lock = LockPartitions();
   partitions_.clear();
 }
 
 std::vector<std::shared_ptr<PartitionNode>> PhysicalDiskNode::Partitions() const {
-  std::lock_guard<std::mutex> lock(partitionsLock_);
+  auto lock = LockPartitions();
   return partitions_;
 }
 
 void PhysicalDiskNode::ForEachPartition(const std::function<void(PartitionNode&)>& visit) const {
-  std::lock_guard<std::mutex> lock(partitionsLock_);
+  auto lock = LockPartitions();
   for (const auto& partition : partitions_) visit(*partition);
+}
+
+std::unique_lock<std::recursive_mutex> PhysicalDiskNode::LockPartitions() const {
+  return std::unique_lock<std::recursive_mutex>(partitionsLock_);
 }
 
 }  // namespace orvande

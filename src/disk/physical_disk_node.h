@@ -42,13 +42,16 @@ class PhysicalDiskNode : public DeviceNode {
   // Visits the found partitions in order while holding the lock, so that no add or clear
   // interleaves (a save wants one consistent list). `visit` must not call back into this node.
   void ForEachPartition(const std::function<void(PartitionNode&)>& visit) const;
+  // Held across a whole save or load; the list operations above take it again (recursive), so
+  // a search adding from its worker waits meanwhile.
+  std::unique_lock<std::recursive_mutex> LockPartitions() const;
 
  private:
   uint32_t diskNumber_;
   std::vector<std::shared_ptr<PartitionNode>> partitions_;
   std::string displayName_;
   DevicePorts ports_;
-  mutable std::mutex partitionsLock_;
+  mutable std::recursive_mutex partitionsLock_;
 };
 
 }  // namespace orvande

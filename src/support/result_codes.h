@@ -24,6 +24,9 @@ inline constexpr ResultCode ErrUnsupportedAccess = 0x85670A05;
 inline constexpr ResultCode ErrBufferTooSmall = 0x85670A06;
 inline constexpr ResultCode ErrNotAvailable = 0x85670004;
 
+// Partitions information file: not such a file, or a malformed record.
+inline constexpr ResultCode ErrInvalidPartitionsData = 0x85670E02;
+
 // Analysis core.
 inline constexpr ResultCode kStatusNoDevice = 0x85670A00;
 inline constexpr ResultCode kStatusNoAnalyzer = 0x85670A01;

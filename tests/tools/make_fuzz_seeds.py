@@ -7,8 +7,8 @@ writes OUT_ROOT/TARGET/seed-N for each target it knows (all of them when none is
 pieces of real volumes that each target's input stands for, so that fuzzing starts from boot
 sectors, directories, MFT records, run lists and compressed units that the file systems' own
 tools wrote instead of from nothing; the settings target starts from settings files as the
-program writes them. Standard library only; a target it does not know gets no seeds and starts
-empty.
+program writes them, and the partitions information target from such files as it saves them.
+Standard library only; a target it does not know gets no seeds and starts empty.
 """
 import json
 import lzma
@@ -233,6 +233,35 @@ def settings_seeds():
     yield json.dumps(document).encode("utf-8")
 
 
+# ---- Partitions information file ---------------------------------------------------------------
+
+OVP_MAGIC = b"OVPARTITIONS"
+
+
+def ovp_record(kind, bytes_per_sector, first, count, boot):
+    return struct.pack("<IIIQQ", 512, kind, bytes_per_sector, first, count) + boot[:512]
+
+
+def ovp_file(records, count=None):
+    count = len(records) if count is None else count
+    return OVP_MAGIC + struct.pack("<HII", 512, 1, count) + b"".join(records)
+
+
+def ovp_seeds():
+    """Partitions files as the program saves them, with the corpus volumes' boot sectors."""
+    records = []
+    for kind, name in [(1, "fat12"), (1, "fat16"), (1, "fat32"), (2, "ntfs512"), (2, "ntfs4k")]:
+        image = load_image(name)
+        sector = struct.unpack_from("<H", image, 11)[0]
+        records.append(ovp_record(kind, sector, 2048 * len(records), len(image) // sector, image))
+    yield ovp_file(records)
+    yield ovp_file(records[:1])
+    yield ovp_file([])
+    yield ovp_file(records[:2], count=3)  # the count promises more than the file holds
+    yield ovp_file(records[:2] + [ovp_record(3, 512, 1, 1, bytes(512))])
+    yield ovp_file(records)[:-100]
+
+
 # Targets whose input is a whole small volume (FAT trees and walks) or a record of the NTFS fuzz
 # volume share the generators above.
 TARGETS = {
@@ -246,6 +275,7 @@ TARGETS = {
     "safe_names_fuzz": name_seeds,
     "fuzz_typeprobe": file_type_seeds,
     "settings_fuzz": settings_seeds,
+    "ovp_fuzz": ovp_seeds,
 }
 
 
