@@ -32,6 +32,9 @@ class PartitionNode final : public DeviceNode {
   bool InitPartition(uint32_t bytesPerSector, uint32_t fsKind, uint64_t firstSector,
                      uint64_t sectorCount, const uint8_t* bootSector);
 
+  // 12, 16 or 32 from the stored boot sector's cluster count; 0 when it can't be worked out.
+  int GetFatWidth() const;
+
   int32_t GetDiskNumber() const { return diskNumber_; }
   uint32_t GetPartitionFsKind() const { return fsKind_; }
   uint32_t GetBytesPerSector() const { return bytesPerSector_; }

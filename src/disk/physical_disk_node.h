@@ -1,11 +1,15 @@
 #pragma once
-// A whole physical disk: offered to the lost partition search, read sector by sector. Read-only
-// after construction: safe from any thread.
+// A whole physical disk: offered to the lost partition search, read sector by sector, and the
+// keeper of the partitions found on it. Safe from any thread: the list has its own lock.
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "disk/device_node.h"
 #include "disk/device_ports.h"
+#include "disk/partition_node.h"
 
 namespace orvande {
 
@@ -24,10 +28,19 @@ class PhysicalDiskNode : public DeviceNode {
   uint32_t GetDiskNumber() const { return diskNumber_; }
   const DevicePorts& GetPorts() const { return ports_; }
 
+  // Appends a copy of the node and returns it, or null when one of the same kind, first sector
+  // and count is listed already.
+  std::shared_ptr<PartitionNode> AddPartition(const PartitionNode& node);
+  void ClearPartitions();
+  // The listed partitions in the order they were added.
+  std::vector<std::shared_ptr<PartitionNode>> Partitions() const;
+
  private:
   uint32_t diskNumber_;
   std::string displayName_;
   DevicePorts ports_;
+  mutable std::mutex partitionsLock_;
+  std::vector<std::shared_ptr<PartitionNode>> partitions_;
 };
 
 }  // namespace orvande
