@@ -22,13 +22,13 @@ SectorDevice* PhysicalDiskNode::CreateDevice() {
   return new (std::nothrow) WholeDiskDevice(this, ports_);
 }
 
-PartitionNode* PhysicalDiskNode::AddPartition(const PartitionNode& partition) {
+std::shared_ptr<PartitionNode> PhysicalDiskNode::AddPartition(const PartitionNode& partition) {
   auto lock = LockPartitions();
   bool listed = std::any_of(partitions_.begin(), partitions_.end(),
                             [&](const auto& entry) { return SamePartition(*entry, partition); });
   if (listed) return nullptr;
   partitions_.push_back(std::make_shared<PartitionNode>(partition));
-  return partitions_.back().get();
+  return partitions_.back();
 }
 
 void PhysicalDiskNode::ClearPartitions() {

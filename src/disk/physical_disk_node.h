@@ -34,7 +34,7 @@ class PhysicalDiskNode : public DeviceNode {
 
   // Lists a copy of `partition` and returns it, or returns null when a partition of the same
   // kind, first sector and sector count is listed already.
-  PartitionNode* AddPartition(const PartitionNode& partition);
+  std::shared_ptr<PartitionNode> AddPartition(const PartitionNode& partition);
   void ClearPartitions();
   // The found partitions in the order they were added. The shared copies stay alive for as long
   // as the caller keeps them, even when the list is cleared meanwhile.

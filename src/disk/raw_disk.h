@@ -33,6 +33,7 @@ class RawDisk {
   uint32_t AccessMode() const { return accessMode_; }
   uint32_t PlatformKind() const { return platformKind_; }
   uint32_t BytesPerSector() const { return bytesPerSector_; }
+  uint32_t SectorsPerTrack() const { return sectorsPerTrack_; }
   uint64_t TotalSectors();
   uint32_t DiskNumber() const { return diskNumber_; }
   bool IsOpen() const { return handle_ != kNoHandle; }

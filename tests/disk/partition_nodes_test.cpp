@@ -78,9 +78,9 @@ PartitionNode Found(uint32_t fsKind, uint64_t firstSector, uint64_t sectorCount,
 TEST(PhysicalDiskNode, AddPartitionKeepsOneCopyOfEachPartition) {
   PhysicalDiskNode disk(1, "Disk 1");
   PartitionNode first = Found(kFsFat, 63, 1000, 0x11);
-  PartitionNode* stored = disk.AddPartition(first);
+  std::shared_ptr<PartitionNode> stored = disk.AddPartition(first);
   ASSERT_NE(stored, nullptr);
-  EXPECT_NE(stored, &first);
+  EXPECT_NE(stored.get(), &first);
   EXPECT_EQ(stored->GetBootSector()[511], 0x11);
   // Equal kind, start and count is a duplicate whatever the boot sector says.
   EXPECT_EQ(disk.AddPartition(Found(kFsFat, 63, 1000, 0x22)), nullptr);
@@ -88,7 +88,7 @@ TEST(PhysicalDiskNode, AddPartitionKeepsOneCopyOfEachPartition) {
   EXPECT_NE(disk.AddPartition(Found(kFsFat, 63, 999, 0x44)), nullptr);
   auto shown = disk.Partitions();
   ASSERT_EQ(shown.size(), 3u);
-  EXPECT_EQ(shown[0].get(), stored);
+  EXPECT_EQ(shown[0], stored);
   EXPECT_EQ(shown[2]->GetSectorCount(), 999u);
 
   // A cleared list fills again; copies still shown stay alive.
