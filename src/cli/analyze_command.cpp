@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_setup.h"
 #include "app/volume_analysis.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/filter_options.h"
@@ -159,10 +158,8 @@ class AnalyzeCommand final : public Command {
   }
 
   int Run(CommandContext& context) override {
-    PrepareEngine();
-    std::string problem;
-    std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
-    if (!node) return FailCommand(context, problem);
+    std::unique_ptr<DeviceNode> node = PrepareSource(context, source_);
+    if (!node) return kExitFailed;
     CliInternalFailureReporter failures(context.err, node.get());
 
     const auto zoneScope = timeZone_.Apply();

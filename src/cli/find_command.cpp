@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/engine_setup.h"
 #include "app/every_match.h"
 #include "app/file_search.h"
 #include "app/volume_analysis.h"
@@ -59,10 +58,8 @@ class FindCommand final : public Command {
       context.err << "orvande-cli: TEXT must not be empty\n";
       return kExitUsage;
     }
-    PrepareEngine();
-    std::string problem;
-    std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
-    if (!node) return FailCommand(context, problem);
+    std::unique_ptr<DeviceNode> node = PrepareSource(context, source_);
+    if (!node) return kExitFailed;
     CliInternalFailureReporter failures(context.err, node.get());
 
     TerminalAnalysis session(context);

@@ -6,7 +6,6 @@
 #include <ostream>
 #include <string>
 
-#include "app/engine_setup.h"
 #include "app/image_writer_job.h"
 #include "app/sleeping_wait.h"
 #include "app/write_disk_image.h"
@@ -74,10 +73,8 @@ class ImageCommand final : public Command {
   }
 
   int Run(CommandContext& context) override {
-    PrepareEngine();
-    std::string problem;
-    std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
-    if (!node) return FailCommand(context, problem);
+    std::unique_ptr<DeviceNode> node = PrepareSource(context, source_);
+    if (!node) return kExitFailed;
     if (!CanWriteDiskImage(node.get())) {
       return FailCommand(context, "an image can be made of a volume only, not of a whole disk");
     }

@@ -8,7 +8,6 @@
 #include <optional>
 #include <ostream>
 
-#include "app/engine_setup.h"
 #include "app/recovery_line.h"
 #include "app/recovery_plan.h"
 #include "app/recovery_run.h"
@@ -170,10 +169,8 @@ class RecoverCommand final : public Command {
   }
 
   int Run(CommandContext& context) override {
-    PrepareEngine();
-    std::string problem;
-    std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
-    if (!node) return FailCommand(context, problem);
+    std::unique_ptr<DeviceNode> node = PrepareSource(context, source_);
+    if (!node) return kExitFailed;
     CliInternalFailureReporter failures(context.err, node.get());
     destinationRoot_ = DestinationRoot(output_);
     if (!SameDiskAccepted(context)) return kExitFailed;

@@ -3,7 +3,10 @@
 #include <iostream>
 
 #include "platform/terminal.h"
+#include "app/engine_setup.h"
 #include "cli/cli_prompter.h"
+#include "cli/source_opener.h"
+#include "disk/device_node.h"
 #include "cli/interrupt_scope.h"
 #include "support/format.h"
 #include "support/operation_log.h"
@@ -13,6 +16,14 @@ namespace orvande::cli {
 int FailCommand(CommandContext& context, const std::string& problem) {
   context.err << "orvande-cli: " << problem << '\n';
   return kExitFailed;
+}
+
+std::unique_ptr<DeviceNode> PrepareSource(CommandContext& context, const std::string& source) {
+  PrepareEngine();
+  std::string problem;
+  std::unique_ptr<DeviceNode> node = MakeSourceNode(source, &problem);
+  if (!node) FailCommand(context, problem);
+  return node;
 }
 
 std::string AnalysisFailedText(uint32_t status) {

@@ -3,6 +3,7 @@
 // a progress bar on stderr, waited for by sleeping, and its logs shown as one operation's log when
 // the command chooses. Main thread only.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ namespace orvande::cli {
 
 // Prints "orvande-cli: <problem>" and returns kExitFailed.
 int FailCommand(CommandContext& context, const std::string& problem);
+
+// Gets the engine ready and makes the node that reads SOURCE; null after saying why.
+std::unique_ptr<DeviceNode> PrepareSource(CommandContext& context, const std::string& source);
 
 // "analysis failed (0x...)".
 std::string AnalysisFailedText(uint32_t status);
