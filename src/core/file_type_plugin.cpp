@@ -11,6 +11,7 @@ namespace orvande {
 namespace {
 
 constexpr char kLibraryName[] = "libtypeprobe.so";
+constexpr char kInstalledFolder[] = "/../lib/orvande/";
 // What the program assumes until the library says otherwise; it is not accepted.
 constexpr uint32_t kAssumedVersion = 0x200;
 
@@ -63,6 +64,8 @@ void FindFileTypePlugin::Load(const std::string& path) {
   } else {
     const std::string folder = platform::ExecutableDirectory();
     if (!folder.empty()) opened = impl.OpenAt(folder + "/" + kLibraryName);
+    // An installed program keeps it in lib/orvande/ beside its bin/.
+    if (!opened && !folder.empty()) opened = impl.OpenAt(folder + kInstalledFolder + kLibraryName);
     if (!opened) opened = impl.OpenAt(kLibraryName);
   }
   if (!opened) return;

@@ -29,7 +29,8 @@ class FindFileTypePlugin {
   FindFileTypePlugin(const FindFileTypePlugin&) = delete;
   FindFileTypePlugin& operator=(const FindFileTypePlugin&) = delete;
 
-  // Loads libtypeprobe.so from next to the executable, else from the library search path.
+  // Loads libtypeprobe.so from next to the executable (the build tree), else from lib/orvande/
+  // beside the executable's folder (an installed program), else from the library search path.
   // `path`, when given, is tried alone (tests).
   void Load(const std::string& path = {});
   void Unload();

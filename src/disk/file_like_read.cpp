@@ -61,27 +61,35 @@ bool UnitBytes(uint32_t count, int unitShift, uint64_t* bytes) {
   return true;
 }
 
+bool CheckUnitRead(bool open, uint64_t first, uint32_t bufferSize, uint32_t count, int unitShift,
+                   uint64_t* bytes, uint32_t* result) {
+  if (!open) {
+    *result = ErrNotOpen;
+    return false;
+  }
+  if (!UnitBytes(count, unitShift, bytes)) {
+    *result = platform::kErrInvalidParameter;
+    return false;
+  }
+  if (*bytes > bufferSize) {
+    *result = ErrBufferTooSmall;
+    return false;
+  }
+  if (first > (kMaxPosition >> unitShift) || (first << unitShift) > kMaxPosition - *bytes) {
+    *result = ErrBadPosition;
+    return false;
+  }
+  return true;
+}
+
 uint32_t FileLikeRead(platform::RawIo& io, platform::RawIo::Handle handle, uint64_t first,
                       uint8_t* buffer, uint32_t bufferSize, uint32_t* result, uint32_t count,
                       int unitShift, bool fillBadUnits, uint32_t logicalSectorBytes,
                       FilledSectorListener* filled) {
   *result = kSuccess;
-  if (handle == platform::RawIo::kInvalidHandle) {
-    *result = ErrNotOpen;
-    return 0;
-  }
   uint64_t bytes = 0;
-  if (!UnitBytes(count, unitShift, &bytes)) {
-    *result = platform::kErrInvalidParameter;
-    return 0;
-  }
-  if (bytes > bufferSize) {
-    *result = ErrBufferTooSmall;
-    return 0;
-  }
-  // The run's first and last byte must both be reachable positions.
-  if (first > (kMaxPosition >> unitShift) || (first << unitShift) > kMaxPosition - bytes) {
-    *result = ErrBadPosition;
+  if (!CheckUnitRead(handle != platform::RawIo::kInvalidHandle, first, bufferSize, count,
+                     unitShift, &bytes, result)) {
     return 0;
   }
   size_t bytesRead = 0;

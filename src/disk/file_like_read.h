@@ -25,4 +25,10 @@ uint32_t FileLikeRead(platform::RawIo& io, platform::RawIo::Handle handle, uint6
 // The byte count of count << unitShift, or false when unitShift is outside 0..31.
 bool UnitBytes(uint32_t count, int unitShift, uint64_t* bytes);
 
+// The checks every unit read makes before it touches the medium: an open handle, a valid unit
+// size, a buffer large enough, and a run whose first and last byte are reachable positions.
+// On success *bytes is the run's length; otherwise *result says what is wrong.
+bool CheckUnitRead(bool open, uint64_t first, uint32_t bufferSize, uint32_t count, int unitShift,
+                   uint64_t* bytes, uint32_t* result);
+
 }  // namespace orvande

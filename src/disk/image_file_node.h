@@ -1,5 +1,6 @@
 #pragma once
-// A raw volume image file in the device list. Read-only after construction: safe from any thread.
+// A volume image file in the device list: raw, split into numbered pieces, or an evidence set.
+// Read-only after construction: safe from any thread.
 #include <string>
 
 #include "disk/device_node.h"

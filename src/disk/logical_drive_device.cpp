@@ -62,8 +62,21 @@ bool LogicalDriveDevice::Open(bool quiet, Prompter* prompter) {
   handleMode_ = accessMode_;
   if (handle_ != kNoHandle) return true;
   // Without raw access the error stays at success, which selects the administrative-rights text.
-  if (!quiet) ShowDiskOpenFailure(PrompterOrDefault(prompter), lastOpenError_);
-  return false;
+  if (quiet) return false;
+  ShowDiskOpenFailure(PrompterOrDefault(prompter), lastOpenError_);
+  // Refused: the user may authorise read access to the device, and then it opens.
+  if (lastOpenError_ != platform::kErrAccessDenied || accessMode_ != platform::kAccessModeDevicePaths ||
+      !PrompterOrDefault(prompter).OfferDeviceAccess(node_->GetDevicePath()))
+    return false;
+  handle_ = ports_.io->OpenReadOnly(node_->GetDevicePath(), &lastOpenError_);
+  if (handle_ == kNoHandle) return false;
+  platform::BlockGeometry geometry;
+  uint32_t ignored = kSuccess;
+  if (ports_.io->QueryGeometry(handle_, &geometry, &ignored)) {
+    logicalSectorBytes_ = geometry.bytesPerSector;
+    sizeBytes_ = geometry.sizeBytes;
+  }
+  return true;
 }
 
 void LogicalDriveDevice::Close() {

@@ -67,11 +67,12 @@ std::string PartitionNode::GetName() const {
   const uint64_t start = firstSector_ * bytesPerSector_;
   const uint64_t size = sectorCount_ * bytesPerSector_;
   const int fatWidth = fsKind_ == kFsFat ? GetFatWidth() : 0;
-  displayText_ = Format("%s[%s - %s] size:%s", TypeText(fsKind_, fatWidth).c_str(),
-                        FormatSize(static_cast<double>(start)).c_str(),
-                        FormatSize(static_cast<double>(start + size)).c_str(),
-                        FormatSize(static_cast<double>(size)).c_str());
-  return displayText_;
+  // Built afresh on every call rather than cached in the node: the device list and a worker may
+  // name the same shared node at once, and the text follows from fields that never change.
+  return Format("%s[%s - %s] size:%s", TypeText(fsKind_, fatWidth).c_str(),
+                FormatSize(static_cast<double>(start)).c_str(),
+                FormatSize(static_cast<double>(start + size)).c_str(),
+                FormatSize(static_cast<double>(size)).c_str());
 }
 
 }  // namespace orvande

@@ -1,8 +1,8 @@
 #pragma once
 // A partition known without any partition table: found by the lost partition search or loaded
 // from a partitions information file, or listed by the disk's partition table. It carries all
-// that is needed to read it. Not locked: set it up on one thread, then share it; GetName stores
-// the text it builds, so call it from one thread at a time.
+// that is needed to read it. Not locked: set it up on one thread, then share it; once shared,
+// every const call is safe from any thread.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -23,7 +23,7 @@ class PartitionNode final : public DeviceNode {
   int GetKind() const override { return kNodePartition; }
   // Always 0: the analyzer factory recognises the file system from the stored boot sector.
   int GetFsKind() const override { return kFsNone; }
-  // "%s[%s - %s] size:%s": the type, start, end and size; kept as the node's display text.
+  // "%s[%s - %s] size:%s": the type, start, end and size.
   std::string GetName() const override;
   int IsRemovable() const override { return -1; }
   char GetDriveLetter() const override { return '0'; }
@@ -52,7 +52,7 @@ class PartitionNode final : public DeviceNode {
   uint64_t firstSector_ = 0;
   uint64_t sectorCount_ = 0;
   std::array<uint8_t, kBootSectorSize> bootSector_{};
-  mutable std::string displayText_;
+  std::string displayText_;  // as given at construction; the name is always built afresh
   DevicePorts ports_;
 };
 

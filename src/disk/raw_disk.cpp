@@ -55,8 +55,14 @@ bool RawDisk::Open(uint32_t diskNumber, bool quiet, Prompter* prompter) {
   if (accessMode_ == platform::kAccessModeDevicePaths && OpenDevicePath(&error)) return true;
   // Access mode 3 leaves the error at success, which selects the administrative-rights text.
   lastOpenError_ = error;
-  if (!quiet) ShowDiskOpenFailure(PrompterOrDefault(prompter), error);
-  return false;
+  if (quiet) return false;
+  ShowDiskOpenFailure(PrompterOrDefault(prompter), error);
+  // Refused: the user may authorise read access to the device, and then it opens.
+  const std::string path = ports_.diskPath ? ports_.diskPath(diskNumber_) : std::string();
+  if (error != platform::kErrAccessDenied || path.empty()) return false;
+  if (!PrompterOrDefault(prompter).OfferDeviceAccess(path) || !OpenDevicePath(&error)) return false;
+  lastOpenError_ = kSuccess;
+  return true;
 }
 
 bool RawDisk::OpenDevicePath(uint32_t* error) {

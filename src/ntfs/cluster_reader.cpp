@@ -90,29 +90,54 @@ bool ClusterReader::ReadClean(int64_t lcn, uint64_t count, uint8_t* out) {
   return got == sectors && IsSuccess(status);
 }
 
+const uint8_t* ClusterReader::CachedCluster(int64_t lcn) const {
+  const uint64_t clusterBytes = analyzer_.BytesPerCluster();
+  if (windowCount_ > 0 && lcn >= windowLcn_ && static_cast<uint64_t>(lcn - windowLcn_) < windowCount_)
+    return window_.data() + (lcn - windowLcn_) * clusterBytes;
+  if (loneLcn_ >= 0 && lcn == loneLcn_) return lone_.data();
+  return nullptr;
+}
+
+const uint8_t* ClusterReader::FillCaches(int64_t lcn, uint64_t ahead) {
+  const uint64_t clusterBytes = analyzer_.BytesPerCluster();
+  // Reading ahead pays for a reader that goes on where it stopped (a walk over the table, a
+  // file's data). A lone cluster read elsewhere (a record looked up for a deleted file) gets a
+  // slot of its own, so that it neither costs a whole window nor evicts the walk's.
+  const bool continues = windowCount_ == 0 || lcn == nextLcn_ ||
+                         lcn == windowLcn_ + static_cast<int64_t>(windowCount_);
+  if (!continues) {
+    loneLcn_ = -1;
+    lone_.resize(clusterBytes);
+    if (!ReadClean(lcn, 1, lone_.data())) return nullptr;
+    loneLcn_ = lcn;
+    return lone_.data();
+  }
+  const uint64_t windowClusters = std::max<uint64_t>(1, kWindowBytes / clusterBytes);
+  uint64_t fill =
+      std::min({std::max<uint64_t>(ahead, 1), windowClusters, ClustersInVolumeFrom(lcn)});
+  if (fill == 0) return nullptr;
+  windowCount_ = 0;
+  window_.resize(fill * clusterBytes);
+  // A failure further on must not cost this cluster its place in the window.
+  if (!ReadClean(lcn, fill, window_.data())) {
+    if (fill == 1 || !ReadClean(lcn, 1, window_.data())) return nullptr;
+    fill = 1;
+  }
+  windowLcn_ = lcn;
+  windowCount_ = fill;
+  return window_.data();
+}
+
 bool ClusterReader::ReadRange(int64_t lcn, uint64_t count, uint64_t inCluster, uint64_t bytes,
                               uint8_t* out, uint64_t ahead) {
   const uint64_t clusterBytes = analyzer_.BytesPerCluster();
   try {
     if (count == 1) {
-      const bool inWindow = windowCount_ > 0 && lcn >= windowLcn_ &&
-                            static_cast<uint64_t>(lcn - windowLcn_) < windowCount_;
-      if (!inWindow) {
-        const uint64_t windowClusters = std::max<uint64_t>(1, kWindowBytes / clusterBytes);
-        uint64_t fill =
-            std::min({std::max<uint64_t>(ahead, 1), windowClusters, ClustersInVolumeFrom(lcn)});
-        if (fill == 0) return false;
-        windowCount_ = 0;
-        window_.resize(fill * clusterBytes);
-        // A failure further on must not cost this cluster its place in the window.
-        if (!ReadClean(lcn, fill, window_.data())) {
-          if (fill == 1 || !ReadClean(lcn, 1, window_.data())) return false;
-          fill = 1;
-        }
-        windowLcn_ = lcn;
-        windowCount_ = fill;
-      }
-      std::memcpy(out, window_.data() + (lcn - windowLcn_) * clusterBytes + inCluster, bytes);
+      const uint8_t* cluster = CachedCluster(lcn);
+      if (cluster == nullptr) cluster = FillCaches(lcn, ahead);
+      if (cluster == nullptr) return false;
+      nextLcn_ = lcn + 1;
+      std::memcpy(out, cluster + inCluster, bytes);
       return true;
     }
     if (inCluster == 0 && bytes == count * clusterBytes) return ReadClean(lcn, count, out);

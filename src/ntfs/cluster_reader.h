@@ -34,8 +34,8 @@ class ClusterReader {
   uint32_t ReadOne(int64_t lcn, uint8_t* cluster, uint32_t* status, OperationLog* log);
 
   // `bytes` bytes from offset `inCluster` of `count` clusters from lcn (all inside the volume,
-  // count <= MaxBatch()), read in one request; a single cluster goes through the window, filled
-  // with up to `ahead` clusters. True only when every sector came back with a success status;
+  // count <= MaxBatch()), read in one request; a single cluster goes through the caches: the
+  // window, filled with up to `ahead` clusters where the reader goes on, or the lone slot. True only when every sector came back with a success status;
   // nothing is logged (the caller then reads cluster by cluster).
   bool ReadRange(int64_t lcn, uint64_t count, uint64_t inCluster, uint64_t bytes, uint8_t* out,
                  uint64_t ahead);
@@ -49,6 +49,11 @@ class ClusterReader {
  private:
   void LogReadFailure(uint32_t status, uint64_t firstSector, bool compressed, OperationLog* log);
   bool ReadClean(int64_t lcn, uint64_t count, uint8_t* out);
+  // The cached bytes of a cluster, or null.
+  const uint8_t* CachedCluster(int64_t lcn) const;
+  // Reads the cluster into the window (with up to `ahead` clusters after it) when the reader goes
+  // on from where it was, else into the lone slot; its bytes, or null when the read failed.
+  const uint8_t* FillCaches(int64_t lcn, uint64_t ahead);
   // Reads the unit's clusters into data; false after logging a failure.
   bool ReadUnit(const VcnMapping& mapping, std::vector<uint8_t>& data, uint32_t* status,
                 OperationLog* log);
@@ -58,6 +63,11 @@ class ClusterReader {
   std::vector<uint8_t> window_;
   int64_t windowLcn_ = -1;
   uint64_t windowCount_ = 0;
+  // One cluster read on its own, away from the window; and the cluster after the last one asked
+  // for alone, where a miss reads ahead again.
+  std::vector<uint8_t> lone_;
+  int64_t loneLcn_ = -1;
+  int64_t nextLcn_ = -1;
   std::vector<uint8_t> scratch_;
   std::vector<int64_t> unitLcns_;
   std::unique_ptr<Lznt1Unit> unit_;

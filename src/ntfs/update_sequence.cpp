@@ -13,6 +13,15 @@ constexpr uint32_t kBlockStride = 512;
 
 }  // namespace
 
+uint64_t UpdateSequenceStride(uint32_t recordSize, uint32_t bytesPerSector, uint32_t count) {
+  // Volumes with sectors above 512 bytes still protect every 512 bytes of a record; the count
+  // of words tells which stride the record was written with.
+  if (bytesPerSector != 0 && count - 1 != recordSize / bytesPerSector &&
+      count - 1 == recordSize / kBlockStride)
+    return kBlockStride;
+  return bytesPerSector;
+}
+
 bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t recordSize, uint32_t bytesPerSector) {
   LeReader header(record);
   const uint64_t usaOffset = header.U16(record_header::kUsaOffsetOffset);
@@ -21,12 +30,7 @@ bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t recordSize, uint32_
   // Replacement word i lies at usaOffset + 2 i; the first one must not overlap the signature.
   if (usaOffset + 2 < 4) return false;
   const uint64_t end = std::min<uint64_t>(recordSize, record.size());
-  // Volumes with sectors above 512 bytes still protect every 512 bytes of a record; the count
-  // of words tells which stride the record was written with.
-  uint64_t stride = bytesPerSector;
-  if (bytesPerSector != 0 && count - 1 != recordSize / bytesPerSector &&
-      count - 1 == recordSize / kBlockStride)
-    stride = kBlockStride;
+  const uint64_t stride = UpdateSequenceStride(recordSize, bytesPerSector, count);
   for (uint64_t i = 1; i < count; ++i) {
     const uint64_t sectorEnd = i * stride;
     const uint64_t word = usaOffset + 2 * i;

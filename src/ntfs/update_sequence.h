@@ -12,6 +12,9 @@ namespace orvande {
 // The overwritten bytes are not compared with the sequence number: a record torn by an
 // interrupted write is used as it reads. False when the array or a sector lies outside the
 // record; the words already put back stay.
+// The bytes each replacement word protects: the sector, or 512 when the record's count of words
+// (the sequence number included) says it was written that way.
+uint64_t UpdateSequenceStride(uint32_t recordSize, uint32_t bytesPerSector, uint32_t count);
 bool ApplyUpdateSequence(std::span<uint8_t> record, uint32_t recordSize, uint32_t bytesPerSector);
 
 }  // namespace orvande

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/device_access.h"
 #include "platform/direct_read.h"
 #include "platform/error_numbers.h"
 #include "platform/raw_io.h"
@@ -48,6 +49,8 @@ class SystemRawIoImpl final : public RawIo {
       SetError(error, kErrFileNotFound);
       return kInvalidHandle;
     }
+    // A device the user was given read access to reads through the granted descriptor.
+    if (const int granted = GrantedDeviceDescriptor(path); granted >= 0) return granted;
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
     int fd;
     do {

@@ -41,4 +41,11 @@ std::string UserConfigFolder() {
   return home.empty() ? std::string() : home + "/.config";
 }
 
+std::string UserStateFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (state != nullptr && state[0] == '/') return WithoutFinalSlash(state);
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.local/state";
+}
+
 }  // namespace orvande::platform

@@ -10,5 +10,8 @@ std::string HomeFolder();
 // $XDG_CONFIG_HOME when it is an absolute path, else HomeFolder() + "/.config"; empty when no
 // home folder is known. No final '/'.
 std::string UserConfigFolder();
+// $XDG_STATE_HOME when it is an absolute path, else HomeFolder() + "/.local/state"; empty when
+// no home folder is known. No final '/'.
+std::string UserStateFolder();
 
 }  // namespace orvande::platform

@@ -18,8 +18,6 @@ namespace orvande {
 namespace {
 
 constexpr uint32_t kChunkBytes = 65536;
-// Several chunks are read at once for speed; results and reports stay those of single chunks.
-constexpr uint32_t kBatchBytes = 8u << 20;
 constexpr uint32_t kPassesPerReport = 1000;
 constexpr uint64_t kExtraNtfsStart = 63;
 constexpr uint64_t kExtraNtfsTableCluster = 4;
@@ -68,7 +66,7 @@ class Scan {
 uint32_t Scan::Run(uint64_t first, uint64_t last) {
   const uint32_t sectorBytes = shape_.bytesPerSector;
   const uint64_t chunkBytes = uint64_t{chunk_} * sectorBytes;
-  const uint64_t batchChunks = std::max<uint64_t>(1, kBatchBytes / chunkBytes);
+  const uint64_t batchChunks = std::max<uint64_t>(1, kSearchBatchBytes / chunkBytes);
   batch_.resize(batchChunks * chunkBytes);
   chunkBuffer_.assign(chunkBytes, 0);
 
@@ -130,6 +128,15 @@ bool Scan::ChunkPass(uint64_t current, uint64_t first, uint64_t n, const uint8_t
   return true;
 }
 
+// FAT and NTFS put the boot signature at byte 510 whatever the sector size, so on disks with
+// sectors above 512 bytes the sector's last two bytes alone would miss every boot sector.
+bool HasBootSignature(const uint8_t* p, uint32_t sectorBytes) {
+  constexpr size_t kBootSignatureOffset = 510;  // 0x55, 0xAA
+  const bool atSectorEnd = p[sectorBytes - 2] == 0x55 && p[sectorBytes - 1] == 0xAA;
+  return atSectorEnd ||
+         (p[kBootSignatureOffset] == 0x55 && p[kBootSignatureOffset + 1] == 0xAA);
+}
+
 void Scan::TestSectors(uint64_t current, uint64_t n, const uint8_t* data) {
   const uint32_t sectorBytes = shape_.bytesPerSector;
   for (uint64_t i = 0; i < n; ++i) {
@@ -137,7 +144,7 @@ void Scan::TestSectors(uint64_t current, uint64_t n, const uint8_t* data) {
     const uint64_t position = current + i;
     if (std::memcmp(p, "FILE", 4) == 0 && IsMftOwnRecord(p, sectorBytes)) {
       RecordTrace(position);
-    } else if (p[sectorBytes - 2] == 0x55 && p[sectorBytes - 1] == 0xAA) {
+    } else if (HasBootSignature(p, sectorBytes)) {
       if (auto candidate = ReadBootTrace({p, sectorBytes}, position, shape_.totalSectors))
         judge_.Judge(*candidate);
     }

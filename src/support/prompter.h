@@ -24,6 +24,13 @@ struct BrokenNameAnswer {
   std::string symbol;  // one UTF-8 character; empty when none was given
 };
 
+// What the "Mount Point" window answered: stop the analysis or go on, and whether its check box
+// asks never to show it again.
+struct MountPointAnswer {
+  bool stop = false;
+  bool dontShowAgain = false;
+};
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
@@ -40,6 +47,13 @@ class Prompter {
   // "Broken File Name": the name holds a character that could not be read ('?'). Without a way
   // to ask, skip the file.
   virtual BrokenNameAnswer AskBrokenFileName(std::string_view /*name*/) { return {}; }
+  // "Mount Point": another device is mounted inside the volume about to be analysed. Without a
+  // way to ask, go on and leave the setting as it is.
+  virtual MountPointAnswer AskMountPoint(std::string_view /*text*/) { return {}; }
+  // The user was refused access to the block device at devicePath: offers to authorise read
+  // access to it. True when access was granted, so that the open is worth trying again.
+  // Without a way to ask, false.
+  virtual bool OfferDeviceAccess(std::string_view /*devicePath*/) { return false; }
 };
 
 // The prompter itself, or for null one that can ask nobody: its messages go to standard error

@@ -134,6 +134,25 @@ BrokenNameAnswer ScriptedPrompter::AskBrokenFileName(std::string_view name) {
   return answer;
 }
 
+MountPointAnswer ScriptedPrompter::AskMountPoint(std::string_view text) {
+  std::lock_guard lock(mutex_);
+  mountPointQuestions_.emplace_back(text);
+  if (mountPointAnswers_.empty()) return {};
+  MountPointAnswer answer = mountPointAnswers_.front();
+  mountPointAnswers_.pop_front();
+  return answer;
+}
+
+void ScriptedPrompter::QueueMountPointAnswer(MountPointAnswer answer) {
+  std::lock_guard lock(mutex_);
+  mountPointAnswers_.push_back(answer);
+}
+
+std::vector<std::string> ScriptedPrompter::MountPointQuestions() const {
+  std::lock_guard lock(mutex_);
+  return mountPointQuestions_;
+}
+
 void ScriptedPrompter::QueueReplaceAnswer(ReplaceAnswer answer) {
   std::lock_guard lock(mutex_);
   replaceAnswers_.push_back(answer);

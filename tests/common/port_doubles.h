@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/frame_ports.h"
+#include "app/link_opener.h"
 #include "core/ports.h"
 #include "core/recovery_context.h"
 #include "support/prompter.h"
@@ -112,6 +113,10 @@ class ScriptedPrompter : public Prompter {
   BrokenNameAnswer AskBrokenFileName(std::string_view name) override;
   void QueueReplaceAnswer(ReplaceAnswer answer);
   void QueueBrokenNameAnswer(BrokenNameAnswer answer);
+  // "Mount Point": queued answers first, then go on.
+  MountPointAnswer AskMountPoint(std::string_view text) override;
+  void QueueMountPointAnswer(MountPointAnswer answer);
+  std::vector<std::string> MountPointQuestions() const;
   // The paths and names the recovery questions were asked about, in order.
   std::vector<std::string> ReplaceQuestions() const;
   std::vector<std::string> BrokenNameQuestions() const;
@@ -133,6 +138,8 @@ class ScriptedPrompter : public Prompter {
   std::deque<BrokenNameAnswer> brokenNameAnswers_;
   std::vector<std::string> replaceQuestions_;
   std::vector<std::string> brokenNameQuestions_;
+  std::deque<MountPointAnswer> mountPointAnswers_;
+  std::vector<std::string> mountPointQuestions_;
 };
 
 // A user-interface wait that records each step it was asked for, runs `onStep` (the wait loop
@@ -149,6 +156,17 @@ class RecordingWait final : public UiWait {
   mutable std::mutex mutex_;
   std::vector<std::chrono::milliseconds> steps_;
   std::atomic<int> calls_{0};
+};
+
+// Keeps every link it is asked to open, in order, and opens none.
+struct RecordingLinkOpener final : LinkOpener {
+  bool OpenLink(const std::string& url) override {
+    std::lock_guard<std::mutex> hold(mutex);
+    opened.push_back(url);
+    return true;
+  }
+  std::mutex mutex;
+  std::vector<std::string> opened;
 };
 
 }  // namespace orvande::test

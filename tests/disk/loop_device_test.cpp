@@ -19,6 +19,7 @@
 #include "platform/raw_io.h"
 #include "support/result_codes.h"
 #include "common/temp_folder.h"
+#include "common/shell_command.h"
 
 namespace orvande {
 namespace {
@@ -31,16 +32,7 @@ uint8_t ImageByte(size_t i) {
   return static_cast<uint8_t>((i * 37) ^ (i >> 9));
 }
 
-std::string RunAndRead(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    std::array<char, 256> chunk;
-    while (fgets(chunk.data(), chunk.size(), pipe)) output += chunk.data();
-    pclose(pipe);
-  }
-  while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
-  return output;
-}
+using test::RunAndRead;
 
 class LoopDevice : public ::testing::Test {
  protected:

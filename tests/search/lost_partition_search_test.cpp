@@ -141,6 +141,23 @@ class SearchDisk : public ::testing::Test {
     return result;
   }
 
+  // Makes a volume with `make` (%s: its file) and copies it onto the disk at sector `at` of
+  // `sectorBytes`. mkntfs wants an existing file of the volume's size: `ntfsSectors` of them.
+  bool PlaceVolume(size_t index, std::string make, uint64_t ntfsSectors, uint64_t at,
+                   uint32_t sectorBytes) {
+    const auto volumePath = folder_ / ("v" + std::to_string(index));
+    make.replace(make.find("%s"), 2, "'" + volumePath.string() + "'");
+    if (make.starts_with("mkntfs")) {
+      std::ofstream(volumePath).close();
+      std::filesystem::resize_file(volumePath, ntfsSectors * sectorBytes);
+    }
+    if (std::system((make + " >/dev/null 2>&1").c_str()) != 0) return false;
+    const std::string copy = "dd if='" + volumePath.string() + "' of='" + path_.string() +
+                             "' bs=" + std::to_string(sectorBytes) + " seek=" +
+                             std::to_string(at) + " conv=notrunc,sparse status=none";
+    return std::system(copy.c_str()) == 0;
+  }
+
   std::shared_ptr<PartitionNode> ListedAt(uint64_t firstSector) const {
     for (const auto& p : kept_)
       if (p->GetFirstSector() == firstSector) return p;
@@ -190,6 +207,22 @@ TEST_F(SearchDisk, BootSectorFieldsArePutRight) {
   ASSERT_NE(odd, nullptr);
   EXPECT_EQ(LeReader(odd->GetBootSector(), 512).U16(0x0B), 512u);
   EXPECT_EQ(progress_.shown.size(), 2u);
+}
+
+TEST_F(SearchDisk, TracesAtTheEdgesOfReadBatchesAndOfTheRangeAreFound) {
+  constexpr uint64_t kBatch = kSearchBatchBytes / 512;
+  constexpr uint64_t kDiskSectors = 3 * kBatch + 100;
+  constexpr uint64_t kLast = kDiskSectors - 50;  // the range stops short of the disk's end
+  MakeDisk(kDiskSectors);
+  const std::vector<uint64_t> found = {kBatch - 1, kBatch, 2 * kBatch - 1, 3 * kBatch, kLast};
+  for (uint64_t at : found) PutSector(at, FatBoot(512, 40));
+  PutSector(kLast + 1, FatBoot(512, 40));
+  EXPECT_EQ(Search(0, kLast, kFatOnly), kSuccess);
+  for (uint64_t at : found) EXPECT_NE(ListedAt(at), nullptr) << at;
+  EXPECT_EQ(ListedAt(kLast + 1), nullptr);
+  ASSERT_EQ(progress_.shown.size(), found.size());
+  for (size_t i = 0; i < found.size(); ++i)  // in disk order
+    EXPECT_EQ(progress_.shown[i]->GetFirstSector(), found[i]);
 }
 
 TEST_F(SearchDisk, ASecondSearchListsNothingTwice) {
@@ -242,18 +275,8 @@ TEST_F(SearchDisk, FindsVolumesMadeByTheFormattingTools) {
   };
   MakeDisk(150000);
   for (size_t i = 0; i < volumes.size(); ++i) {
-    const auto volumePath = folder_ / ("v" + std::to_string(i));
-    std::string make = volumes[i].make;
-    make.replace(make.find("%s"), 2, "'" + volumePath.string() + "'");
-    if (volumes[i].width == 0) {  // mkntfs wants an existing file of the volume's size
-      std::ofstream(volumePath).close();
-      std::filesystem::resize_file(volumePath, volumes[i].sectors * 512);
-    }
-    ASSERT_EQ(std::system((make + " >/dev/null 2>&1").c_str()), 0) << make;
-    const std::string copy = "dd if='" + volumePath.string() + "' of='" + path_.string() +
-                             "' bs=512 seek=" + std::to_string(volumes[i].at) +
-                             " conv=notrunc,sparse status=none";
-    ASSERT_EQ(std::system(copy.c_str()), 0);
+    ASSERT_TRUE(PlaceVolume(i, volumes[i].make, volumes[i].sectors, volumes[i].at, 512))
+        << volumes[i].make;
   }
   EXPECT_EQ(Search(0, 149999, kAllSearchOptions), kSuccess);
   // 1,172 chunks of 128 sectors: the one report comes at the 1,001st.
@@ -265,6 +288,34 @@ TEST_F(SearchDisk, FindsVolumesMadeByTheFormattingTools) {
     if (volume.width != 0) {
       EXPECT_EQ(found->GetFatWidth(), volume.width) << volume.make;
     }
+  }
+}
+
+// On a disk of 4096-byte sectors the boot signature still sits at byte 510 of the sector.
+TEST_F(SearchDisk, FindsVolumesOnADiskOfLargeSectors) {
+  if (std::system("command -v mkfs.fat >/dev/null && command -v mkntfs >/dev/null") != 0)
+    GTEST_SKIP() << "mkfs.fat or mkntfs is not installed";
+  RegisterAnalyzer(kFsFat, &MakeFatAnalyzer);
+  RegisterAnalyzer(kFsNtfs, &MakeNtfsAnalyzer);
+  struct Volume {
+    std::string make;  // %s: the image file
+    uint64_t sectors;  // of 4096 bytes
+    uint64_t at;
+  };
+  const std::vector<Volume> volumes = {
+      {"mkfs.fat -F 32 -S 4096 -C %s 65536", 16384, 301},
+      {"mkntfs -F -q -Q -s 4096 -c 4096 %s", 8192, 20003},
+  };
+  MakeDisk(30000 * 8);
+  for (size_t i = 0; i < volumes.size(); ++i) {
+    ASSERT_TRUE(PlaceVolume(i, volumes[i].make, volumes[i].sectors, volumes[i].at, 4096))
+        << volumes[i].make;
+  }
+  EXPECT_EQ(Search(0, 29999, kAllSearchOptions, 4096), kSuccess);
+  for (const auto& volume : volumes) {
+    auto found = ListedAt(volume.at);
+    ASSERT_NE(found, nullptr) << volume.make;
+    EXPECT_EQ(found->GetBytesPerSector(), 4096u) << volume.make;
   }
 }
 
