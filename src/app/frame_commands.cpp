@@ -25,6 +25,7 @@ constexpr std::array kCommands = {
     FrameCommand{kFindPartitions, "Find &lost partitions\u2026", "Ctrl+L", ""},
     FrameCommand{kRequestForSupport, "&Request for Support", "", ""},
     FrameCommand{kSettings, "&Settings...", "", ""},
+    FrameCommand{kView, "&View", "", ""},
     FrameCommand{kAbout, "&About Orvande", "", ""},
     FrameCommand{kExit, "E&xit", "", ""},
     FrameCommand{kHelpContents, "Contents", "F1", ""},

@@ -24,6 +24,8 @@ inline constexpr uint32_t kAnalyzePartition = 32795;
 inline constexpr uint32_t kFindPartitions = 32796;
 inline constexpr uint32_t kRequestForSupport = 32799;
 inline constexpr uint32_t kSettings = 32802;
+// The file list's View: a sector viewer at the selected file's data.
+inline constexpr uint32_t kView = 32806;
 // The class library's standard ids.
 inline constexpr uint32_t kAbout = 57664;
 inline constexpr uint32_t kExit = 57665;

@@ -46,6 +46,9 @@ bool IsCommandEnabled(uint32_t commandId, const FrameState& state) {
                                       state.selectedDevice == SelectedDeviceKind::kPartition);
     case kAnalyzePartition:
       return state.itemsTreeAllowsAnalysis;
+    case kView:
+      // An analysed volume whose analyzer no worker holds.
+      return state.filesTreeHasNodes && !state.workerRunning;
     case kTipOfTheDay:
     case kWebSite:
     case kRequestForSupport:

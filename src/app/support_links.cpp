@@ -44,6 +44,10 @@ std::string WithEncodedBlanks(const std::string& text) {
 
 }  // namespace
 
+std::string PercentEncodedForMail(std::string_view text) {
+  return PercentEncoded(text);
+}
+
 std::string ProductWebSite() {
   return ORVANDE_WEB_SITE;
 }

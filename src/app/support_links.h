@@ -17,6 +17,10 @@ std::string SupportMailbox();
 // safe for a mail link: blanks and the characters that would end a query field are
 // percent-encoded; the body's line breaks are "%0d%0a".
 std::string SupportMailLink(std::string_view mailbox, std::string_view osVersion);
+// text made safe for a mail link's query value: every character but the unreserved ones and the
+// harmless delimiters percent-encoded.
+std::string PercentEncodedForMail(std::string_view text);
+
 // With the built-in mailbox and the running OS.
 std::string SupportMailLink();
 

@@ -38,7 +38,7 @@ bool VolumeAnalysis::Start(DeviceNode* node, const AnalysisPorts& ports, UiWait&
     kept_ = {};
   }
 
-  openLog_ = std::make_unique<OperationLog>();
+  openLog_ = nextOpenLog_ ? std::move(nextOpenLog_) : std::make_unique<OperationLog>();
   analyzer_ = CreateAnalyzer(node, /*quiet=*/false, openLog_.get(), ports.prompter);
   if (!analyzer_) {
     KeepLines(*openLog_);
@@ -60,6 +60,11 @@ bool VolumeAnalysis::Start(DeviceNode* node, const AnalysisPorts& ports, UiWait&
     return false;
   }
   return true;
+}
+
+OperationLog& VolumeAnalysis::NextOpeningLog() {
+  if (!nextOpenLog_) nextOpenLog_ = std::make_unique<OperationLog>();
+  return *nextOpenLog_;
 }
 
 void VolumeAnalysis::StopWorker(UiWait& wait) {
@@ -85,7 +90,9 @@ uint32_t VolumeAnalysis::WaitForEnd(UiWait& wait) {
 }
 
 // 3 (unknown) without a reader, 4 (none) when probabilities are not shown, 3 for a folder or file
-// that is gone. Data given as a run list is "average" without a disk read. The answer is stored in
+// that is gone. A live file answers 4 as well: its chain is intact, and calling it "average" (what
+// the FAT walk says of any chain) would tell the user its data is at risk. Data given as a run list
+// is "average" without a disk read. The answer is stored in
 // the file's record, so each file is asked once.
 uint32_t VolumeAnalysis::ProbabilityAnswer(uint32_t folderId, uint32_t fileIndex,
                                            bool showProbability) {
@@ -103,6 +110,7 @@ uint32_t VolumeAnalysis::ProbabilityAnswer(uint32_t folderId, uint32_t fileIndex
     if (fileIndex >= files.size()) return kProbabilityUnknown;
     const FileRecord& file = files[fileIndex];
     if (file.probability != kProbabilityUnknown) return file.probability;
+    if (!file.deleted) return kProbabilityNotDeleted;
     location = file.location;
     size = file.size;
   }

@@ -68,6 +68,10 @@ class VolumeAnalysis {
   // The file list's probability code for the file at fileIndex of the folder (see the .cpp).
   uint32_t ProbabilityAnswer(uint32_t folderId, uint32_t fileIndex, bool showProbability);
 
+  // The log the next Start opens its analyzer with, so that what was checked before it (a
+  // read-write mount) is shown as part of the analysis log. Start takes it over.
+  OperationLog& NextOpeningLog();
+
   // Deletes both analyzers, when the worker no longer needs them.
   void DropAnalyzers();
 
@@ -108,6 +112,7 @@ class VolumeAnalysis {
   // The log the analyzing instance was opened with: it keeps writing its bad sectors there, so
   // the log must live as long as the analyzer does.
   std::unique_ptr<OperationLog> openLog_;
+  std::unique_ptr<OperationLog> nextOpenLog_;
   std::unique_ptr<VolumeAnalyzer> reader_;
   std::mutex readerLock_;
 

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/frame_commands.h"
+#include "app/frame_cursor.h"
 
 namespace orvande {
 namespace {
@@ -104,6 +105,23 @@ TEST(FrameState, StateNamesFromTheFlags) {
       {With(Idle(), &FrameState::filtering), "filtering"},
   };
   for (const auto& c : cases) EXPECT_STREQ(FrameStateName(CurrentFrameStatus(c.state)), c.name);
+}
+
+TEST(FrameState, CursorFollowsWhatRuns) {
+  const struct {
+    FrameState state;
+    FrameCursor cursor;
+  } cases[] = {
+      {Idle(), FrameCursor::kNormal},
+      // A recovery or a search has its own windows; the frame keeps its usual cursor.
+      {With(Idle(), &FrameState::recovering), FrameCursor::kNormal},
+      {With(Idle(), &FrameState::workerRunning), FrameCursor::kBusy},
+      {With(With(Idle(), &FrameState::workerRunning), &FrameState::scanRunning), FrameCursor::kBusy},
+      // The image writer wins over a worker.
+      {With(With(Idle(), &FrameState::workerRunning), &FrameState::imageThreadRunning),
+       FrameCursor::kWait},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CursorFor(c.state), c.cursor);
 }
 
 }  // namespace

@@ -176,6 +176,7 @@ TEST_F(VolumeAnalysisTest, ProbabilityAnswers) {
   folder->AddFile(70, ItemLocation(0, 1234, 1), "cluster.txt", 10, 0, 0, 1);
   SectorRunList runs;
   folder->AddFile(71, ItemLocation(runs, 1), "runs.txt", 10, 0, 0, 1);
+  folder->AddFile(72, ItemLocation(0, 1300, 1), "live.txt", 10, 0, 0, 0);
   analysis.Store().Insert(7, folder);
   folder->Release();
 
@@ -190,6 +191,7 @@ TEST_F(VolumeAnalysisTest, ProbabilityAnswers) {
       {8, 0, true, kProbabilityUnknown, 0},      // no such folder
       {7, 5, true, kProbabilityUnknown, 0},      // no such file
       {7, 1, true, kProbabilityAverage, 0},      // a run list: no read
+      {7, 2, true, kProbabilityNotDeleted, 0},   // a live file: no read
       {7, 0, true, kProbabilityGood, 1},         // asked ...
       {7, 0, true, kProbabilityGood, 1},         // ... once
   };
