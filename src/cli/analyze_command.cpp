@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/body_file.h"
+#include "app/dfxml_document.h"
+#include "app/export_byte_runs.h"
+#include "app/export_item.h"
 #include "app/volume_analysis.h"
 #include "cli/cli_internal_failure.h"
 #include "cli/filter_options.h"
@@ -20,6 +24,8 @@
 #include "core/safe_names.h"
 #include "core/volume_analyzer.h"
 #include "disk/device_node.h"
+#include "disk/partition_node.h"
+#include "platform/os_identity.h"
 #include "support/string_table.h"
 
 namespace orvande::cli {
@@ -40,6 +46,8 @@ constexpr char kTextColumnsHelp[] =
     "bytes_per_cluster, time_zone (FAT; null on NTFS), complete, items (path, type, id, deleted,\n"
     "size, probability, created, modified; with --streams, files also have streams: name and\n"
     "size of each) and log. With filters, folders are listed only on the way to a file kept.\n"
+    "--bodyfile prints a body file (version 3) for timeline tools, --dfxml a Digital Forensics\n"
+    "XML document (byte runs where they are cheap to know: FAT files and found files).\n"
     "On a terminal, stderr shows the progress: the analyzer's steps done of the phase at hand\n"
     "(clusters on FAT; MFT bytes, then clusters, on NTFS), the rate and the time left.\n"
     "Interrupting the analysis (Ctrl-C) lists what was found so far and exits with 1.";
@@ -139,16 +147,76 @@ void WriteText(std::ostream& out, const std::string& timeZone,
   }
 }
 
+// The volume's first byte in the image: a partition of a disk starts inside it.
+uint64_t VolumeOffset(DeviceNode& node) {
+  if (node.GetKind() != kNodePartition) return 0;
+  const auto& partition = static_cast<const PartitionNode&>(node);
+  return partition.GetFirstSector() * partition.GetBytesPerSector();
+}
+
+std::vector<ExportItem> ExportItems(const std::vector<ListedItem>& items, VolumeAnalyzer* reader,
+                                    uint64_t volumeOffset, bool withRuns) {
+  std::vector<ExportItem> exported;
+  exported.reserve(items.size());
+  for (const ListedItem& item : items) {
+    ExportItem out;
+    out.path = item.path;
+    out.folder = item.folder;
+    out.id = item.id;
+    out.deleted = item.deleted;
+    out.size = item.size;
+    out.created = item.created;
+    out.modified = item.modified;
+    if (withRuns && !item.folder && reader != nullptr)
+      out.runsKnown = ExportByteRuns(*reader, item.location, item.size, volumeOffset, &out.runs);
+    exported.push_back(std::move(out));
+  }
+  return exported;
+}
+
+void WriteBodyFile(std::ostream& out, const std::string& fileSystem,
+                   const std::vector<ExportItem>& items) {
+  BodyFileStyle style;
+  style.deletedTypeUnknown = fileSystem == "NTFS";
+  for (const std::string& line : BodyFileLines(items, style)) out << line << '\n';
+}
+
+void WriteDfxmlListing(std::ostream& out, const VolumeFacts& facts, uint64_t volumeOffset,
+                       const std::vector<ExportItem>& items) {
+  const platform::OsIdentity os = platform::QueryOsIdentity();
+  DfxmlCreator creator{
+      "orvande-cli", ORVANDE_VERSION_TEXT, "orvande-cli analyze " + facts.source + " --dfxml",
+      os.sysname,    os.release,           os.machine};
+  DfxmlVolume volume;
+  volume.imageFilename = facts.source;
+  volume.partitionOffset = volumeOffset;
+  volume.sectorSize = facts.bytesPerSector;
+  volume.blockSize = facts.bytesPerCluster;
+  volume.fileSystem = facts.fileSystem;
+  volume.blockCount = facts.bytesPerCluster == 0 || facts.bytesPerSector == 0
+                          ? 0
+                          : facts.totalSectors / (facts.bytesPerCluster / facts.bytesPerSector);
+  WriteDfxml(out, creator, volume, items);
+}
+
 class AnalyzeCommand final : public Command {
  public:
   CLI::App* Register(CLI::App& app) override {
     CLI::App* sub = app.add_subcommand(
         "analyze",
         "Find every folder and file of the volume in SOURCE, deleted ones included, and list them");
-    sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
+    sub->add_option("SOURCE", source_,
+                    "Volume image file, block device, or DISK@N: partition N of a whole disk")->required();
     sub->add_flag("--deleted-only", deletedOnly_,
                   "List only deleted files and folders, with the folders that lead to them");
-    sub->add_flag("--json", json_, "Print one JSON object instead of text columns");
+    CLI::Option* json =
+        sub->add_flag("--json", json_, "Print one JSON object instead of text columns");
+    CLI::Option* body = sub->add_flag(
+        "--bodyfile", bodyFile_, "Print a body file for timeline tools instead of text columns");
+    CLI::Option* dfxml =
+        sub->add_flag("--dfxml", dfxml_, "Print a Digital Forensics XML document instead");
+    json->excludes(body)->excludes(dfxml);
+    body->excludes(dfxml);
     sub->add_flag("--streams", streams_,
                   "Also list the alternate streams of NTFS files (path:name, with their sizes)");
     timeZone_.Register(sub);
@@ -182,15 +250,23 @@ class AnalyzeCommand final : public Command {
     // FAT keeps local times: the listing names the zone they were read in.
     const bool localTimes = analyzer.FileSystemName().starts_with("FAT");
     const std::string zone = localTimes ? TimeZoneOption::ZoneInUse() : std::string();
+    VolumeFacts facts{source_,
+                      analyzer.FileSystemName(),
+                      analyzer.GetTotalSectors(),
+                      analyzer.BytesPerSector(),
+                      analyzer.BytesPerCluster(),
+                      zone,
+                      !stopped && status == 0};
     if (json_) {
-      VolumeFacts facts{source_,
-                        analyzer.FileSystemName(),
-                        analyzer.GetTotalSectors(),
-                        analyzer.BytesPerSector(),
-                        analyzer.BytesPerCluster(),
-                        zone,
-                        !stopped && status == 0};
       WriteJson(context.out, facts, items, streams_, session.LogLines());
+    } else if (bodyFile_ || dfxml_) {
+      const uint64_t volumeOffset = VolumeOffset(*node);
+      const std::vector<ExportItem> exported =
+          ExportItems(items, analysis.Reader(), volumeOffset, dfxml_);
+      if (bodyFile_)
+        WriteBodyFile(context.out, facts.fileSystem, exported);
+      else
+        WriteDfxmlListing(context.out, facts, volumeOffset, exported);
     } else {
       WriteText(context.out, zone, items);
     }
@@ -212,6 +288,8 @@ class AnalyzeCommand final : public Command {
   std::string source_;
   bool deletedOnly_ = false;
   bool json_ = false;
+  bool bodyFile_ = false;
+  bool dfxml_ = false;
   bool streams_ = false;
   TimeZoneOption timeZone_;
   FilterOptions filters_;

@@ -1,6 +1,7 @@
 #pragma once
-// orvande-cli analyze SOURCE [--deleted-only] [--json]: builds the files tree of the volume and
-// lists every folder and file in it, as text columns or as one JSON object.
+// orvande-cli analyze SOURCE [--deleted-only] [--json|--bodyfile|--dfxml]: builds the files
+// tree of the volume and lists every folder and file in it, as text columns, one JSON object, a
+// body file or a DFXML document.
 #include <memory>
 
 #include "cli/command.h"

@@ -6,6 +6,7 @@
 
 #include "cli/cli_prompter.h"
 #include "cli/command.h"
+#include "cli/disk_source_options.h"
 
 namespace orvande::cli {
 
@@ -23,8 +24,13 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
 
   std::vector<std::unique_ptr<Command>> commands = MakeCommands();
   std::vector<std::pair<CLI::App*, Command*>> registered;
-  for (const auto& command : commands)
-    registered.emplace_back(command->Register(app), command.get());
+  DiskSourceOptions diskOptions;
+  for (const auto& command : commands) {
+    CLI::App* sub = command->Register(app);
+    // Every command reads its SOURCE or DISK through them, so every command takes them.
+    RegisterDiskSourceOptions(*sub, diskOptions);
+    registered.emplace_back(sub, command.get());
+  }
 
   try {
     app.parse(argc, argv);
@@ -35,7 +41,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   }
 
   CliPrompter prompter(err, interactive ? &std::cin : nullptr);
-  CommandContext context{out, err, prompter};
+  CommandContext context{out, err, prompter, &diskOptions};
   for (auto& [sub, command] : registered) {
     if (sub->parsed()) return command->Run(context);
   }

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/mount_point_check.h"
 #include "core/file_name_policy.h"
 #include "support/format.h"
 #include "support/string_table.h"
@@ -209,6 +210,34 @@ BrokenNameAnswer CliPrompter::AskBrokenFileName(std::string_view name) {
       err_ << LoadString(problem) << '\n';
       continue;
     }
+    return answer;
+  }
+}
+
+}  // namespace orvande::cli
+
+namespace orvande::cli {
+
+MountPointAnswer CliPrompter::AskMountPoint(std::string_view text) {
+  std::lock_guard<std::mutex> hold(lock_);
+  MountPointAnswer answer;
+  if (in_ == nullptr) {
+    Warn(std::string(text) + " There is no terminal to ask, so the analysis goes on.");
+    return answer;
+  }
+  for (;;) {
+    err_ << kMountPointCaption << ": " << text << "\n  [c] "
+         << WithoutAccelerator(kContinueAnalyzingButton) << ", [s] "
+         << WithoutAccelerator(kStopAnalyzingButton) << "; add d for \""
+         << WithoutAccelerator(kDontShowAgainCheckBox) << "\" (cd, sd): " << std::flush;
+    bool ok = false;
+    std::string line = ReadLine(&ok);
+    if (!ok) return answer;
+    size_t first = line.find_first_not_of(" \t");
+    char key = first == std::string::npos ? 0 : static_cast<char>(std::tolower(line[first]));
+    if (key != 'c' && key != 's') continue;
+    answer.stop = key == 's';
+    answer.dontShowAgain = line.find_first_of("dD", first + 1) != std::string::npos;
     return answer;
   }
 }

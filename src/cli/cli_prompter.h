@@ -36,6 +36,8 @@ class CliPrompter final : public Prompter {
   // kBatchReplaceChar, each choice said once as a warning, and the run goes on.
   ReplaceAnswer ConfirmFileReplace(std::string_view path) override;
   BrokenNameAnswer AskBrokenFileName(std::string_view name) override;
+  // Asked on the terminal; without one the analysis goes on with a warning.
+  MountPointAnswer AskMountPoint(std::string_view text) override;
 
   void SetRecoveryAnswers(const RecoveryAnswers& answers);
   // The first question that could not be asked, for the command's closing message; with the

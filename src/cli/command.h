@@ -10,6 +10,10 @@ namespace CLI {
 class App;
 }
 
+namespace orvande {
+struct DiskSourceOptions;
+}
+
 namespace orvande::cli {
 
 class CliPrompter;
@@ -22,6 +26,8 @@ struct CommandContext {
   std::ostream& out;  // results
   std::ostream& err;  // messages
   CliPrompter& prompter;  // the run's: every job of the command reports through it
+  // How a whole disk named as DISK or DISK@N is read; null: the defaults.
+  const DiskSourceOptions* diskOptions = nullptr;
 };
 
 class Command {

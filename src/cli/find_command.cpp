@@ -43,7 +43,8 @@ class FindCommand final : public Command {
   CLI::App* Register(CLI::App& app) override {
     CLI::App* sub = app.add_subcommand(
         "find", "Analyse the volume in SOURCE and list the folders and files whose names match");
-    sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
+    sub->add_option("SOURCE", source_,
+                    "Volume image file, block device, or DISK@N: partition N of a whole disk")->required();
     sub->add_option("TEXT", query_.text, "Text or wildcard pattern to look for")->required();
     sub->add_flag("--deleted-only", query_.deletedOnly, "Only deleted folders and files");
     sub->add_flag("--whole-name", query_.wholeName,

@@ -64,7 +64,8 @@ class ImageCommand final : public Command {
   CLI::App* Register(CLI::App& app) override {
     CLI::App* sub = app.add_subcommand(
         "image", "Copy the volume in SOURCE sector by sector into the raw image file OUT");
-    sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
+    sub->add_option("SOURCE", source_,
+                    "Volume image file, block device, or DISK@N: partition N of a whole disk")->required();
     sub->add_option("OUT", out_, "Image file to write (replaced when it exists)")->required();
     sub->add_flag("--yes", yes_,
                   "Answer yes to every question: go on when space runs short, delete a partial "

@@ -131,7 +131,8 @@ class RecoverCommand final : public Command {
     CLI::App* sub = app.add_subcommand(
         "recover",
         "Write deleted (or, with --all-files, all) files of the volume in SOURCE into DIR");
-    sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
+    sub->add_option("SOURCE", source_,
+                    "Volume image file, block device, or DISK@N: partition N of a whole disk")->required();
     sub->add_option("PATH", paths_, "Folders or files to recover, as analyze prints them");
     sub->add_option("--id", ids_, "Recover the folder or file with this id of analyze --json")
         ->allow_extra_args(false)

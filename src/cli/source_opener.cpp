@@ -4,15 +4,35 @@
 #include <system_error>
 
 #include "disk/image_file_node.h"
+#include "disk/partition_node.h"
 #include "disk/logical_drive_node.h"
 
 namespace orvande::cli {
 
 namespace fs = std::filesystem;
 
-std::unique_ptr<DeviceNode> MakeSourceNode(const std::string& path, std::string* problem) {
+namespace {
+
+// A name that is no file of its own may be DISK@N.
+std::unique_ptr<DeviceNode> MakeDiskPartitionNode(const DiskPartitionName& name,
+                                                  const DiskSourceOptions& diskOptions,
+                                                  std::string* problem) {
+  std::optional<DiskWithPartitions> disk =
+      OpenDiskWithPartitions(name.diskPath, diskOptions, problem);
+  if (!disk) return nullptr;
+  return PickDiskPartition(*disk, name.number, problem);
+}
+
+}  // namespace
+
+std::unique_ptr<DeviceNode> MakeSourceNode(const std::string& path, std::string* problem,
+                                           const DiskSourceOptions& diskOptions) {
   std::error_code ec;
   fs::file_status status = fs::status(path, ec);
+  if (status.type() == fs::file_type::not_found) {
+    if (std::optional<DiskPartitionName> name = ParseDiskPartitionName(path))
+      return MakeDiskPartitionNode(*name, diskOptions, problem);
+  }
   if (path.empty() || status.type() == fs::file_type::not_found) {
     *problem = "\"" + path + "\": no such image file or device";
     return nullptr;

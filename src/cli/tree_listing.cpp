@@ -102,6 +102,7 @@ class Lister {
       item.size = file.size;
       item.created = file.created;
       item.modified = file.modified;
+      item.location = file.location;
       item.probability = item.deleted ? Probability(file) : kProbabilityNotDeleted;
       const bool keep = KeepsFile(item);
       if (keep && options_.streams && options_.reader != nullptr) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/item_location.h"
 #include "core/named_stream.h"
 
 namespace orvande {
@@ -27,6 +28,7 @@ struct ListedItem {
   uint64_t created = 0;      // 100 ns units since 1601-01-01 UTC; 0 when unknown
   uint64_t modified = 0;
   std::vector<NamedStream> streams;  // files only, when the options ask for them
+  ItemLocation location;             // files only: where the analyzer keeps the data
 };
 
 struct ListingOptions {

@@ -29,7 +29,8 @@ class ViewCommand final : public Command {
   CLI::App* Register(CLI::App& app) override {
     CLI::App* sub = app.add_subcommand(
         "view", "Show sectors of SOURCE in the sector viewer's hex layout on standard output");
-    sub->add_option("SOURCE", source_, "Volume image file or block device")->required();
+    sub->add_option("SOURCE", source_,
+                    "Volume image file, block device, or DISK@N: partition N of a whole disk")->required();
     sub->add_option("--sector", sector_, "First sector to show (512-byte sectors)")
         ->check(CLI::Range(uint64_t{0}, kViewMaxSector))
         ->capture_default_str();
@@ -41,7 +42,9 @@ class ViewCommand final : public Command {
 
   int Run(CommandContext& context) override {
     std::string problem;
-    std::unique_ptr<DeviceNode> node = MakeSourceNode(source_, &problem);
+    const DiskSourceOptions defaults;
+    std::unique_ptr<DeviceNode> node = MakeSourceNode(
+        source_, &problem, context.diskOptions != nullptr ? *context.diskOptions : defaults);
     if (!node) return Fail(context, problem);
     DeviceRef device = OpenSourceDevice(*node, context.prompter, &problem);
     if (!device) return Fail(context, problem);

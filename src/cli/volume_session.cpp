@@ -4,6 +4,10 @@
 
 #include "platform/terminal.h"
 #include "app/engine_setup.h"
+#include "app/app_settings.h"
+#include "app/device_list.h"
+#include "app/pre_analysis_checks.h"
+#include "platform/mount_table.h"
 #include "cli/cli_prompter.h"
 #include "cli/source_opener.h"
 #include "disk/device_node.h"
@@ -21,9 +25,21 @@ int FailCommand(CommandContext& context, const std::string& problem) {
 std::unique_ptr<DeviceNode> PrepareSource(CommandContext& context, const std::string& source) {
   PrepareEngine();
   std::string problem;
-  std::unique_ptr<DeviceNode> node = MakeSourceNode(source, &problem);
+  const DiskSourceOptions defaults;
+  std::unique_ptr<DeviceNode> node = MakeSourceNode(
+      source, &problem, context.diskOptions != nullptr ? *context.diskOptions : defaults);
   if (!node) FailCommand(context, problem);
   return node;
+}
+
+std::optional<DiskWithPartitions> PrepareDisk(CommandContext& context, const std::string& disk) {
+  PrepareEngine();
+  std::string problem;
+  const DiskSourceOptions defaults;
+  std::optional<DiskWithPartitions> opened = OpenDiskWithPartitions(
+      disk, context.diskOptions != nullptr ? *context.diskOptions : defaults, &problem);
+  if (!opened) FailCommand(context, problem);
+  return opened;
 }
 
 std::string AnalysisFailedText(uint32_t status) {
@@ -43,6 +59,10 @@ BrokenNameAnswer LogHoldingPrompter::AskBrokenFileName(std::string_view name) {
   return inner_.AskBrokenFileName(name);
 }
 
+MountPointAnswer LogHoldingPrompter::AskMountPoint(std::string_view text) {
+  return inner_.AskMountPoint(text);
+}
+
 TerminalAnalysis::TerminalAnalysis(CommandContext& context)
     : shown_(context.prompter),
       progress_(context.err, "Analyzing",
@@ -50,6 +70,16 @@ TerminalAnalysis::TerminalAnalysis(CommandContext& context)
       prompter_(context.prompter) {}
 
 bool TerminalAnalysis::Start(DeviceNode& node) {
+  const std::string devicePath = BlockDeviceSourcePath(node);
+  if (!devicePath.empty()) {
+    DeviceList devices;
+    devices.Discover();
+    // The command line keeps no settings file: "don't show again" lasts for this run.
+    AppSettings settings;
+    if (!RunPreAnalysisChecks(devicePath, ListedDevicePaths(devices), platform::ReadMountTable(),
+                              settings, prompter_, analysis_.NextOpeningLog()))
+      return false;
+  }
   AnalysisPorts ports;
   ports.prompter = &prompter_;
   ports.progressBar = &progress_;

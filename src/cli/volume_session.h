@@ -4,9 +4,11 @@
 // the command chooses. Main thread only.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/disk_partition_source.h"
 #include "app/sleeping_wait.h"
 #include "app/volume_analysis.h"
 #include "cli/cli_progress.h"
@@ -25,6 +27,10 @@ int FailCommand(CommandContext& context, const std::string& problem);
 // Gets the engine ready and makes the node that reads SOURCE; null after saying why.
 std::unique_ptr<DeviceNode> PrepareSource(CommandContext& context, const std::string& source);
 
+// Gets the engine ready and opens DISK with its partitions (table and kept list); nothing after
+// saying why.
+std::optional<DiskWithPartitions> PrepareDisk(CommandContext& context, const std::string& disk);
+
 // "analysis failed (0x...)".
 std::string AnalysisFailedText(uint32_t status);
 
@@ -37,6 +43,7 @@ class LogHoldingPrompter final : public Prompter {
   void ShowOperationLog(std::string_view) override {}
   ReplaceAnswer ConfirmFileReplace(std::string_view path) override;
   BrokenNameAnswer AskBrokenFileName(std::string_view name) override;
+  MountPointAnswer AskMountPoint(std::string_view text) override;
 
  private:
   Prompter& inner_;
@@ -46,7 +53,8 @@ class TerminalAnalysis {
  public:
   explicit TerminalAnalysis(CommandContext& context);
 
-  // False when the analysis could not start; the engine and the log have said why.
+  // False when the analysis could not start, or the user stopped it at a "Mount Point" question;
+  // the engine and the log have said why.
   bool Start(DeviceNode& node);
   // BuildTree's status; the progress line is gone.
   uint32_t WaitForEnd();
