@@ -1,18 +1,23 @@
 // The image writer copying a 1 GiB volume image, against dd bs=1M conv=fsync writing the same
-// copy into the same folder; both report bytes per second. Both outputs are flushed to the disk
-// before the clock stops.
+// copy into the same folder. Both outputs are flushed to the disk before the clock stops. The two
+// take turns, ORVANDE_IMAGE_BENCH_RUNS rounds (default 5), so that a busy disk slows both alike;
+// each round prints both speeds and their ratio, and at the end the median ratio. A first round
+// warms up and is not counted.
+// ORVANDE_IMAGE_BENCH_BATCH_KIB sets the writer's batch in KiB (default: the job's own).
 //
 // The volume is ORVANDE_IMAGE_BENCH_IMAGE (default /tmp/orvande-image-bench.img), made with
 // mkfs.fat when missing; the copies go to ORVANDE_IMAGE_BENCH_OUT (default: the image's folder).
 // The image is read once before timing, so both copies start from a cached image.
-#include <benchmark/benchmark.h>
-
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/image_target.h"
@@ -62,45 +67,81 @@ bool Flush(const std::string& path) {
   return std::system(("sync '" + path + "'").c_str()) == 0;
 }
 
-void BM_ImageWriter1GiB(benchmark::State& state) {
-  if (!PrepareImage()) return state.SkipWithError("mkfs.fat failed (is dosfstools installed?)");
-  RegisterStandardAnalyzers();
-  const std::string out = OutputPath("orvande-image-bench.dsk");
-  uint64_t bytes = 0;
-  for (auto _ : state) {
-    ImageFileNode node(ImagePath());
-    OperationLog log;
-    std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&node, true, &log, nullptr);
-    if (!analyzer) return state.SkipWithError("the volume did not open");
-    ImageTarget target;
-    if (target.Create(out) != 0) return state.SkipWithError("the copy could not be created");
-    ImageWriterJob job(analyzer.get(), &target, nullptr, nullptr);
-    if (WriteImageSectors(job) != 0) return state.SkipWithError("the copy failed");
-    target.Close();
-    if (!Flush(out)) return state.SkipWithError("sync failed");
-    bytes += job.BytesWritten();
-  }
-  std::filesystem::remove(out);
-  state.SetBytesProcessed(static_cast<int64_t>(bytes));
+// Seconds for `copy`, or a negative number when it failed. Each copy starts once the disk has
+// taken in what came before: the second of two copies run back to back was always the slower.
+double SecondsOf(const std::function<bool()>& copy) {
+  std::system("sync");
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  const auto start = std::chrono::steady_clock::now();
+  if (!copy()) return -1;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void BM_Dd1GiB(benchmark::State& state) {
-  if (!PrepareImage()) return state.SkipWithError("mkfs.fat failed (is dosfstools installed?)");
-  const std::string out = OutputPath("orvande-image-bench.dd");
+bool CopyWithImageWriter(const std::string& out) {
+  ImageFileNode node(ImagePath());
+  OperationLog log;
+  std::unique_ptr<VolumeAnalyzer> analyzer = CreateAnalyzer(&node, true, &log, nullptr);
+  if (!analyzer) return false;
+  ImageTarget target;
+  if (target.Create(out) != 0) return false;
+  ImageWriterJob job(analyzer.get(), &target, nullptr, nullptr);
+  if (const char* batch = std::getenv("ORVANDE_IMAGE_BENCH_BATCH_KIB"))
+    job.SetBatchBytes(static_cast<size_t>(std::atoll(batch)) << 10);
+  const bool copied = WriteImageSectors(job) == 0 && job.BytesWritten() == job.ImageSize();
+  return target.Close() == 0 && copied && Flush(out);
+}
+
+bool CopyWithDd(const std::string& out) {
   const std::string command =
       "dd if='" + ImagePath() + "' of='" + out + "' bs=1M conv=fsync status=none";
-  uint64_t bytes = 0;
-  for (auto _ : state) {
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("dd failed");
-    bytes += std::filesystem::file_size(out);
-  }
-  std::filesystem::remove(out);
-  state.SetBytesProcessed(static_cast<int64_t>(bytes));
+  return std::system(command.c_str()) == 0;
 }
+
+int RunsWanted() {
+  const char* runs = std::getenv("ORVANDE_IMAGE_BENCH_RUNS");
+  return runs != nullptr ? std::max(1, std::atoi(runs)) : 5;
+}
+
+double MegabytesPerSecond(double seconds) { return kVolumeKiB * 1024.0 / seconds / 1e6; }
 
 }  // namespace
 
-BENCHMARK(BM_ImageWriter1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_Dd1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-
-BENCHMARK_MAIN();
+int main() {
+  if (!PrepareImage()) {
+    std::fprintf(stderr, "mkfs.fat failed (is dosfstools installed?)\n");
+    return 1;
+  }
+  RegisterStandardAnalyzers();
+  // Both write the same file, which each copy replaces: a copy never shares the disk with the
+  // other's file.
+  const std::string out = OutputPath("orvande-image-bench.dsk");
+  std::vector<double> ratios;
+  // Round 0 is the warm-up: the first copy of a run was always slow, whoever made it.
+  for (int round = 0; round <= RunsWanted(); ++round) {
+    // Who goes first alternates, so that neither always finds the other's writeback under way.
+    double writer = 0;
+    double dd = 0;
+    const auto runWriter = [&] { writer = SecondsOf([&] { return CopyWithImageWriter(out); }); };
+    const auto runDd = [&] { dd = SecondsOf([&] { return CopyWithDd(out); }); };
+    if (round % 2 == 0) {
+      runWriter();
+      runDd();
+    } else {
+      runDd();
+      runWriter();
+    }
+    if (writer < 0 || dd < 0) {
+      std::fprintf(stderr, "round %d: the %s copy failed\n", round, writer < 0 ? "image writer's" : "dd");
+      std::filesystem::remove(out);
+      return 1;
+    }
+    if (round == 0) continue;
+    ratios.push_back(dd / writer);
+    std::printf("round %d: image writer %.0f MB/s, dd %.0f MB/s, ratio %.2f\n", round,
+                MegabytesPerSecond(writer), MegabytesPerSecond(dd), ratios.back());
+  }
+  std::filesystem::remove(out);
+  std::sort(ratios.begin(), ratios.end());
+  std::printf("median ratio (image writer / dd): %.2f\n", ratios[ratios.size() / 2]);
+  return 0;
+}

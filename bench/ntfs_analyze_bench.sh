@@ -6,7 +6,8 @@
 # Usage: bench/ntfs_analyze_bench.sh [ORVANDE_CLI] [WORK_DIR]
 #   ORVANDE_CLI  default: build/release/bin/orvande-cli, else the first orvande-cli found under build/
 #   WORK_DIR     default: /tmp/orvande-ntfs-bench (the image is kept there and reused)
-# Environment: FILES (default 210000 files), FOLDERS (default 210), RUNS (default 3).
+# Environment: FILES (default 210000 files), FOLDERS (default 210), RUNS (default 3);
+#   MAKE_ONLY=1 only makes (or keeps) WORK_DIR/volume.img and measures nothing, for other benches.
 #
 # The volume is made at bench time with mkntfs and an ntfs-3g mount (root only): FOLDERS folders
 # of files of 0 to 6000 bytes (small ones stay inside their records, larger ones get clusters),
@@ -28,7 +29,7 @@ if [[ -z "$cli" ]]; then
     cli="$(find "$here/build" -name orvande-cli -type f -perm -u+x 2>/dev/null | head -n 1)"
   fi
 fi
-[[ -x "$cli" ]] || { echo "orvande-cli not found; build it or pass its path" >&2; exit 2; }
+[[ -n "${MAKE_ONLY:-}" || -x "$cli" ]] || { echo "orvande-cli not found; build it or pass its path" >&2; exit 2; }
 for tool in mkntfs ntfs-3g fls /usr/bin/time python3; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
 done
@@ -81,6 +82,7 @@ if [[ ! -f "$image" || ! -f "$stamp" || "$(cat "$stamp")" != "$params" ]]; then
   echo "making the volume ($files files in $folders folders; this takes a few minutes)..." >&2
   make_volume
 fi
+[[ -z "${MAKE_ONLY:-}" ]] || exit 0
 
 # Best wall time in seconds, the processor time (user + system) of that run and the peak
 # resident size in KiB of a command, over $runs runs. On a shared machine the processor time is
