@@ -6,7 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libblkid-dev pkg-config
+  libewf-dev ewf-tools libxml2-utils
   sleuthkit dosfstools mtools ntfs-3g fdisk xz-utils python3 git ca-certificates
+  qt6-base-dev fonts-dejavu-core adwaita-icon-theme
+  dpkg-dev appstream desktop-file-utils man-db
 )
 
 # One query for all of them; packages dpkg has never heard of are simply absent from its answer.
