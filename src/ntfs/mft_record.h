@@ -20,6 +20,9 @@
 
 namespace orvande {
 
+namespace platform {
+class OutputFile;
+}
 class NtfsAnalyzer;
 class OperationLog;
 struct RecoveryContext;
@@ -155,8 +158,13 @@ class MftRecord {
                     uint64_t length, uint64_t* bytesRead) const;
   bool ReadResidentExtension(uint32_t type, const AttributeName& name, uint8_t* destination,
                              uint64_t offset, uint64_t length, uint64_t* bytesRead) const;
+  // unnamedFile is the file at path, created and still open: the unnamed stream is written into
+  // it rather than creating the file a second time.
   bool WriteDataStreams(const std::string& path, bool recoverStreams, RecoveryContext& context,
-                        OperationLog* log);
+                        OperationLog* log, platform::OutputFile& unnamedFile);
+  // WriteStream into a file already created; the file is closed at the end.
+  bool WriteStreamInto(platform::OutputFile& file, uint64_t size, const Attribute* attribute,
+                       const AttributeName& name, RecoveryContext& context, OperationLog* log);
   // Calls visit(name, attribute) for the first piece of each $DATA stream, the unnamed one
   // included, until it returns false. attribute is null for a stream found through the attribute
   // list; it is then read by name.

@@ -128,6 +128,11 @@ bool NtfsAnalyzer::RecoverFile(ItemLocation& location, uint64_t size, const std:
   return record.WriteFileData(path, recoverStreams, context, log);
 }
 
+std::vector<uint8_t>& NtfsAnalyzer::StreamPiece() {
+  if (streamPiece_.size() != MftRecord::kStreamPiece) streamPiece_.resize(MftRecord::kStreamPiece);
+  return streamPiece_;
+}
+
 std::vector<NamedStream> NtfsAnalyzer::NamedStreams(ItemLocation& location, OperationLog* log) {
   MftRecord record(this);
   if (!ReadFileRecord(location, record, log)) return {};

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/allocation_map_receiver.h"
 #include "core/volume_analyzer.h"
@@ -50,6 +51,9 @@ class NtfsAnalyzer : public VolumeAnalyzer, public AllocationMapReceiver {
   // The MFT's own record, through whose unnamed $DATA every other record is read.
   MftRecord& MftTable() { return mftRecord_; }
   ClusterReader& Clusters() { return clusters_; }
+  // The buffer streams are copied through when files are recovered, MftRecord::kStreamPiece bytes,
+  // made once for all the files of a recovery.
+  std::vector<uint8_t>& StreamPiece();
   const std::array<uint8_t, ntfs_boot::kSize>& BootSector() const { return bootSector_; }
   // The first cluster of the MFT, from the boot sector.
   uint64_t MftCluster() const;
@@ -74,6 +78,7 @@ class NtfsAnalyzer : public VolumeAnalyzer, public AllocationMapReceiver {
   uint64_t heldSectors_ = 0;
   MftRecord mftRecord_;
   ClusterReader clusters_;
+  std::vector<uint8_t> streamPiece_;
   // Last, so that it goes first: its reads use the record and the cluster reader.
   ClusterBitmapSlot clusterBitmap_;
 };

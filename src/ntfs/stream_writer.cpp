@@ -9,6 +9,7 @@
 #include "core/recovery_context.h"
 #include "ntfs/attribute_list.h"
 #include "ntfs/mft_record.h"
+#include "ntfs/ntfs_analyzer.h"
 #include "ntfs/ntfs_status.h"
 #include "platform/file_system.h"
 #include "platform/output_file.h"
@@ -71,10 +72,16 @@ bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attrib
     LogSystemError(log, OperationLog::kWarning, error);
     return false;
   }
+  return WriteStreamInto(file, size, attribute, name, context, log);
+}
+
+bool MftRecord::WriteStreamInto(platform::OutputFile& file, uint64_t size,
+                                const Attribute* attribute, const AttributeName& name,
+                                RecoveryContext& context, OperationLog* log) {
   const uint32_t shift = size > kLargeStreamThreshold ? kLargeStreamShift : 0;
   if (context.progressBar != nullptr)
     context.progressBar->SetRange(0, static_cast<uint32_t>(size >> shift));
-  std::vector<uint8_t> piece(static_cast<size_t>(std::min<uint64_t>(size, kStreamPiece)));
+  std::vector<uint8_t>& piece = analyzer_->StreamPiece();
   uint64_t written = 0;
   bool trailingHole = false;
   while (written < size) {
@@ -117,31 +124,36 @@ bool MftRecord::WriteStream(const std::string& path, uint64_t size, const Attrib
 
 bool MftRecord::WriteFileData(const std::string& path, bool recoverStreams,
                               RecoveryContext& context, OperationLog* log) {
-  {
-    // The file exists even when the record has no data at all.
-    platform::OutputFile file;
-    uint32_t error = file.CreateFresh(path);
-    if (error == kSuccess) error = file.Close();
-    if (error != kSuccess) {
-      if (log != nullptr)
-        log->AddFormat(OperationLog::kError, ntfs_texts::kCantCreateFileFormat, path.c_str());
-      LogSystemError(log, OperationLog::kError, error);
-      return false;
-    }
-  }
+  auto cantCreate = [&](uint32_t error) {
+    if (log != nullptr)
+      log->AddFormat(OperationLog::kError, ntfs_texts::kCantCreateFileFormat, path.c_str());
+    LogSystemError(log, OperationLog::kError, error);
+    return false;
+  };
+  // The file exists even when the record has no data at all; the unnamed stream is written into
+  // this same file.
+  platform::OutputFile file;
+  if (uint32_t error = file.CreateFresh(path); error != kSuccess) return cantCreate(error);
   bool ok = false;
   try {
-    ok = WriteDataStreams(path, recoverStreams, context, log);
+    ok = WriteDataStreams(path, recoverStreams, context, log, file);
   } catch (const std::exception&) {
     // A record that contradicts itself while its streams are walked: the file is not recovered.
     ok = false;
+  }
+  // Still open after a success: no unnamed stream took the file, which stays empty. After a
+  // failure the file keeps what was written.
+  if (file.IsOpen()) {
+    const uint32_t error = file.Close();
+    if (ok && error != kSuccess) return cantCreate(error);
   }
   // A failed file keeps what was written: part of a file is worth having, and its line says so.
   return ok;
 }
 
 bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
-                                 RecoveryContext& context, OperationLog* log) {
+                                 RecoveryContext& context, OperationLog* log,
+                                 platform::OutputFile& unnamedFile) {
   // One stream: false ends the walk. A failing named stream ends it too, yet the file counts as
   // recovered.
   bool ok = true;
@@ -157,8 +169,15 @@ bool MftRecord::WriteDataStreams(const std::string& path, bool recoverStreams,
     const std::string target = named ? StreamPath(path, nameBytes) : path;
     if (target.empty()) return namedFailure();
     uint64_t dataSize = 0;
-    if (DataStreamSize(nameBytes, attribute, &dataSize) &&
-        WriteStream(target, dataSize, attribute, AttributeName::Of(nameBytes), context, log)) {
+    const AttributeName streamName = AttributeName::Of(nameBytes);
+    auto write = [&] {
+      // The file made for the unnamed stream takes its first piece; any further one (a record
+      // that contradicts itself) replaces it, as a new file.
+      if (!named && unnamedFile.IsOpen())
+        return WriteStreamInto(unnamedFile, dataSize, attribute, streamName, context, log);
+      return WriteStream(target, dataSize, attribute, streamName, context, log);
+    };
+    if (DataStreamSize(nameBytes, attribute, &dataSize) && write()) {
       if (named) {
         context.fileStreamBytes += StreamBytesOnDisk(target);
         context.fileStreamPaths.push_back(target);
