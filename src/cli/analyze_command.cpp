@@ -67,11 +67,6 @@ const char* ProbabilityName(uint32_t code) {
   }
 }
 
-Json TimeValue(uint64_t fileTime) {
-  std::string text = UtcTimeText(fileTime, true);
-  return text.empty() ? Json(nullptr) : Json(text);
-}
-
 Json StreamsValue(const std::vector<NamedStream>& streams) {
   Json list = Json::array();
   for (const NamedStream& stream : streams)
@@ -94,58 +89,92 @@ struct VolumeFacts {
   bool complete = true;  // false when the analysis was stopped or failed part-way
 };
 
-// One object; each item on a line of its own so that large listings stream out.
-void WriteJson(std::ostream& out, const VolumeFacts& facts, const std::vector<ListedItem>& items,
-               bool withStreams, const std::vector<std::string>& logLines) {
-  out << "{\"source\":" << Dump(facts.source) << ",\"file_system\":" << Dump(facts.fileSystem)
-      << ",\"total_sectors\":" << facts.totalSectors
-      << ",\"bytes_per_sector\":" << facts.bytesPerSector
-      << ",\"bytes_per_cluster\":" << facts.bytesPerCluster
-      << ",\"time_zone\":" << (facts.timeZone.empty() ? "null" : Dump(facts.timeZone))
-      << ",\"complete\":" << (facts.complete ? "true" : "false") << ",\"items\":[";
-  bool first = true;
-  for (const ListedItem& item : items) {
-    Json object;
-    object["path"] = item.path;
-    object["type"] = item.folder ? "folder" : "file";
-    object["id"] = item.id;
-    object["deleted"] = item.deleted;
-    object["size"] = item.size;
-    const char* probability = item.folder ? nullptr : ProbabilityName(item.probability);
-    object["probability"] = probability != nullptr ? Json(probability) : Json(nullptr);
-    object["created"] = TimeValue(item.created);
-    object["modified"] = TimeValue(item.modified);
-    if (withStreams && !item.folder) object["streams"] = StreamsValue(item.streams);
-    out << (first ? "\n" : ",\n") << Dump(object);
-    first = false;
-  }
-  out << "\n],\"log\":" << Dump(Json(logLines)) << "}\n";
-}
+// One object; each item on a line of its own, written as it is listed, so that large listings
+// stream out.
+class JsonListing {
+ public:
+  JsonListing(std::ostream& out, bool withStreams) : out_(out), withStreams_(withStreams) {}
 
-void WriteText(std::ostream& out, const std::string& timeZone,
-               const std::vector<ListedItem>& items) {
-  if (!timeZone.empty())
-    out << "Local times of this FAT volume read in zone " << timeZone << ", shown in UTC\n";
-  char line[96];
-  std::snprintf(line, sizeof line, "%-1s %-1s %15s %-8s %-19s  %s\n", "T", "D", "SIZE", "PROB",
-                "MODIFIED (UTC)", "PATH");
-  out << line;
-  for (const ListedItem& item : items) {
+  void Begin(const VolumeFacts& facts) {
+    out_ << "{\"source\":" << Dump(facts.source) << ",\"file_system\":" << Dump(facts.fileSystem)
+         << ",\"total_sectors\":" << facts.totalSectors
+         << ",\"bytes_per_sector\":" << facts.bytesPerSector
+         << ",\"bytes_per_cluster\":" << facts.bytesPerCluster
+         << ",\"time_zone\":" << (facts.timeZone.empty() ? "null" : Dump(facts.timeZone))
+         << ",\"complete\":" << (facts.complete ? "true" : "false") << ",\"items\":[";
+  }
+
+  // The fields in a fixed order, written straight out: no object is built per item.
+  void Item(const ListedItem& item) {
+    const char* probability = item.folder ? nullptr : ProbabilityName(item.probability);
+    out_ << (first_ ? "\n" : ",\n") << "{\"path\":" << Dump(Json(item.path))
+         << ",\"type\":" << (item.folder ? "\"folder\"" : "\"file\"") << ",\"id\":" << item.id
+         << ",\"deleted\":" << (item.deleted ? "true" : "false") << ",\"size\":" << item.size
+         << ",\"probability\":";
+    if (probability != nullptr)
+      out_ << '"' << probability << '"';
+    else
+      out_ << "null";
+    out_ << ",\"created\":";
+    WriteTime(item.created);
+    out_ << ",\"modified\":";
+    WriteTime(item.modified);
+    if (withStreams_ && !item.folder) out_ << ",\"streams\":" << Dump(StreamsValue(item.streams));
+    out_ << '}';
+    first_ = false;
+  }
+
+  void End(const std::vector<std::string>& logLines) {
+    out_ << "\n],\"log\":" << Dump(Json(logLines)) << "}\n";
+  }
+
+ private:
+  void WriteTime(uint64_t fileTime) {
+    const std::string text = UtcTimeText(fileTime, true);
+    if (text.empty())
+      out_ << "null";
+    else
+      out_ << '"' << text << '"';
+  }
+
+  std::ostream& out_;
+  bool withStreams_;
+  bool first_ = true;
+};
+
+// The zone line, a header line, then a line per item (and per stream), written as listed.
+class TextListing {
+ public:
+  explicit TextListing(std::ostream& out) : out_(out) {}
+
+  void Begin(const std::string& timeZone) {
+    if (!timeZone.empty())
+      out_ << "Local times of this FAT volume read in zone " << timeZone << ", shown in UTC\n";
+    std::snprintf(line_, sizeof line_, "%-1s %-1s %15s %-8s %-19s  %s\n", "T", "D", "SIZE",
+                  "PROB", "MODIFIED (UTC)", "PATH");
+    out_ << line_;
+  }
+
+  void Item(const ListedItem& item) {
     const std::string size = item.folder ? "-" : std::to_string(item.size);
     const char* probability = item.folder ? nullptr : ProbabilityName(item.probability);
     std::string modified = UtcTimeText(item.modified, false);
     if (modified.empty()) modified = "-";
-    std::snprintf(line, sizeof line, "%c %c %15s %-8s %-19s  ", item.folder ? 'd' : 'f',
+    std::snprintf(line_, sizeof line_, "%c %c %15s %-8s %-19s  ", item.folder ? 'd' : 'f',
                   item.deleted ? 'D' : '-', size.c_str(), probability ? probability : "-",
                   modified.c_str());
-    out << line << PrintableName(item.path) << '\n';
+    out_ << line_ << PrintableName(item.path) << '\n';
     for (const NamedStream& stream : item.streams) {
-      std::snprintf(line, sizeof line, "s %c %15llu %-8s %-19s  ", item.deleted ? 'D' : '-',
+      std::snprintf(line_, sizeof line_, "s %c %15llu %-8s %-19s  ", item.deleted ? 'D' : '-',
                     static_cast<unsigned long long>(stream.size), "-", modified.c_str());
-      out << line << PrintableName(item.path + ":" + stream.name) << '\n';
+      out_ << line_ << PrintableName(item.path + ":" + stream.name) << '\n';
     }
   }
-}
+
+ private:
+  std::ostream& out_;
+  char line_[96];
+};
 
 // The volume's first byte in the image: a partition of a disk starts inside it.
 uint64_t VolumeOffset(DeviceNode& node) {
@@ -245,8 +274,6 @@ class AnalyzeCommand final : public Command {
     // The worker is gone: the reader is the listing's alone.
     options.reader = analysis.Reader();
     options.streams = streams_;
-    std::vector<ListedItem> items =
-        ListTree(analysis.Tree(), analysis.Store(), analysis.StoreLock(), options);
     // FAT keeps local times: the listing names the zone they were read in.
     const bool localTimes = analyzer.FileSystemName().starts_with("FAT");
     const std::string zone = localTimes ? TimeZoneOption::ZoneInUse() : std::string();
@@ -257,9 +284,17 @@ class AnalyzeCommand final : public Command {
                       analyzer.BytesPerCluster(),
                       zone,
                       !stopped && status == 0};
+    auto list = [&](const ListedItemVisitor& visit) {
+      VisitTree(analysis.Tree(), analysis.Store(), analysis.StoreLock(), options, visit);
+    };
     if (json_) {
-      WriteJson(context.out, facts, items, streams_, session.LogLines());
+      JsonListing json(context.out, streams_);
+      json.Begin(facts);
+      list([&](const ListedItem& item) { json.Item(item); });
+      json.End(session.LogLines());
     } else if (bodyFile_ || dfxml_) {
+      const std::vector<ListedItem> items =
+          ListTree(analysis.Tree(), analysis.Store(), analysis.StoreLock(), options);
       const uint64_t volumeOffset = VolumeOffset(*node);
       const std::vector<ExportItem> exported =
           ExportItems(items, analysis.Reader(), volumeOffset, dfxml_);
@@ -268,7 +303,9 @@ class AnalyzeCommand final : public Command {
       else
         WriteDfxmlListing(context.out, facts, volumeOffset, exported);
     } else {
-      WriteText(context.out, zone, items);
+      TextListing text(context.out);
+      text.Begin(zone);
+      list([&](const ListedItem& item) { text.Item(item); });
     }
     context.out.flush();
     session.ShowLog();  // only when it holds a warning or an error

@@ -17,12 +17,6 @@ namespace {
 
 constexpr char kVolumeRootText[] = ".";
 
-// Kept beside each listed item: the item's folder and whether the listing keeps it.
-struct Link {
-  int parent = -1;  // index of the folder entry holding this one
-  bool keep = false;
-};
-
 std::string JoinPath(const std::string& parent, const std::string& name) {
   return parent.empty() ? name : parent + "/" + name;
 }
@@ -32,50 +26,55 @@ std::string_view BaseName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// Walks the tree depth first and hands each kept item to the visitor as it is met, so that a
+// listing of millions of items never holds more than the folders on the way to the current one.
+// A folder that is only kept on the way to a kept item is handed over just before the first such
+// item, which keeps the tree order.
 class Lister {
  public:
   Lister(const FolderTree& tree, const ItemStore& store, ReadWriteLock& lock,
-         const ListingOptions& options)
-      : tree_(tree), store_(store), lock_(lock), options_(options) {}
+         const ListingOptions& options, const ListedItemVisitor& visit)
+      : tree_(tree), store_(store), lock_(lock), options_(options), visit_(visit) {}
 
-  std::vector<ListedItem> Run() {
-    // A large volume lists hundreds of thousands of items: room for all of them is made once.
-    const size_t expected = ExpectedCount();
-    items_.reserve(expected);
-    links_.reserve(expected);
-    // Depth first without recursion: the tree's depth comes from the volume.
+  void Run() {
+    // Without recursion: the tree's depth comes from the volume.
     struct Pending {
       TreeNode node;
-      int parent;
+      size_t depth;  // folders listed above this one
       std::string parentPath;
     };
     std::vector<Pending> stack;
     std::vector<TreeNode> top = tree_.Children(kNoNode);
-    for (auto it = top.rbegin(); it != top.rend(); ++it) stack.push_back({*it, -1, std::string()});
+    for (auto it = top.rbegin(); it != top.rend(); ++it) stack.push_back({*it, 0, std::string()});
     while (!stack.empty()) {
       Pending pending = std::move(stack.back());
       stack.pop_back();
       const std::string text = tree_.Text(pending.node);
-      const bool volumeRoot = pending.parent < 0 && pending.parentPath.empty() &&
+      const bool volumeRoot = pending.depth == 0 && pending.parentPath.empty() &&
                               tree_.Parent(pending.node) == kNoNode && text == kVolumeRootText;
       const std::string path = volumeRoot ? std::string() : JoinPath(pending.parentPath, text);
-      const int index = AddFolder(pending.node, path, pending.parent, volumeRoot);
+      // The folders above this one stay; those of earlier branches are done.
+      chain_.resize(pending.depth);
+      AddFolder(pending.node, path, volumeRoot);
       std::vector<TreeNode> children = tree_.Children(pending.node);
       for (auto it = children.rbegin(); it != children.rend(); ++it)
-        stack.push_back({*it, index, path});
+        stack.push_back({*it, chain_.size(), path});
     }
-    return Collect();
   }
 
  private:
-  // Adds the folder (unless it is a volume root) and its files; returns the index the folder's
-  // children refer to.
-  int AddFolder(TreeNode node, const std::string& path, int parent, bool volumeRoot) {
+  struct ChainFolder {
+    ListedItem item;
+    bool handedOver = false;
+  };
+
+  // Lists the folder (unless it is a volume root), then its files.
+  void AddFolder(TreeNode node, const std::string& path, bool volumeRoot) {
     const uint32_t id = tree_.Data(node);
     FolderRef folder = store_.FindRef(id);
-    int index = parent;
     if (!volumeRoot) {
-      ListedItem item;
+      ChainFolder entry;
+      ListedItem& item = entry.item;
       item.path = path;
       item.folder = true;
       item.id = id;
@@ -84,18 +83,17 @@ class Lister {
         item.created = folder->Created();
         item.modified = folder->Modified();
       }
-      index = static_cast<int>(items_.size());
       const bool keep = KeepsFolder(item);
-      Add(std::move(item), parent, keep);
+      chain_.push_back(std::move(entry));
+      if (keep) HandOverChain();
     }
-    if (folder) AddFiles(*folder, path, index);
-    return index;
+    if (folder) AddFiles(*folder, path);
   }
 
-  void AddFiles(FolderItem& folder, const std::string& path, int parent) {
+  void AddFiles(FolderItem& folder, const std::string& path) {
     ReadLockGuard guard(lock_);
+    ListedItem item;
     for (const FileRecord& file : folder.Files()) {
-      ListedItem item;
       item.path = JoinPath(path, std::string(file.Name()));
       item.id = file.id;
       item.deleted = file.deleted != 0;
@@ -104,12 +102,23 @@ class Lister {
       item.modified = file.modified;
       item.location = file.location;
       item.probability = item.deleted ? Probability(file) : kProbabilityNotDeleted;
-      const bool keep = KeepsFile(item);
-      if (keep && options_.streams && options_.reader != nullptr) {
+      item.streams.clear();
+      if (!KeepsFile(item)) continue;
+      if (options_.streams && options_.reader != nullptr) {
         ItemLocation location = file.location;
         item.streams = options_.reader->NamedStreams(location, nullptr);
       }
-      Add(std::move(item), parent, keep);
+      HandOverChain();
+      visit_(item);
+    }
+  }
+
+  // The folders on the way to a kept item that were not handed over yet, outermost first.
+  void HandOverChain() {
+    for (ChainFolder& entry : chain_) {
+      if (entry.handedOver) continue;
+      entry.handedOver = true;
+      visit_(entry.item);
     }
   }
 
@@ -126,20 +135,6 @@ class Lister {
 
   bool Filtering() const { return options_.filter != nullptr && !options_.filter->Empty(); }
 
-  void Add(ListedItem item, int parent, bool keep) {
-    links_.push_back({parent, keep});
-    items_.push_back(std::move(item));
-  }
-
-  // Folders and files in the store: what the listing holds at most (a folder with several
-  // nodes is listed once per node, so this may fall short, which only costs a reallocation).
-  size_t ExpectedCount() const {
-    size_t count = 0;
-    ReadLockGuard guard(lock_);
-    store_.ForEach([&](uint32_t, FolderItem* folder) { count += 1 + folder->Files().size(); });
-    return count;
-  }
-
   uint32_t Probability(const FileRecord& file) {
     if (options_.reader == nullptr) return kProbabilityUnknown;
     // The analyzer may correct a location it is handed; the listing keeps the stored one.
@@ -148,28 +143,12 @@ class Lister {
     return code <= kProbabilityNotDeleted ? code : kProbabilityUnknown;
   }
 
-  std::vector<ListedItem> Collect() {
-    // Parents come before their children, so one pass from the end carries "keep" upwards.
-    for (size_t i = links_.size(); i-- > 0;) {
-      if (links_[i].keep && links_[i].parent >= 0) links_[links_[i].parent].keep = true;
-    }
-    // The kept items move to the front in place.
-    size_t kept = 0;
-    for (size_t i = 0; i < items_.size(); ++i) {
-      if (!links_[i].keep) continue;
-      if (kept != i) items_[kept] = std::move(items_[i]);
-      ++kept;
-    }
-    items_.resize(kept);
-    return std::move(items_);
-  }
-
   const FolderTree& tree_;
   const ItemStore& store_;
   ReadWriteLock& lock_;
   const ListingOptions& options_;
-  std::vector<ListedItem> items_;
-  std::vector<Link> links_;  // one per item
+  const ListedItemVisitor& visit_;
+  std::vector<ChainFolder> chain_;  // the folders from the top down to the one being listed
 };
 
 }  // namespace
@@ -184,9 +163,17 @@ std::string UtcTimeText(uint64_t fileTime, bool iso) {
   return text;
 }
 
+void VisitTree(const FolderTree& tree, const ItemStore& store, ReadWriteLock& storeLock,
+               const ListingOptions& options, const ListedItemVisitor& visit) {
+  Lister(tree, store, storeLock, options, visit).Run();
+}
+
 std::vector<ListedItem> ListTree(const FolderTree& tree, const ItemStore& store,
                                  ReadWriteLock& storeLock, const ListingOptions& options) {
-  return Lister(tree, store, storeLock, options).Run();
+  std::vector<ListedItem> items;
+  VisitTree(tree, store, storeLock, options,
+            [&](const ListedItem& item) { items.push_back(item); });
+  return items;
 }
 
 }  // namespace orvande::cli

@@ -2,6 +2,7 @@
 // Every folder and file of a built files tree with its path from the volume root, in tree order:
 // a folder, then its files in the order found, then its subfolders. Used by one thread at a time.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,16 @@ struct ListingOptions {
 // empty for 0 and for times the calendar cannot show.
 std::string UtcTimeText(uint64_t fileTime, bool iso);
 
-// File lists are read under the read side of the store lock. A volume root (a top-level ".") is
-// not listed itself; its contents are.
+using ListedItemVisitor = std::function<void(const ListedItem&)>;
+
+// Hands each listed item to visit as it is met, in the order above; nothing of the listing is
+// kept beyond the folders leading to the current item. File lists are read under the read side
+// of the store lock, which visit is called under. A volume root (a top-level ".") is not listed
+// itself; its contents are.
+void VisitTree(const FolderTree& tree, const ItemStore& store, ReadWriteLock& storeLock,
+               const ListingOptions& options, const ListedItemVisitor& visit);
+
+// The same items gathered into a list.
 std::vector<ListedItem> ListTree(const FolderTree& tree, const ItemStore& store,
                                  ReadWriteLock& storeLock, const ListingOptions& options);
 

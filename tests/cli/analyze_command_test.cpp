@@ -188,6 +188,18 @@ TEST_F(AnalyzeCommandTest, TimesAreReadInTheZoneGivenAndTheListingNamesIt) {
   EXPECT_NE(unknown.err.find("unknown time zone"), std::string::npos) << unknown.err;
 }
 
+// The listing is written as the tree is walked: a filtered one must still be the full listing's
+// items in the full listing's order, each folder before what it holds.
+bool KeepsTheOrderOf(const Json& all, const Json& filtered) {
+  size_t at = 0;
+  for (const Json& item : filtered["items"]) {
+    while (at < all["items"].size() && all["items"][at]["path"] != item["path"]) ++at;
+    if (at == all["items"].size()) return false;
+    ++at;
+  }
+  return true;
+}
+
 // A filter keeps the files it matches and only the folders that lead to one of them.
 TEST_F(AnalyzeCommandTest, FiltersKeepOnlyTheFoldersLeadingToAKeptFile) {
   struct Case {
@@ -224,7 +236,9 @@ TEST_F(AnalyzeCommandTest, FiltersKeepOnlyTheFoldersLeadingToAKeptFile) {
     }
     EXPECT_EQ(files, expected);
     EXPECT_FALSE(files.empty());
+    EXPECT_TRUE(KeepsTheOrderOf(all, listing));
   }
+  EXPECT_TRUE(KeepsTheOrderOf(all, AnalyzeJson(*sample_, {"--deleted-only"})));
 }
 
 TEST_F(AnalyzeCommandTest, AnImageInAFreeClusterIsListedUnderLostAndFound) {
