@@ -303,6 +303,8 @@ bool RecoveryWriter::RecoverRecord(FileRecord& record, FolderItem& folder, size_
 }
 
 bool RecoveryWriter::ChooseTarget(std::string& full) {
+  // Nothing of that name yet, the usual case: neither the run's files nor the policy has a say.
+  if (!platform::PathExists(full)) return true;
   if (job_.writtenFiles != nullptr && job_.writtenFiles->Contains(full)) {
     // Never replace what this run wrote, whatever the policy says.
     std::string free;

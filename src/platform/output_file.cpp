@@ -39,8 +39,11 @@ uint32_t OutputFile::CreateOrReplace(const std::string& path) {
 }
 
 uint32_t OutputFile::CreateFresh(const std::string& path) {
+  // Most names are new: the exclusive create is tried first and is all they need.
+  const uint32_t created = Open(path, O_EXCL | O_NOFOLLOW);
+  if (created != kErrFileExists) return created;
   struct stat st {};
-  if (path.empty() || lstat(path.c_str(), &st) != 0) return Open(path, O_EXCL | O_NOFOLLOW);
+  if (lstat(path.c_str(), &st) != 0) return Open(path, O_EXCL | O_NOFOLLOW);
   // Only files and links are replaced by unlinking; a device or a pipe named on purpose is
   // written to as it stands, and a folder is refused by the open.
   if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return Open(path, O_TRUNC | O_NOFOLLOW);
