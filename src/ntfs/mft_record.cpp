@@ -49,6 +49,7 @@ void MftRecord::Reset(uint32_t kind, uint64_t position) {
   listState_ = ListState::kNotLoaded;
   recordCache_.clear();
   runLists_.clear();
+  joinedRuns_.reset();
 }
 
 bool MftRecord::AllocateBuffer() {

@@ -190,6 +190,22 @@ class MftRecord {
     bool faultLogged = false;
   };
   mutable std::unordered_map<uint32_t, DecodedRuns> runLists_;
+  // The runs of a compressed attribute joined over all its pieces (see JoinedCompressedRuns),
+  // for the one attribute asked for last; emptied on every read.
+  struct JoinedRuns {
+    uint32_t type = 0;
+    bool anyName = false;
+    std::vector<uint8_t> name;
+    std::optional<RunList> runs;  // none: the pieces need no joining, or cannot be joined
+    uint64_t lastVcn = 0;
+  };
+  mutable std::optional<JoinedRuns> joinedRuns_;
+  // A compressed attribute split over records at VCNs that are not unit bounds (some writers
+  // split anywhere) has units that straddle two records: they map only through the runs of all
+  // its pieces joined into one list, grouped in units from VCN 0. Null when the attribute is not
+  // compressed, is in one piece, or its pieces all start at unit bounds (each then maps alone).
+  const JoinedRuns* JoinedCompressedRuns(uint32_t type, const AttributeName& name,
+                                         OperationLog* log) const;
   // One cluster, for the reads that go cluster by cluster.
   std::vector<uint8_t> clusterScratch_;
 };

@@ -93,6 +93,13 @@ size_t RunList::Find(uint64_t vcn) const {
   return static_cast<size_t>(after - extents_.begin()) - 1;
 }
 
+bool RunList::Append(const RunList& next) {
+  if (Refused() || next.Refused() || next.StartingVcn() != EndVcn()) return false;
+  extents_.insert(extents_.end(), next.extents_.begin(), next.extents_.end());
+  complete_ = next.complete_;
+  return true;
+}
+
 namespace {
 
 void Collect(const RunExtent& extent, uint64_t from, uint64_t to, VcnMapping* out) {

@@ -52,6 +52,10 @@ class RunList {
   // Index of the run holding vcn, or kNone.
   static constexpr size_t kNone = ~size_t{0};
   size_t Find(uint64_t vcn) const;
+  // Appends the runs of the attribute's next piece (from another record) when it starts where
+  // these end and neither list is refused; the joined list is then as complete as that piece.
+  // False, with nothing changed, otherwise.
+  bool Append(const RunList& next);
 
  private:
   std::vector<RunExtent> extents_;

@@ -224,23 +224,30 @@ Bytes RepeatingChunk(int n, Bytes* output) {
   return data;
 }
 
-TEST_F(FileData, CompressedSparseAndPlainUnits) {
-  // Unit 0: two clusters of chunks (one stored); unit 1: sparse; unit 2: stored uncompressed.
-  Bytes compressed, expected;
+// A unit of 16 chunks (the fourth one stored) that compresses into two clusters; its output is
+// appended to expected.
+Bytes TwoClusterUnit(Bytes* expected) {
+  Bytes compressed;
   for (int n = 0; n < 16; ++n) {
     if (n == 3) {
       Bytes stored = Pattern(4096, 33);
       compressed.push_back(0xFF), compressed.push_back(0x3F);
       compressed.insert(compressed.end(), stored.begin(), stored.end());
-      expected.insert(expected.end(), stored.begin(), stored.end());
+      expected->insert(expected->end(), stored.begin(), stored.end());
       continue;
     }
-    Bytes chunk = RepeatingChunk(n, &expected);
+    Bytes chunk = RepeatingChunk(n, expected);
     compressed.insert(compressed.end(), chunk.begin(), chunk.end());
   }
-  ASSERT_LE(compressed.size(), 2u * 4096);
+  EXPECT_LE(compressed.size(), 2u * 4096);
   compressed.resize(2 * 4096, 0);
-  volume_.PutCluster(600, compressed);
+  return compressed;
+}
+
+TEST_F(FileData, CompressedSparseAndPlainUnits) {
+  // Unit 0: two clusters of chunks (one stored); unit 1: sparse; unit 2: stored uncompressed.
+  Bytes expected;
+  volume_.PutCluster(600, TwoClusterUnit(&expected));
   expected.resize(expected.size() + 16 * 4096, 0);
   Bytes plain = Pattern(16 * 4096, 7);
   volume_.PutCluster(700, plain);
@@ -255,6 +262,29 @@ TEST_F(FileData, CompressedSparseAndPlainUnits) {
   ASSERT_TRUE(Recover(23));
   EXPECT_EQ(ReadFile(PathOf("f")), expected);
   EXPECT_EQ(log_.LineCount(), 0u);
+}
+
+// Some writers split a compressed stream between records inside a unit: the unit's clusters are
+// then found in both pieces' runs, and only the two together decode it.
+TEST_F(FileData, ACompressedUnitSplitBetweenRecords) {
+  Bytes expected;
+  volume_.PutCluster(600, TwoClusterUnit(&expected));
+  Bytes list = ListEntry(kAttrData, u"", 0, 34);
+  const Bytes second = ListEntry(kAttrData, u"", 1, 35);
+  list.insert(list.end(), second.begin(), second.end());
+  volume_.PutRecord(34, RecordBuilder()
+                            .Resident(kAttrAttributeList, u"", list)
+                            .NonResident(kAttrData, u"", EncodeRuns({{1, 600}}), 0, 0,
+                                         expected.size(), 0x0001)
+                            .Build());
+  volume_.PutRecord(35, RecordBuilder()
+                            .BaseReference(34)
+                            .NonResident(kAttrData, u"", EncodeRuns({{1, 601}, Sparse(14)}), 1, 15,
+                                         expected.size(), 0x0001)
+                            .Build());
+  Open();
+  ASSERT_TRUE(Recover(34));
+  EXPECT_EQ(ReadFile(PathOf("f")), expected);
 }
 
 TEST_F(FileData, InvalidCompressedDataFailsTheFile) {
