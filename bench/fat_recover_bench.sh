@@ -8,16 +8,20 @@
 #
 #   bench/fat_recover_bench.sh            builds Release binaries in build/bench if needed
 #   BUILD_DIR=build/x RUNS=5 bench/fat_recover_bench.sh
+#   IMAGE=/tmp/ntfs.img bench/fat_recover_bench.sh   any other volume image, NTFS ones included
+#                                         (those of bench/ntfs_analyze_bench.sh and
+#                                         bench/ntfs_make_recover_image.sh); mcopy is left out there
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build/bench}
-image=$root/build/bench-data/fat32-1g-50k.img
+image=${IMAGE:-$root/build/bench-data/fat32-1g-50k.img}
 runs=${RUNS:-3}
 scratch=${SCRATCH:-/dev/shm/orvande-recover-bench}
 
 need() { command -v "$1" > /dev/null || { echo "missing tool: $1" >&2; exit 1; }; }
-need tsk_recover; need mcopy; need bc; need /usr/bin/time
+need tsk_recover; need bc; need /usr/bin/time; need blkid
+fat=0
 
 if [[ ! -f $image ]]; then
   echo "making the benchmark volume (bench/fat_analyze_bench.sh) ..." >&2
@@ -29,6 +33,8 @@ if [[ ! -x $build_dir/bin/orvande-cli ]]; then
   cmake --build "$build_dir" --target orvande-cli -j2 > /dev/null
 fi
 cli=$build_dir/bin/orvande-cli
+[[ $(blkid -o value -s TYPE "$image") == vfat ]] && fat=1
+(( fat == 0 )) || need mcopy
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
@@ -66,7 +72,7 @@ cat "$image" > /dev/null  # every reader then finds the image in the page cache
 ours=$(run orvande "$scratch/ours" "$cli" recover "$image" --out "$scratch/ours" --all-files \
   --replace-char _ --on-exists replace)
 tsk=$(run tsk_recover "$scratch/tsk" tsk_recover -e "$image" "$scratch/tsk")
-mc=$(run mcopy "$scratch/mcopy" mcopy -s -n -m -i "$image" '::/*' "$scratch/mcopy/")
+(( fat == 0 )) || mc=$(run mcopy "$scratch/mcopy" mcopy -s -n -m -i "$image" '::/*' "$scratch/mcopy/")
 cpr=$(run cp "$scratch/cp" cp -r "$scratch/source/." "$scratch/cp/")
 
 line() {
@@ -82,7 +88,7 @@ line() {
 echo "image: $image ($(du -h "$image" | cut -f1)), output in $scratch (tmpfs), best of $runs"
 line "orvande-cli recover" "$ours"
 line "tsk_recover -e" "$tsk"
-line "mcopy -s" "$mc"
+(( fat == 0 )) || line "mcopy -s" "$mc"
 line "cp -r (tmpfs to tmpfs)" "$cpr"
 read -r ow oc _ _ <<< "$ours"
 read -r tw tc _ _ <<< "$tsk"
