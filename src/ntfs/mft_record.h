@@ -27,6 +27,16 @@ class NtfsAnalyzer;
 class OperationLog;
 struct RecoveryContext;
 
+// The runs of a compressed attribute joined over all its pieces (see
+// MftRecord::JoinedCompressedRuns).
+struct JoinedRuns {
+  uint32_t type = 0;
+  bool anyName = false;
+  std::vector<uint8_t> name;
+  std::optional<RunList> runs;  // none: the pieces need no joining, or cannot be joined
+  uint64_t lastVcn = 0;
+};
+
 class MftRecord {
  public:
   // Size of the pieces in which streams are read and written.
@@ -190,15 +200,7 @@ class MftRecord {
     bool faultLogged = false;
   };
   mutable std::unordered_map<uint32_t, DecodedRuns> runLists_;
-  // The runs of a compressed attribute joined over all its pieces (see JoinedCompressedRuns),
-  // for the one attribute asked for last; emptied on every read.
-  struct JoinedRuns {
-    uint32_t type = 0;
-    bool anyName = false;
-    std::vector<uint8_t> name;
-    std::optional<RunList> runs;  // none: the pieces need no joining, or cannot be joined
-    uint64_t lastVcn = 0;
-  };
+  // For the one attribute asked for last; emptied on every read.
   mutable std::optional<JoinedRuns> joinedRuns_;
   // A compressed attribute split over records at VCNs that are not unit bounds (some writers
   // split anywhere) has units that straddle two records: they map only through the runs of all

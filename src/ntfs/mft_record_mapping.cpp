@@ -52,9 +52,8 @@ bool MftRecord::MapVcn(const Attribute& attribute, uint64_t vcn, VcnMapping* out
                       collectUnit, out);
 }
 
-const MftRecord::JoinedRuns* MftRecord::JoinedCompressedRuns(uint32_t type,
-                                                              const AttributeName& name,
-                                                              OperationLog* log) const {
+const JoinedRuns* MftRecord::JoinedCompressedRuns(uint32_t type, const AttributeName& name,
+                                                 OperationLog* log) const {
   const std::span<const uint8_t> nameBytes = name.Bytes();
   if (joinedRuns_ && joinedRuns_->type == type && joinedRuns_->anyName == name.IsAny() &&
       std::equal(joinedRuns_->name.begin(), joinedRuns_->name.end(), nameBytes.begin(),
