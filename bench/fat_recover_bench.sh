@@ -62,7 +62,7 @@ run() {
     if [[ -z $best ]] || (( $(echo "$wall < $best" | bc -l) )); then best=$wall; bestCpu=$cpu; fi
   done
   local bytes files
-  bytes=$(find "$output" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
+  bytes=$(find "$output" -type f -printf '%s\n' | awk '{s += $1} END {printf "%.0f\n", s}')
   files=$(find "$output" -type f | wc -l)
   echo "$best $bestCpu $bytes $files"
 }
