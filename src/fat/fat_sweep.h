@@ -18,8 +18,9 @@ struct BuildTreeContext;
 
 class FatSweep {
  public:
-  // Clusters are read ahead in blocks of about this size.
-  static constexpr uint32_t kReadAheadBytes = 2u << 20;
+  // Clusters are read ahead in blocks of about this size: small enough that the block the system
+  // copies into stays in the processor's cache (2 MiB blocks made the sweep a tenth slower).
+  static constexpr uint32_t kReadAheadBytes = 256u << 10;
   // The progress position moves every this many clusters.
   static constexpr uint32_t kClustersPerProgressStep = 11;
 
