@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "cli/cli_app.h"
 #include "cli/cli_prompter.h"
 #include "cli/hex_layout.h"
+#include "common/temp_folder.h"
 
 namespace orvande::cli {
 namespace {
@@ -21,12 +23,14 @@ constexpr size_t kImageBytes = 20 * 512 + 488;
 
 class ViewCommandTest : public ::testing::Test {
  protected:
+  // A folder of its own: tests of this suite may run side by side in other processes.
   void SetUp() override {
-    image_ = fs::temp_directory_path() / "orvande-view-test.img";
+    folder_ = std::make_unique<test::TempFolder>("view-test");
+    image_ = *folder_ / "image.img";
     std::ofstream out(image_, std::ios::binary);
     for (size_t i = 0; i < kImageBytes; ++i) out.put(static_cast<char>(i & 0xFF));
   }
-  void TearDown() override { fs::remove(image_); }
+  void TearDown() override { folder_.reset(); }
 
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), {"orvande-cli", "view", image_.string()});
@@ -43,6 +47,7 @@ class ViewCommandTest : public ::testing::Test {
     return lines;
   }
 
+  std::unique_ptr<test::TempFolder> folder_;
   fs::path image_;
   std::ostringstream out_, err_;
 };

@@ -6,14 +6,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/temp_folder.h"
+
 namespace orvande {
 namespace {
 
 namespace fs = std::filesystem;
 
 TEST(WholeDiskList, ListsDisksInNaturalOrder) {
-  fs::path root = fs::temp_directory_path() / "orvande-sysblock-test";
-  fs::remove_all(root);
+  const test::TempFolder folder("sysblock-test");
+  const fs::path& root = folder.Path();
   for (const char* name : {"sdb", "sda", "nvme0n1", "loop10", "loop2", "loop3", "zram0", "dm-0",
                            "sr0", "mmcblk0", "vda", "ram1"}) {
     fs::create_directories(root / name);
@@ -29,7 +31,6 @@ TEST(WholeDiskList, ListsDisksInNaturalOrder) {
   EXPECT_EQ(WholeDiskPath(1, root.string()), "/dev/loop10");
   EXPECT_EQ(WholeDiskPath(7, root.string()), "");
   EXPECT_TRUE(ListWholeDisks((root / "absent").string()).empty());
-  fs::remove_all(root);
 }
 
 TEST(WholeDiskList, NaturalOrderComparesDigitRunsByValue) {

@@ -4,22 +4,20 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+
+#include "common/temp_folder.h"
 
 namespace orvande::platform {
 
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "orvande_platform_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    folder_ = std::make_unique<test::TempFolder>("orvande_platform_");
+    root_ = folder_->Path();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  void TearDown() override { folder_.reset(); }
   std::string PathOf(const std::string& name) const { return (root_ / name).string(); }
   std::string WriteFile(const std::string& name, const std::string& bytes) const {
     std::string path = PathOf(name);
@@ -31,6 +29,7 @@ class TempFolderTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
+  std::unique_ptr<test::TempFolder> folder_;
   std::filesystem::path root_;
 };
 
