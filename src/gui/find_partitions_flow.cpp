@@ -12,7 +12,6 @@
 #include "disk/physical_disk_node.h"
 #include "disk/whole_disk_device.h"
 #include "gui/find_partitions_dialog.h"
-#include "gui/find_partitions_files.h"
 #include "gui/searching_partitions_dialog.h"
 #include "search/search_options.h"
 
@@ -36,7 +35,7 @@ DiskGeometry MeasureDisk(PhysicalDiskNode& disk, Prompter& prompter) {
 }
 
 void LoadInto(PhysicalDiskNode& disk, const FindPartitionsParts& parts) {
-  const QString path = AskPartitionsFileToLoad(parts.parent, disk.GetName());
+  const QString path = parts.fileBoxes.toLoad(parts.parent, disk.GetName());
   if (path.isEmpty()) return;
   int added = 0;
   const ResultCode loaded = LoadPartitions(disk, path.toStdString(), &added);
@@ -65,7 +64,8 @@ std::shared_ptr<PartitionNode> Search(PhysicalDiskNode& disk, const FindPartitio
   request.statusText = parts.statusText;
   PartitionSearchJob job(request);
   if (!job.Start()) return nullptr;
-  SearchingLostPartitionsDialog window(job, disk, parts.prompter, parts.parent);
+  SearchingLostPartitionsDialog window(job, disk, parts.prompter, parts.fileBoxes.toSave,
+                                       parts.parent);
   window.exec();
   job.Stop();
   job.WaitUntilDone(parts.wait);

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "gui/find_partitions_files.h"
+
 class QWidget;
 
 namespace orvande {
@@ -29,6 +31,7 @@ struct FindPartitionsParts {
   StatusTextSink* statusText = nullptr;
   // The disk's lost partitions changed: its entries in the device list are to be made anew.
   std::function<void(PhysicalDiskNode&)> partitionsChanged;
+  PartitionsFileBoxes fileBoxes;  // where the partitions information file is asked for
 };
 
 // Runs the command; the partition the user chose in the search window, or null.

@@ -393,7 +393,7 @@ void CMainFrame::ViewSelectedFile() {
 void CMainFrame::FindPartitions() {
   const std::shared_ptr<PartitionNode> chosen = FindLostPartitions(
       {this, environment_.Settings(), prompter_, wait_, devices_->List(), this,
-       [this](PhysicalDiskNode& disk) { LostPartitionsChanged(disk); }});
+       [this](PhysicalDiskNode& disk) { LostPartitionsChanged(disk); }, partitionsFileBoxes_});
   if (!chosen || !devices_->SelectNode(chosen.get())) return;
   QMetaObject::invokeMethod(
       this, [this] { RunCommand(command::kAnalyze); }, Qt::QueuedConnection);

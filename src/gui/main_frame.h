@@ -7,6 +7,7 @@
 // are carried over as blocking queued calls.
 #include <QMainWindow>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/analysis_worker_slot.h"
@@ -14,6 +15,7 @@
 #include "app/main_frame_controller.h"
 #include "app/volume_analysis.h"
 #include "core/ports.h"
+#include "gui/find_partitions_files.h"
 #include "gui/qt_ui_wait.h"
 
 class QLabel;
@@ -88,6 +90,8 @@ class CMainFrame final : public QMainWindow,
   FrameDiskCommands& DiskCommands() { return *disk_; }
   // Where Contents, the web site and the support mail go; the desktop's by default.
   void SetLinkOpener(LinkOpener& opener) { linkOpener_ = &opener; }
+  // Where the lost-partition windows ask for a partitions information file; file boxes by default.
+  void SetPartitionsFileBoxes(PartitionsFileBoxes boxes) { partitionsFileBoxes_ = std::move(boxes); }
 
  public:
   // The device-list entry the user has selected; user-interface thread.
@@ -162,6 +166,7 @@ class CMainFrame final : public QMainWindow,
   DeviceDropDown* devices_ = nullptr;  // a child of the drop-down
   std::unique_ptr<QtLinkOpener> ownLinkOpener_;
   LinkOpener* linkOpener_ = nullptr;
+  PartitionsFileBoxes partitionsFileBoxes_;
   std::unique_ptr<FrameFind> find_;
   std::unique_ptr<FrameFilter> filter_;
   std::unique_ptr<FrameDiskCommands> disk_;

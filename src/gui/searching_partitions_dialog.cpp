@@ -8,13 +8,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/partition_search_job.h"
 #include "disk/partition_node.h"
 #include "disk/partitions_file.h"
 #include "disk/partitions_file_messages.h"
 #include "disk/physical_disk_node.h"
-#include "gui/find_partitions_files.h"
 #include "support/prompter.h"
 
 namespace orvande::gui {
@@ -38,8 +38,14 @@ constexpr int kPollMilliseconds = 200;
 
 SearchingLostPartitionsDialog::SearchingLostPartitionsDialog(PartitionSearchJob& job,
                                                              PhysicalDiskNode& disk,
-                                                             Prompter& prompter, QWidget* parent)
-    : QDialog(parent), job_(job), disk_(disk), prompter_(prompter) {
+                                                             Prompter& prompter,
+                                                             PartitionsFileBox askSaveFile,
+                                                             QWidget* parent)
+    : QDialog(parent),
+      job_(job),
+      disk_(disk),
+      prompter_(prompter),
+      askSaveFile_(std::move(askSaveFile)) {
   setWindowTitle(QString::fromUtf8(search_texts::kWindowCaption));
   BuildWindow();
   tick_.setInterval(static_cast<int>(kSearchWindowTick.count()));
@@ -154,7 +160,7 @@ void SearchingLostPartitionsDialog::CloseByButton() {
 }
 
 void SearchingLostPartitionsDialog::SaveList() {
-  const QString path = AskPartitionsFileToSave(this, disk_.GetName());
+  const QString path = askSaveFile_(this, disk_.GetName());
   if (path.isEmpty()) return;
   ReportPartitionsSave(prompter_, SavePartitions(disk_, path.toStdString()));
 }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "gui/find_partitions_files.h"
+
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -27,7 +29,8 @@ class SearchingLostPartitionsDialog final : public QDialog {
 
  public:
   SearchingLostPartitionsDialog(PartitionSearchJob& job, PhysicalDiskNode& disk,
-                                Prompter& prompter, QWidget* parent = nullptr);
+                                Prompter& prompter, PartitionsFileBox askSaveFile,
+                                QWidget* parent = nullptr);
 
   // The partition chosen in the list when the window was closed by its button; null otherwise.
   std::shared_ptr<PartitionNode> ChosenPartition() const { return chosen_; }
@@ -56,6 +59,7 @@ class SearchingLostPartitionsDialog final : public QDialog {
   PartitionSearchJob& job_;
   PhysicalDiskNode& disk_;
   Prompter& prompter_;
+  PartitionsFileBox askSaveFile_;
   QTimer tick_;
   QTimer poll_;
   int ticks_ = 0;

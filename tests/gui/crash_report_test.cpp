@@ -8,6 +8,7 @@
 #include "core/internal_failure.h"
 #include "gui/crash_consent.h"
 #include "gui_suites.h"
+#include "window_test_helpers.h"
 #include "app/crash_mail.h"
 
 using namespace orvande;
@@ -26,7 +27,7 @@ class CrashReportTest : public QObject {
     QCOMPARE(box.icon(), QMessageBox::Critical);
     QCOMPARE(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
     QDir().mkpath(QStringLiteral(ORVANDE_SCREENSHOT_DIR));
-    QVERIFY(box.grab().save(QStringLiteral(ORVANDE_SCREENSHOT_DIR "/crash-consent-box.png")));
+    QVERIFY(gui_test::SaveScreenshot(box, "crash-consent-box"));
   }
 
   // The engine's internal failures come to the same box; No ends the offer.

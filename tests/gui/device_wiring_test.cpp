@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "gui_suites.h"
+#include "window_test_helpers.h"
 #include "app/app_environment.h"
 #include "app/engine_setup.h"
 #include "app/frame_commands.h"
@@ -43,10 +44,6 @@ QStringList RowTexts(const QComboBox& combo) {
   QStringList texts;
   for (int row = 0; row < combo.count(); ++row) texts << combo.itemText(row);
   return texts;
-}
-
-QString Screenshot(const char* name) {
-  return QStringLiteral(ORVANDE_SCREENSHOT_DIR "/") + QString::fromLatin1(name);
 }
 
 }  // namespace
@@ -124,7 +121,7 @@ void DeviceWiringTest::dropDownShowsTheGroupsAndEntriesOfTheList() {
 
   combo.show();
   combo.showPopup();
-  QVERIFY(combo.view()->grab().save(Screenshot("device-drop-down.png")));
+  QVERIFY(gui_test::SaveScreenshot(*combo.view(), "device-drop-down"));
   combo.hidePopup();
 }
 
@@ -158,7 +155,7 @@ void DeviceWiringTest::wholeDiskImageIsADiskWhosePartitionCanBeAnalysed() {
   QVERIFY(!analyzePartition.isEnabled());  // nothing chosen yet
   items.setCurrentIndex(model.index(1, 0, imageDisk));
   QVERIFY(analyzePartition.isEnabled());
-  QVERIFY(frame.grab().save(Screenshot("items-tree.png")));
+  QVERIFY(gui_test::SaveScreenshot(frame, "items-tree"));
 
   const DeviceNode* chosen = items.SelectedPartition().get();
   QSignalSpy finished(&frame, &CMainFrame::AnalysisFinished);
@@ -189,7 +186,7 @@ void DeviceWiringTest::mountPointDialogAnswers() {
       QCOMPARE(dialog->StopButton().text(), QStringLiteral("&Stop analyzing"));
       QCOMPARE(dialog->DontShowAgain().text(), QStringLiteral("&Don't show this message again"));
       dialog->DontShowAgain().setChecked(c.tick);
-      if (first) QVERIFY(dialog->grab().save(Screenshot("mount-point.png")));
+      if (first) QVERIFY(gui_test::SaveScreenshot(*dialog, "mount-point"));
       first = false;
       (c.stop ? dialog->StopButton() : dialog->ContinueButton()).click();
     });

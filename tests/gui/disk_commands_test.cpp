@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "gui_suites.h"
+#include "window_test_helpers.h"
 #include "app/app_environment.h"
 #include "app/engine_setup.h"
 #include "app/frame_commands.h"
@@ -39,26 +40,7 @@
 namespace orvande::gui {
 namespace {
 
-QString ScreenshotPath(const char* name) {
-  return QStringLiteral(ORVANDE_SCREENSHOT_DIR "/") + QString::fromLatin1(name);
-}
-
-// Calls act with the modal window of that type each time one is up, until act answers true.
-template <typename Window>
-class WhenModal {
- public:
-  explicit WhenModal(std::function<bool(Window&)> act) : act_(std::move(act)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-      if (window != nullptr && act_(*window)) timer_.stop();
-    });
-    timer_.start(10);
-  }
-
- private:
-  std::function<bool(Window&)> act_;
-  QTimer timer_;
-};
+using gui_test::WhenModal;
 
 // A file that takes its time with every write, so that a test can stop the copy part-way.
 class SlowTarget final : public ImageTarget {
@@ -268,7 +250,7 @@ void DiskCommandsTest::findDialogKeepsWhatItWasGiven() {
   QVERIFY(QTest::qWaitForWindowExposed(&dialog));
   QCOMPARE(dialog.TextEdit().text(), QStringLiteral("report"));
   QVERIFY(dialog.DeletedOnlyBox().isChecked());
-  QVERIFY(dialog.grab().save(ScreenshotPath("find-dialog.png")));
+  QVERIFY(gui_test::SaveScreenshot(dialog, "find-dialog"));
   dialog.TextEdit().setText(QStringLiteral("minutes"));
   dialog.DeletedOnlyBox().setChecked(false);
   const FindSettings values = dialog.Values();
@@ -309,7 +291,7 @@ void DiskCommandsTest::stopPartWayAsksAboutThePartialFile() {
     WhenModal<WritingImageDialog> stop([&target](WritingImageDialog& window) {
       if (target.writes.load() < 40) return false;
       window.Poll();
-      window.grab().save(ScreenshotPath("writing-image.png"));
+      gui_test::SaveScreenshot(window, "writing-image");
       window.StopButton().click();
       return true;
     });

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "gui_suites.h"
+#include "window_test_helpers.h"
 #include "app/app_environment.h"
 #include "app/engine_setup.h"
 #include "app/frame_commands.h"
@@ -175,7 +176,7 @@ void MainFrameTest::analysisShowsFoldersAndFiles() {
   QVERIFY(names.contains(QStringLiteral("old draft.txt")) || names.contains(QStringLiteral("?ld draft.txt")) ||
           names.size() == 4);
 
-  QVERIFY(frame_->grab().save(QStringLiteral(ORVANDE_SCREENSHOT_DIR "/main-frame-documents.png")));
+  QVERIFY(gui_test::SaveScreenshot(*frame_, "main-frame-documents"));
 }
 
 void MainFrameTest::enterOnAFolderRowOpensIt() {
@@ -193,7 +194,7 @@ void MainFrameTest::enterOnAFolderRowOpensIt() {
            static_cast<TreeNode>(list.Model().ShownNode()));
   QVERIFY(list.Model().ShownNode() != pictures);
   QVERIFY(ColumnTexts(kColumnName).contains(QStringLiteral("mountain view.jpg")));
-  QVERIFY(frame_->grab().save(QStringLiteral(ORVANDE_SCREENSHOT_DIR "/main-frame-deleted-folder.png")));
+  QVERIFY(gui_test::SaveScreenshot(*frame_, "main-frame-deleted-folder"));
 }
 
 void MainFrameTest::typeNamesShareOneEntryPerExtension() {
@@ -221,7 +222,7 @@ void MainFrameTest::operationLogDialogShowsTheLog() {
   dialog.show();
   QCOMPARE(dialog.windowTitle(), QStringLiteral("Operation Log"));
   QCOMPARE(dialog.LogText(), QStringLiteral("WARNING: one\nline two"));
-  QVERIFY(dialog.grab().save(QStringLiteral(ORVANDE_SCREENSHOT_DIR "/operation-log.png")));
+  QVERIFY(gui_test::SaveScreenshot(dialog, "operation-log"));
 }
 
 void MainFrameTest::closingKeepsTheLayoutForTheNextWindow() {

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "gui_suites.h"
+#include "window_test_helpers.h"
 #include "app/app_environment.h"
 #include "app/app_settings.h"
 #include "app/engine_setup.h"
@@ -109,10 +110,6 @@ std::string HashOf(const QString& path) {
   }
 }
 
-void Shoot(QWidget& window, const char* name) {
-  QVERIFY(window.grab().save(QStringLiteral(ORVANDE_SCREENSHOT_DIR "/") + name));
-}
-
 }  // namespace
 
 class RecoveryTest : public QObject {
@@ -190,7 +187,7 @@ void RecoveryTest::AnswerRecovery(ModalAnswers& answers, const QString& folder,
   answers.On<RecoverDialog>([folder, restoreStructure](RecoverDialog& dialog) {
     dialog.FolderEdit().setText(QStringLiteral("  ") + folder);
     dialog.RestoreStructureBox().setChecked(restoreStructure);
-    Shoot(dialog, "recover-dialog.png");
+    QVERIFY(gui_test::SaveScreenshot(dialog, "recover-dialog"));
     dialog.OkButton().click();
   });
   answers.On<QMessageBox>([this](QMessageBox& box) {
@@ -209,7 +206,7 @@ void RecoveryTest::AnswerRecovery(ModalAnswers& answers, const QString& folder,
       if (name.size() == broken.size() && name.substr(1) == broken.substr(1))
         dialog.NewNameEdit().setText(QString::fromStdString(name));
     }
-    Shoot(dialog, "broken-file-name.png");
+    QVERIFY(gui_test::SaveScreenshot(dialog, "broken-file-name"));
     dialog.RenameButton().click();
   });
 }
@@ -287,7 +284,7 @@ void RecoveryTest::aFolderFromTheTreeKeepsItsPlaceAndAsksBeforeReplacing() {
   QStringList replaceTexts;
   answers.On<ConfirmFileReplaceDialog>([&replaceTexts](ConfirmFileReplaceDialog& dialog) {
     replaceTexts << dialog.Text();
-    Shoot(dialog, "confirm-file-replace.png");
+    QVERIFY(gui_test::SaveScreenshot(dialog, "confirm-file-replace"));
     dialog.ButtonFor(ReplaceAnswer::kReplaceAll).click();
   });
   RunRecoverAndWait();

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "gui_suites.h"
+#include "window_test_helpers.h"
 #include "app/app_environment.h"
 #include "app/engine_setup.h"
 #include "app/frame_commands.h"
@@ -257,7 +258,7 @@ void SectorViewTest::viewOpensAViewerAtTheSelectedFile() {
   QVERIFY(viewer.CaretPaneText().startsWith(QStringLiteral("Offset ")));
   QTest::keyClick(&viewer.View(), Qt::Key_Right, Qt::ShiftModifier);
   QTest::keyClick(&viewer.View(), Qt::Key_Down, Qt::ShiftModifier);
-  QVERIFY(viewer.grab().save(QStringLiteral(ORVANDE_SCREENSHOT_DIR "/sector-viewer.png")));
+  QVERIFY(gui_test::SaveScreenshot(viewer, "sector-viewer"));
 
   // Each View opens one more viewer; the viewer's own View opens one at its caret.
   frame.RunCommand(command::kView);

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "gui_suites.h"
+#include "window_test_helpers.h"
 #include "app/about_box_text.h"
 #include "app/app_environment.h"
 #include "app/frame_commands.h"
@@ -35,10 +36,6 @@ using namespace orvande::gui;
 namespace {
 
 using RecordingOpener = orvande::test::RecordingLinkOpener;
-
-QString Screenshot(const char* name) {
-  return QStringLiteral(ORVANDE_SCREENSHOT_DIR "/%1.png").arg(QLatin1String(name));
-}
 
 // Runs `fill` on the modal dialog that the next call opens, then accepts it.
 template <typename Dialog, typename Fill>
@@ -101,7 +98,7 @@ void StartupWindowsTest::tipOfTheDayCyclesTipsAndStoresTheCheckBox() {
     QVERIFY(dialog.ShowTipsBox().isChecked());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(dialog.grab().save(Screenshot("tip-of-the-day")));
+    QVERIFY(gui_test::SaveScreenshot(dialog, "tip-of-the-day"));
     dialog.ShowTipsBox().setChecked(false);
     dialog.accept();
   }
@@ -125,7 +122,7 @@ void StartupWindowsTest::settingsSheetRoundTripsItsValues() {
       CPageSettings& page = sheet.MainPage();
       QCOMPARE(page.RecoveryProbabilityBox().isChecked(), stored.showRecoveryProbability);
       QCOMPARE(page.MountPointPromptBox().isChecked(), stored.showMountPointPrompt);
-      if (stored.showRecoveryProbability) QVERIFY(sheet.grab().save(Screenshot("settings")));
+      if (stored.showRecoveryProbability) QVERIFY(gui_test::SaveScreenshot(sheet, "settings"));
       page.RecoveryProbabilityBox().click();
       page.MountPointPromptBox().click();
       shown = true;
@@ -156,7 +153,7 @@ void StartupWindowsTest::aboutBoxAndLinkCommandsOfTheFrame() {
                                              QString::fromStdString(ProgramVersion()),
                                          QString::fromStdString(text.buildDate),
                                          QString::fromStdString(ProductWebSite())}));
-    QVERIFY(about.grab().save(Screenshot("about")));
+    QVERIFY(gui_test::SaveScreenshot(about, "about"));
     emit about.WebSiteLink().linkActivated(QString::fromStdString(ProductWebSite()));
     shown = true;
   });
@@ -176,7 +173,7 @@ void StartupWindowsTest::splashClosesAtTheFirstKeyPress() {
   SplashWindow splash;
   splash.show();
   QVERIFY(QTest::qWaitForWindowExposed(&splash));
-  QVERIFY(splash.grab().save(Screenshot("splash")));
+  QVERIFY(gui_test::SaveScreenshot(splash, "splash"));
   QWidget other;
   QTest::keyClick(&other, Qt::Key_A);
   QVERIFY(!splash.isVisible());
