@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "disk/device_bytes.h"
 #include "support/result_codes.h"
 
 namespace orvande {
@@ -14,8 +15,10 @@ constexpr uint32_t kBootSectorBytes = 512;
 }  // namespace
 
 SectorDeviceSource::SectorDeviceSource(DeviceRef device, uint32_t bytesPerSector,
-                                       uint32_t bytesPerCluster, uint64_t totalSize)
-    : device_(std::move(device)),
+                                       uint32_t bytesPerCluster, uint64_t totalSize,
+                                       std::shared_ptr<const DeviceNode> node)
+    : node_(std::move(node)),
+      device_(std::move(device)),
       bytesPerSector_(bytesPerSector == 0 ? 512 : bytesPerSector),
       bytesPerCluster_(bytesPerCluster == 0 ? bytesPerSector_ : bytesPerCluster),
       totalSize_(totalSize) {}
@@ -45,11 +48,8 @@ size_t SectorDeviceSource::Read(uint64_t offset, uint8_t* buffer, size_t count) 
 
 size_t SectorDeviceSource::ReadRun(uint64_t offset, uint8_t* buffer, size_t count) {
   uint32_t result = kSuccess;
-  // Byte units (shift 0); no fill: the viewer shows an unreadable byte as such.
-  const uint32_t size = static_cast<uint32_t>(count);
-  const uint32_t got = device_->ReadSectors(offset, buffer, size, &result, size, 0,
-                                            /*fillBadSectors=*/false);
-  return IsSuccess(result) ? std::min<size_t>(got, count) : 0;
+  // No fill: the viewer shows an unreadable byte as such.
+  return ReadDeviceBytes(*device_, offset, buffer, static_cast<uint32_t>(count), &result);
 }
 
 void SectorDeviceSource::PutStoredBootSector(uint64_t offset, uint8_t* buffer, size_t count) {

@@ -2,7 +2,10 @@
 // A sector viewer source over an open sector device: the volume's bytes with the device's stored
 // boot sector standing in for sector 0, as the analyzers read it. A read that fails part of the
 // way is read again sector by sector, so that the bytes before a bad sector still show. The
-// source keeps its own reference to the device; one thread reads at a time.
+// source keeps its own reference to the device, and the device's node alive for it, so that it
+// outlives the device list's entry; one thread reads at a time.
+#include <memory>
+
 #include "app/sector_data_source.h"
 #include "disk/device_ref.h"
 
@@ -11,8 +14,9 @@ namespace orvande {
 class SectorDeviceSource final : public SectorDataSource {
  public:
   // device: open. A zero sector size counts as 512, a zero cluster size as one sector.
+  // node: what owns the device's node, or null when its owner outlives the source.
   SectorDeviceSource(DeviceRef device, uint32_t bytesPerSector, uint32_t bytesPerCluster,
-                     uint64_t totalSize);
+                     uint64_t totalSize, std::shared_ptr<const DeviceNode> node = nullptr);
   ~SectorDeviceSource() override;
 
   size_t Read(uint64_t offset, uint8_t* buffer, size_t count) override;
@@ -25,6 +29,7 @@ class SectorDeviceSource final : public SectorDataSource {
   size_t ReadRun(uint64_t offset, uint8_t* buffer, size_t count);
   void PutStoredBootSector(uint64_t offset, uint8_t* buffer, size_t count);
 
+  std::shared_ptr<const DeviceNode> node_;  // before the device: it goes last
   DeviceRef device_;
   uint32_t bytesPerSector_;
   uint32_t bytesPerCluster_;

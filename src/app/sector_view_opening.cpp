@@ -53,10 +53,11 @@ uint64_t FirstDataOffset(VolumeAnalyzer& analyzer, const FileData& file) {
 }  // namespace
 
 SectorViewOpening OpenAnalyzedVolumeView(VolumeAnalysis& analysis, uint32_t folderId,
-                                         uint32_t fileIndex, Prompter* prompter) {
+                                         uint32_t fileIndex, Prompter* prompter,
+                                         std::shared_ptr<const DeviceNode> analysedNode) {
   SectorViewOpening opening;
   DeviceNode* node = analysis.CurrentDevice();
-  if (node == nullptr) return opening;
+  if (node == nullptr || (analysedNode && analysedNode.get() != node)) return opening;
 
   std::lock_guard<std::mutex> holdReader(analysis.ReaderLock());
   VolumeAnalyzer* analyzer = analysis.Reader();
@@ -73,7 +74,8 @@ SectorViewOpening OpenAnalyzedVolumeView(VolumeAnalysis& analysis, uint32_t fold
   opening.startOffset = std::min(FirstDataOffset(*analyzer, FindFile(analysis, folderId, fileIndex)),
                                  total == 0 ? 0 : total - 1);
   opening.source = std::make_shared<SectorDeviceSource>(
-      std::move(device), analyzer->BytesPerSector(), analyzer->BytesPerCluster(), total);
+      std::move(device), analyzer->BytesPerSector(), analyzer->BytesPerCluster(), total,
+      std::move(analysedNode));
   return opening;
 }
 

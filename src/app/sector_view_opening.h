@@ -8,6 +8,7 @@
 
 namespace orvande {
 
+class DeviceNode;
 class Prompter;
 class SectorDataSource;
 class VolumeAnalysis;
@@ -20,8 +21,10 @@ struct SectorViewOpening {
 inline constexpr uint32_t kNoFileOfFolder = 0xFFFFFFFF;
 
 // folderId/fileIndex name the file (kNoFileOfFolder for none). The prompter hears why the
-// device could not be opened; null is the process-wide one.
+// device could not be opened; null is the process-wide one. analysedNode: the owner of the
+// analysed device's node, which the viewer keeps alive; null when it outlives the viewer.
 SectorViewOpening OpenAnalyzedVolumeView(VolumeAnalysis& analysis, uint32_t folderId,
-                                         uint32_t fileIndex, Prompter* prompter);
+                                         uint32_t fileIndex, Prompter* prompter,
+                                         std::shared_ptr<const DeviceNode> analysedNode = nullptr);
 
 }  // namespace orvande

@@ -10,6 +10,7 @@
 #include "cli/cli_prompter.h"
 #include "cli/hex_layout.h"
 #include "cli/source_opener.h"
+#include "disk/device_bytes.h"
 #include "platform/error_numbers.h"
 #include "support/result_codes.h"
 
@@ -65,10 +66,9 @@ class ViewCommand final : public Command {
       const uint64_t sector = sector_ + i;
       const uint64_t offset = sector * kViewSectorSize;
       uint32_t result = kSuccess;
-      // Byte units (shift 0), so that a last partial sector of an image still shows. No fill:
-      // the viewer shows an unreadable sector as such.
-      uint32_t got = device.ReadSectors(offset, buffer.data(), kViewSectorSize, &result,
-                                        kViewSectorSize, 0, /*fillBadSectors=*/false);
+      // By bytes, so that a last partial sector of an image still shows. No fill: the viewer
+      // shows an unreadable sector as such.
+      uint32_t got = ReadDeviceBytes(device, offset, buffer.data(), kViewSectorSize, &result);
       if (!IsSuccess(result)) {
         WriteBlock(context, sector, nullptr, kViewSectorSize, digits);
         context.err << "orvande-cli: sector " << sector

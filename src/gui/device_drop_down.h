@@ -34,6 +34,8 @@ class DeviceDropDown final : public QObject {
   // Keeps the selected entry's node alive while it is analysed, even once a refresh or another
   // image has taken it out of the list.
   void HoldSelectedNode();
+  // The node held for the analysis, kept alive by whoever also takes it.
+  const std::shared_ptr<DeviceNode>& HeldNode() const { return held_; }
   const DeviceList& List() const { return list_; }
 
  private:

@@ -218,6 +218,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     return;
   }
   hide();
+  // The program ends with its main window, open viewers or not.
+  CSectorsViewFrame::CloseAllViewers();
   environment_.Layout().SetSplitterWidth(static_cast<uint32_t>(splitter_->sizes().value(0)));
   environment_.Layout().SetFileListLayout(list_->Layout());
   event->accept();
@@ -384,7 +386,7 @@ void CMainFrame::ViewSelectedFile() {
     fileIndex = static_cast<uint32_t>(row->position);
   }
   const SectorViewOpening opening =
-      OpenAnalyzedVolumeView(analysis_, folderId, fileIndex, &prompter_);
+      OpenAnalyzedVolumeView(analysis_, folderId, fileIndex, &prompter_, devices_->HeldNode());
   if (opening.source)
     CSectorsViewFrame::OpenViewer(environment_.Layout(), opening.source, opening.startOffset);
 }

@@ -239,6 +239,20 @@ TEST(SectorDeviceSource, ReadsUpToABadSectorAndShowsTheStoredBootSector) {
   EXPECT_FALSE(cache.ByteAt(7 * 512, &value));
 }
 
+// The device list may drop its entry while a viewer is open: the source keeps the node.
+TEST(SectorDeviceSource, KeepsItsNodeAfterTheListDropsIt) {
+  auto node = std::make_shared<test::MemoryNode>(std::vector<uint8_t>(4 * 512, 0x5A));
+  DeviceRef device(node->CreateDevice());
+  ASSERT_TRUE(device->Open(true, nullptr));
+  SectorDeviceSource source(std::move(device), 512, 512, 4 * 512, node);
+  const std::weak_ptr<test::MemoryNode> watch = node;
+  node.reset();
+  EXPECT_FALSE(watch.expired());
+  std::array<uint8_t, 512> bytes{};
+  EXPECT_EQ(source.Read(3 * 512, bytes.data(), bytes.size()), 512u);
+  EXPECT_EQ(bytes[511], 0x5A);
+}
+
 TEST(SectorViewOpening, ViewNeedsAnAnalysedVolumeThatNoWorkerHolds) {
   FrameState state;
   EXPECT_FALSE(IsCommandEnabled(command::kView, state));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/port_doubles.h"
+#include "disk/device_bytes.h"
 #include "disk/device_ref.h"
 #include "disk/partition_device.h"
 #include "disk/partition_node.h"
@@ -130,6 +131,32 @@ TEST_F(PartitionOnDisk, CallerUnitsBecomeWholePartitionSectors) {
   // Less than one partition sector reads nothing.
   EXPECT_EQ(device_->ReadSectors(5, buffer_.data(), 1536, &result, 1, 9, false), 0u);
   EXPECT_EQ(io_.Reads().size(), 1u);
+}
+
+// A partition counts positions in its own sectors: a byte range anywhere in it comes back as
+// the disk's bytes at the partition's start plus the offset.
+TEST_F(PartitionOnDisk, ByteRangesReadAtTheirOwnOffset) {
+  struct Case {
+    uint32_t sectorSize;
+    uint64_t offset;
+    uint32_t count;
+  };
+  const Case cases[] = {{512, 0, 4096},         {512, 3 * 512 + 100, 1000},
+                        {512, 65536, 4096},     {4096, 3 * 4096 + 7, 5000},
+                        {4096, 65536 + 4090, 20}, {4096, 32768, 8192}};
+  for (const Case& c : cases) {
+    MakeNode(c.sectorSize, c.sectorSize);
+    ASSERT_TRUE(device_->Open(true, nullptr));
+    std::vector<uint8_t> bytes(c.count, 0xAA);
+    uint32_t result = kSentinel;
+    ASSERT_EQ(ReadDeviceBytes(*device_, c.offset, bytes.data(), c.count, &result), c.count)
+        << c.sectorSize << " at " << c.offset;
+    EXPECT_EQ(result, kSuccess);
+    const uint64_t diskOffset = kStart * c.sectorSize + c.offset;
+    for (uint32_t i = 0; i < c.count; ++i)
+      ASSERT_EQ(bytes[i], FakeRawIo::PatternByte(diskOffset + i)) << c.offset << " + " << i;
+    device_ = DeviceRef();
+  }
 }
 
 TEST_F(PartitionOnDisk, ZeroSectorSizeLeavesTheResultAlone) {
