@@ -9,6 +9,7 @@
 #include "core/analyzer_factory.h"
 #include "core/volume_analyzer.h"
 #include "disk/device_node.h"
+#include "platform/file_system.h"
 #include "support/formatters.h"
 #include "support/operation_log.h"
 #include "support/prompter.h"
@@ -23,6 +24,13 @@ constexpr char kCreateErrorCaption[] = "Error creating image file...";
 std::string TargetFolder(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// Writing there would destroy what must stay: a file this program is reading (the image itself,
+// or the disk image a partition lies on), or a device or anything else that is no regular file.
+bool TargetMustNotBeWritten(const std::string& path) {
+  if (!platform::PathExists(path)) return false;
+  return !platform::IsRegularFile(path) || platform::FileIsOpenHere(path);
 }
 
 // False when the user chose to abort.
@@ -100,7 +108,8 @@ ImageOutcome WriteDiskImage(DeviceNode* node, const std::string& path,
   if (ports.batchBytes != 0) job.SetBatchBytes(ports.batchBytes);
   const uint64_t imageSize = job.ImageSize();
   if (!FreeSpaceAccepted(target, path, imageSize, prompter)) return ImageOutcome::kNotImaged;
-  if (target.Create(path) != 0) {
+  // The analyzer holds the source open, so its own file is among those being read.
+  if (TargetMustNotBeWritten(path) || target.Create(path) != 0) {
     prompter.ShowMessage("Can't create file.", kCreateErrorCaption, MessageIcon::kError,
                          MessageButtons::kOk);
     return ImageOutcome::kNotCreated;

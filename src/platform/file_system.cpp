@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/error_numbers.h"
@@ -48,6 +50,11 @@ bool IsDirectory(const std::string& path) {
   return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool IsRegularFileOrLink(const std::string& path) {
   struct stat st {};
   return !path.empty() && lstat(path.c_str(), &st) == 0 &&
@@ -66,6 +73,28 @@ uint32_t FileIdentityOf(const std::string& path, FileIdentity* identity) {
   identity->device = static_cast<uint64_t>(st.st_dev);
   identity->inode = static_cast<uint64_t>(st.st_ino);
   return 0;
+}
+
+bool FileIsOpenHere(const std::string& path) {
+  struct stat wanted {};
+  if (path.empty() || stat(path.c_str(), &wanted) != 0) return false;
+  DIR* descriptors = opendir("/proc/self/fd");
+  if (descriptors == nullptr) return false;
+  const int listing = dirfd(descriptors);
+  bool open = false;
+  while (const dirent* entry = readdir(descriptors)) {
+    char* end = nullptr;
+    const long descriptor = std::strtol(entry->d_name, &end, 10);
+    if (end == entry->d_name || *end != '\0' || descriptor == listing) continue;
+    struct stat held {};
+    if (fstat(static_cast<int>(descriptor), &held) == 0 && held.st_dev == wanted.st_dev &&
+        held.st_ino == wanted.st_ino) {
+      open = true;
+      break;
+    }
+  }
+  closedir(descriptors);
+  return open;
 }
 
 uint32_t FileSizeOf(const std::string& path, uint64_t* bytes) {

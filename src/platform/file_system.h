@@ -11,6 +11,8 @@ namespace orvande::platform {
 bool PathExists(const std::string& path);
 // True when the path names a folder (following symbolic links).
 bool IsDirectory(const std::string& path);
+// True when the path names a regular file (following symbolic links).
+bool IsRegularFile(const std::string& path);
 // True when the path itself is a regular file or a symbolic link (not followed).
 bool IsRegularFileOrLink(const std::string& path);
 // True when the path itself is a symbolic link (not followed).
@@ -21,6 +23,9 @@ struct FileIdentity {
   uint64_t inode = 0;
 };
 uint32_t FileIdentityOf(const std::string& path, FileIdentity* identity);
+// True when this process holds a descriptor of the file the path names (following symbolic
+// links): a source being read must never be chosen as a file to write.
+bool FileIsOpenHere(const std::string& path);
 // The size in bytes of a file (following symbolic links).
 uint32_t FileSizeOf(const std::string& path, uint64_t* bytes);
 // Creates one folder (mode 0755 before the umask); its parent must exist.

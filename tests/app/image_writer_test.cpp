@@ -1,11 +1,12 @@
-// The disk image job: a whole volume copied byte for byte, a found partition's stored boot
-// sector as sector 0, a full disk asked about and retried, a stop that leaves a prefix, and the
-// progress window's time-left rule.
+// The disk image job: a whole volume copied byte for byte, never over its own source, a found
+// partition's stored boot sector as sector 0, a full disk asked about and retried, a stop that
+// leaves a prefix, and the progress window's time-left rule.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -51,6 +52,24 @@ TEST_F(ImageWriter, CopiesTheWholeVolume) {
   EXPECT_EQ(written, 1474560u);
   EXPECT_EQ(FileBytes(out_), FileBytes(corpus_.imagePath));
   EXPECT_TRUE(prompter_.Texts().empty());
+}
+
+// The image itself (by its name or a link to it) and a device are refused before anything is
+// written: the source stays whole.
+TEST_F(ImageWriter, NeverWritesOverItsSourceOrADevice) {
+  const std::string source = (folder_ / "source.img").string();
+  std::filesystem::copy_file(corpus_.imagePath, source);
+  const std::string link = (folder_ / "link.img").string();
+  std::filesystem::create_symlink(source, link);
+  for (const std::string& target : {source, link, std::string("/dev/null")}) {
+    test::ScriptedPrompter prompter;
+    ImageFileNode node(source);
+    ImageCommandPorts ports;
+    ports.prompter = &prompter;
+    EXPECT_EQ(WriteDiskImage(&node, target, ports, wait_), ImageOutcome::kNotCreated) << target;
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Can't create file."}) << target;
+    EXPECT_EQ(FileBytes(source), FileBytes(corpus_.imagePath)) << target;
+  }
 }
 
 TEST_F(ImageWriter, FoundPartitionStartsWithItsStoredBootSector) {
