@@ -58,12 +58,14 @@ void DeviceDropDown::Refresh(const std::vector<platform::MountEntry>& mounts) {
   }
 }
 
-bool DeviceDropDown::AddImageFile(const std::string& path) {
+bool DeviceDropDown::AddImageFile(const std::string& path, bool* selected) {
   const int row = list_.AddImageFile(path);
+  if (selected != nullptr) *selected = false;
   if (row == DeviceList::kNoRow) return false;
   imagePath_ = path;
-  list_.Select(row);
+  const bool chosen = list_.Select(row);
   Fill();
+  if (selected != nullptr) *selected = chosen;
   return true;
 }
 

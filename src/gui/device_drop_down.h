@@ -23,8 +23,9 @@ class DeviceDropDown final : public QObject {
   // Discover again, keeping the opened image and, where it is still listed, the selection.
   void Refresh(const std::vector<platform::MountEntry>& mounts);
   // Lists the image (a whole-disk image as a disk with its partitions) and selects its entry;
-  // false when the file cannot be read.
-  bool AddImageFile(const std::string& path);
+  // false when the file cannot be read. *selected tells whether an entry of the image is now
+  // the selected one: a whole-disk image without partitions has none, and the old choice stays.
+  bool AddImageFile(const std::string& path, bool* selected = nullptr);
   // After a search or a load of the disk's lost partitions.
   void RefreshLostPartitions(PhysicalDiskNode& disk);
 

@@ -108,12 +108,13 @@ void FrameDiskCommands::OpenDiskImage() {
 bool FrameDiskCommands::OpenImage(const QString& path) {
   if (!parts_.controller.IsEnabled(command::kOpenDiskImage)) return false;
   if (!QFileInfo(path).isFile()) return false;
-  const bool added = parts_.devices.AddImageFile(path.toStdString());
+  bool selected = false;
+  const bool added = parts_.devices.AddImageFile(path.toStdString(), &selected);
   parts_.updateActions();
   if (!added) return false;
-  // The new entry is the selected one unless the image holds nothing to analyse (a disk
-  // without partitions selects its heading).
-  if (parts_.selectedDevice() != nullptr) parts_.postCommand(command::kAnalyze);
+  // Only the new entry is analysed: a whole-disk image without partitions has none to select,
+  // and the entry chosen before stays as it was.
+  if (selected) parts_.postCommand(command::kAnalyze);
   return true;
 }
 

@@ -27,6 +27,7 @@
 #include "common/temp_folder.h"
 #include "disk/device_node.h"
 #include "gui/device_combo_box.h"
+#include "gui/frame_disk_commands.h"
 #include "gui/find_partitions_dialog.h"
 #include "gui/left_frame.h"
 #include "gui/main_frame.h"
@@ -120,7 +121,11 @@ std::unique_ptr<CMainFrame> LostPartitionsTest::MakeFrame(test::ScriptedPrompter
   frame->SetPartitionsFileBoxes({theTestsFile, theTestsFile});
   frame->show();
   if (!QTest::qWaitForWindowExposed(frame.get())) return nullptr;
-  if (!frame->AddImageFile(QString::fromStdString(diskImage_))) return nullptr;
+  // Opened as the user opens it: the image has no partition to select, so nothing is analysed,
+  // not even the entry chosen before.
+  if (!frame->DiskCommands().OpenImage(QString::fromStdString(diskImage_))) return nullptr;
+  QCoreApplication::processEvents();
+  if (frame->Analysis().WorkerRunning() || !prompter.Prompts().empty()) return nullptr;
   return frame;
 }
 
