@@ -184,8 +184,10 @@ FindPartitionsChoice FindLostPartitionsDialog::Choice() const {
   choice.action = loadChosen_ ? FindPartitionsChoice::Action::kLoad
                               : FindPartitionsChoice::Action::kSearch;
   choice.disk = diskList_->currentIndex();
-  choice.start = StartValue();
-  choice.end = choice.start + SizeValue();
+  // The selector's range: what the edits say, held inside the disk, and unrounded while the
+  // edits only show it.
+  choice.start = range_->Start();
+  choice.end = range_->End();
   choice.unitBytes = UnitBytes();
   choice.removePrevious = removePrevious_->isChecked();
   for (size_t i = 0; i < std::size(kFileSystemChoices); ++i)
@@ -195,7 +197,7 @@ FindPartitionsChoice FindLostPartitionsDialog::Choice() const {
 
 void FindLostPartitionsDialog::accept() {
   loadChosen_ = false;
-  if (!(StartValue() < StartValue() + SizeValue())) {
+  if (!(range_->Start() < range_->End())) {
     prompter_.ShowMessage(strings::kSelectRange, strings::kErrorCaption, MessageIcon::kError,
                           MessageButtons::kOk);
     return;

@@ -154,9 +154,13 @@ void SearchingLostPartitionsDialog::CloseByButton() {
   const int row = partitions_->currentRow();
   if (row >= 0 && static_cast<size_t>(row) < listed_.size())
     chosen_ = listed_[static_cast<size_t>(row)];
+  accept();
+}
+
+void SearchingLostPartitionsDialog::done(int result) {
   tick_.stop();
   poll_.stop();
-  accept();
+  QDialog::done(result);
 }
 
 void SearchingLostPartitionsDialog::SaveList() {

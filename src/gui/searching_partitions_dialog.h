@@ -42,6 +42,10 @@ class SearchingLostPartitionsDialog final : public QDialog {
   QPushButton& StopButton() { return *stop_; }
   QPushButton& SaveButton() { return *save_; }
 
+  // However the window closes (its button, Esc, the title bar), its timers stop with it: a
+  // search that ends while the command waits for it after a cancel tells nobody.
+  void done(int result) override;
+
  protected:
   void showEvent(QShowEvent* event) override;
 

@@ -199,7 +199,8 @@ void LostPartitionsTest::loadButtonAddsTheSavedListAfterAnEmptyRangeIsRefused() 
 
   bool stillOpen = false;
   WhenModal<FindLostPartitionsDialog> refusedThenLoad([&](FindLostPartitionsDialog& window) {
-    window.SizeEdit().setText(QStringLiteral("0"));
+    window.SizeEdit().clear();
+    QTest::keyClicks(&window.SizeEdit(), QStringLiteral("0"));
     window.OkButton().click();
     stillOpen = window.isVisible();
     window.LoadButton().click();
