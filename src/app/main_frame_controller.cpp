@@ -38,7 +38,9 @@ FrameState MainFrameController::CurrentState() const {
 
 bool MainFrameController::Analyze() {
   DeviceNode* node = ports_.views.SelectedDevice();
-  if (node == nullptr) return false;
+  // A recovery reads the tree and the items that a new analysis empties, however the command
+  // came (a posted one after opening an image or choosing a partition too).
+  if (node == nullptr || recovery_.Recovering()) return false;
   currentDevice_ = node;
   if (IsLogicalDrive(*node) && !ports_.mountPoints.CheckMountPoints(*node)) return false;
 

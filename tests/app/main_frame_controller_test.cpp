@@ -149,6 +149,13 @@ TEST_F(MainFrameControllerTest, AnalyzeChecksMountPointsOfALogicalDriveOnly) {
 
   frame.selected = nullptr;
   EXPECT_FALSE(controller.Analyze());
+
+  // Nor while a recovery reads the items.
+  frame.calls.clear();
+  frame.selected = &image;
+  controller.RecoveringFlag() = 1;
+  EXPECT_FALSE(controller.Analyze());
+  EXPECT_TRUE(frame.calls.empty());
 }
 
 TEST_F(MainFrameControllerTest, AnalysisWorkerEventsSetToolBarFilterAndStatusText) {
