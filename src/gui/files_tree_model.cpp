@@ -210,6 +210,7 @@ void FilesTreeModel::MirrorRemove(TreeNode node) {
   if (node == kNoNode || !Mirrored(node)) return;
   const TreeNode parent = parents_[node];
   const int row = RowOf(node);
+  emit NodeAboutToBeRemoved(IndexOf(node));
   beginRemoveRows(IndexOf(parent), row, row);
   std::vector<TreeNode>& siblings = children_[parent];
   siblings.erase(siblings.begin() + row);

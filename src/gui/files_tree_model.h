@@ -40,6 +40,11 @@ class FilesTreeModel final : public QAbstractItemModel, private FolderTreeObserv
   // Takes the changes waiting for the next batch now (the analysis has ended, for example).
   void Flush() { ApplyPending(); }
 
+ signals:
+  // The row of node is about to go, before any view hears of it: a view whose current row is
+  // inside it lets go of it, so that no sibling takes its place as the current one.
+  void NodeAboutToBeRemoved(const QModelIndex& node);
+
  private:
   void NodeInserted(TreeNode parent, TreeNode node) override;
   void NodeRemoved(TreeNode parent, TreeNode node) override;

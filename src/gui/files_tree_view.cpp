@@ -1,6 +1,7 @@
 #include "gui/files_tree_view.h"
 
 #include <QHeaderView>
+#include <QSignalBlocker>
 
 #include "gui/context_menu_key.h"
 #include "gui/files_tree_model.h"
@@ -17,6 +18,20 @@ CFilesTreeView::CFilesTreeView(FilesTreeModel& model, QWidget* parent)
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { emit NodeSelected(model_.NodeAt(current)); });
   connect(&model_, &QAbstractItemModel::rowsInserted, this, &CFilesTreeView::ExpandTopLevel);
+  connect(&model_, &FilesTreeModel::NodeAboutToBeRemoved, this,
+          &CFilesTreeView::LetGoOfRemovedNode);
+}
+
+// The shown folder leaves the tree (the filter hides it): the list stays as the frame left it,
+// empty, instead of following the row that the removal would make current.
+void CFilesTreeView::LetGoOfRemovedNode(const QModelIndex& removed) {
+  for (QModelIndex at = currentIndex(); at.isValid(); at = at.parent()) {
+    if (at != removed) continue;
+    const QSignalBlocker quiet(selectionModel());
+    selectionModel()->clear();
+    viewport()->update();
+    return;
+  }
 }
 
 TreeNode CFilesTreeView::SelectedNode() const {

@@ -30,6 +30,7 @@ class CFilesTreeView final : public QTreeView {
 
  private:
   void ExpandTopLevel(const QModelIndex& parent, int first, int last);
+  void LetGoOfRemovedNode(const QModelIndex& removed);
 
   FilesTreeModel& model_;
   bool menuFromKeyboard_ = false;
