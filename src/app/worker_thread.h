@@ -10,6 +10,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/thread_crash_stack.h"
+
 namespace orvande {
 
 class UiWait;
@@ -35,6 +37,7 @@ class WorkerThread {
     done_.store(false);
     try {
       thread_ = std::thread([this, work = std::move(fn)]() mutable {
+        const platform::ThreadCrashStack crashStack;
         work();
         done_.store(true, std::memory_order_release);
       });

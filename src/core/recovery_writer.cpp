@@ -18,6 +18,7 @@
 #include "core/safe_names.h"
 #include "core/volume_analyzer.h"
 #include "platform/file_system.h"
+#include "platform/thread_crash_stack.h"
 #include "support/operation_log.h"
 #include "support/prompter.h"
 #include "support/string_table.h"
@@ -443,7 +444,10 @@ int RunRecoveryJob(std::unique_ptr<RecoveryContext> job) {
 bool StartRecoveryJob(std::unique_ptr<RecoveryContext> job, std::thread* thread) {
   StopFlag* running = job->running;
   try {
-    *thread = std::thread([owned = std::move(job)]() mutable { RunRecoveryJob(std::move(owned)); });
+    *thread = std::thread([owned = std::move(job)]() mutable {
+      const platform::ThreadCrashStack crashStack;
+      RunRecoveryJob(std::move(owned));
+    });
   } catch (const std::system_error&) {
     // The lambda that owned the job is gone with the failed start.
     if (running != nullptr) running->store(0);

@@ -14,6 +14,7 @@
 #include "platform/crash_memory.h"
 #include "platform/crash_record.h"
 #include "platform/crash_report_file.h"
+#include "platform/thread_crash_stack.h"
 
 extern char** environ;
 
@@ -22,8 +23,6 @@ namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr size_t kSignalCount = sizeof kFatalSignals / sizeof kFatalSignals[0];
-// Room for the handler even when the fault was a stack overflow.
-constexpr size_t kAlternateStackSize = 256 * 1024;
 
 // Everything the handler reads, built before any fault and left alone while installed.
 struct HandlerState {
@@ -31,12 +30,12 @@ struct HandlerState {
   std::string recordPath;
   std::vector<char*> consentArgv;  // into setup's strings, null-terminated
   struct sigaction previous[kSignalCount] = {};
-  std::unique_ptr<char[]> alternateStack;
-  stack_t previousStack = {};
+  AlternateSignalStack mainThreadStack;  // the installing thread's
 };
 
 std::unique_ptr<HandlerState> g_owner;
-HandlerState* g_state = nullptr;  // what the handler reads: g_owner while installed
+// What the handler reads: g_owner while installed. Worker threads ask for it when they start.
+std::atomic<HandlerState*> g_state{nullptr};
 // One global record: a second thread faulting at the same time overwrites it.
 CrashRecord g_record;
 std::atomic<bool> g_offerMail{false};
@@ -127,8 +126,9 @@ int SignalIndex(int signo) {
 // Hands the signal on as if the handler had not been there.
 void PassOn(int signo, siginfo_t* info, void* context) {
   const int index = SignalIndex(signo);
-  const struct sigaction* previous = g_state != nullptr && index >= 0 ? &g_state->previous[index]
-                                                                      : nullptr;
+  HandlerState* state = g_state.load();
+  const struct sigaction* previous =
+      state != nullptr && index >= 0 ? &state->previous[index] : nullptr;
   if (previous != nullptr && (previous->sa_flags & SA_SIGINFO) != 0 &&
       previous->sa_sigaction != nullptr) {
     previous->sa_sigaction(signo, info, context);
@@ -150,62 +150,52 @@ void PassOn(int signo, siginfo_t* info, void* context) {
 
 void OnFatalSignal(int signo, siginfo_t* info, void* context) {
   const int savedErrno = errno;
-  if (!g_handling.exchange(true) && g_state != nullptr) {
+  HandlerState* state = g_state.load();
+  if (!g_handling.exchange(true) && state != nullptr) {
     FillRecord(signo, info, static_cast<const ucontext_t*>(context), &g_record);
-    const CrashReportFacts facts{g_state->setup.osText.c_str(),
-                                 g_state->setup.programPath.c_str(),
-                                 g_state->setup.additionalText.c_str()};
-    const bool written = WriteCrashReportFile(g_state->setup.reportPath.c_str(), g_record, facts);
-    WriteCrashRecordFile(g_state->recordPath.c_str(), g_record);
-    if (written && g_offerMail.load()) RunConsentProcess(*g_state);
+    const CrashReportFacts facts{state->setup.osText.c_str(), state->setup.programPath.c_str(),
+                                 state->setup.additionalText.c_str()};
+    const bool written = WriteCrashReportFile(state->setup.reportPath.c_str(), g_record, facts);
+    WriteCrashRecordFile(state->recordPath.c_str(), g_record);
+    if (written && g_offerMail.load()) RunConsentProcess(*state);
     g_offerMail.store(true);
   }
   errno = savedErrno;
   PassOn(signo, info, context);
 }
 
-void InstallAlternateStack(HandlerState& state) {
-  if (!state.alternateStack) state.alternateStack = std::make_unique<char[]>(kAlternateStackSize);
-  stack_t stack{};
-  stack.ss_sp = state.alternateStack.get();
-  stack.ss_size = kAlternateStackSize;
-  sigaltstack(&stack, &state.previousStack);
-}
-
 }  // namespace
 
 void InstallCrashHandler(const CrashHandlerSetup& setup) {
-  if (g_state != nullptr) UninstallCrashHandler();
+  if (g_state.load() != nullptr) UninstallCrashHandler();
   g_owner = std::make_unique<HandlerState>();
   HandlerState* state = g_owner.get();
   state->setup = setup;
   state->recordPath = CrashRecordPath(setup.reportPath);
   BuildConsentArgv(*state);
-  InstallAlternateStack(*state);
 
   struct sigaction action {};
   action.sa_sigaction = &OnFatalSignal;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&action.sa_mask);
-  g_state = state;
-  for (size_t i = 0; i < kSignalCount; ++i)
-    sigaction(kFatalSignals[i], &action, &state->previous[i]);
   g_handling.store(false);
   g_offerMail.store(true);
+  g_state.store(state);
+  for (size_t i = 0; i < kSignalCount; ++i)
+    sigaction(kFatalSignals[i], &action, &state->previous[i]);
 }
 
 void UninstallCrashHandler() {
-  HandlerState* state = g_state;
+  HandlerState* state = g_state.load();
   if (state == nullptr) return;
   for (size_t i = 0; i < kSignalCount; ++i)
     sigaction(kFatalSignals[i], &state->previous[i], nullptr);
-  sigaltstack(&state->previousStack, nullptr);
-  g_state = nullptr;
-  g_owner.reset();
+  g_state.store(nullptr);
+  g_owner.reset();  // puts the installing thread's previous alternate stack back
 }
 
 bool CrashHandlerInstalled() {
-  return g_state != nullptr;
+  return g_state.load() != nullptr;
 }
 
 std::string CurrentProgramPath() {
@@ -215,15 +205,16 @@ std::string CurrentProgramPath() {
 }
 
 void SetCrashReportPath(const std::string& path) {
-  if (g_state == nullptr) return;
+  HandlerState* state = g_state.load();
+  if (state == nullptr) return;
   // Block the fatal signals while the strings change under the handler's feet.
   sigset_t blocked, previous;
   sigemptyset(&blocked);
   for (int signo : kFatalSignals) sigaddset(&blocked, signo);
   pthread_sigmask(SIG_BLOCK, &blocked, &previous);
-  g_state->setup.reportPath = path;
-  g_state->recordPath = CrashRecordPath(path);
-  BuildConsentArgv(*g_state);
+  state->setup.reportPath = path;
+  state->recordPath = CrashRecordPath(path);
+  BuildConsentArgv(*state);
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 

@@ -3,8 +3,9 @@
 // records the processor state, writes the crash report and its record file, starts the consent
 // process (which asks the user whether to mail the report) and waits for it, then lets the
 // signal take its course: the previous handler, or the default action. Everything the handler
-// needs is prepared at installation, so that it runs only async-signal-safe code, on its own
-// stack. Install and Uninstall belong to the main thread at start-up and exit.
+// needs is prepared at installation, so that it runs only async-signal-safe code, on an alternate
+// stack: the installing thread gets one, every other thread makes a ThreadCrashStack when it
+// starts. Install and Uninstall belong to the main thread at start-up and exit.
 #include <string>
 #include <vector>
 

@@ -1,13 +1,17 @@
-// The crash handler in a child process that faults on purpose, and the fault-proof reads behind
-// its dumps and call stack.
+// The crash handler in a child process that faults on purpose (on its main thread, on workers,
+// and over what an earlier crash left behind), and the fault-proof reads behind its dumps and
+// call stack.
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +19,7 @@
 #include "platform/crash_handler.h"
 #include "platform/crash_memory.h"
 #include "platform/crash_report_file.h"
+#include "platform/thread_crash_stack.h"
 #include "common/temp_folder.h"
 
 namespace orvande::platform {
@@ -44,10 +49,18 @@ std::string ReadAll(const std::filesystem::path& path) {
   asm volatile("");  // keeps the call from becoming a jump
 }
 
-struct FaultCase {
-  int signo;
-  const char* exceptionLine;
-};
+// Every call keeps a frame of its own and reads it after the next call returns, so the compiler
+// can make neither a loop nor a jump of it; the depth is never reached.
+[[gnu::noinline]] int Recurse(size_t depth) {
+  volatile char frame[512];
+  frame[0] = static_cast<char>(depth);
+  if (depth == 0) return frame[0];
+  return Recurse(depth - 1) + frame[0];
+}
+[[gnu::noinline]] void OverflowTheStack() {
+  volatile size_t endless = SIZE_MAX;
+  Recurse(endless);
+}
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitizerOwnsFatalSignals = true;
@@ -60,48 +73,84 @@ constexpr bool kSanitizerOwnsFatalSignals = false;
 #else
 constexpr bool kSanitizerOwnsFatalSignals = false;
 #endif
+// Under a sanitizer the runtime catches the fault first (UBSan ends the process on the null
+// store and the division, ASan installs its own fatal-signal handlers and alternate stack), so
+// the handler under test never sees the signal it is built for.
+constexpr char kSanitizerSkip[] = "the sanitizer runtime owns the fatal signals";
+
+// A folder for the report, with a consent command that notes that it started, waits
+// consentSeconds, then records its arguments; and a forked child that installs the crash handler
+// there and runs code that crashes it.
+class CrashChildRun {
+ public:
+  explicit CrashChildRun(const std::string& consentSeconds = "0") : folder_("crash") {
+    std::ofstream(Script()) << "#!/bin/sh\n: > '" << Started().string() << "'\nsleep "
+                            << consentSeconds << "\necho \"$@\" > '" << Answered().string()
+                            << "'\n";
+    std::filesystem::permissions(Script(), std::filesystem::perms::owner_all);
+  }
+
+  // The child's wait status.
+  int Run(const std::function<void()>& crash) const {
+    const pid_t child = fork();
+    if (child == 0) {
+      CrashHandlerSetup setup;
+      setup.reportPath = Report().string();
+      setup.osText = "Linux test";
+      setup.programPath = CurrentProgramPath();
+      setup.consentCommand = {Script().string(), "--crash-report"};
+      InstallCrashHandler(setup);
+      crash();
+      _exit(0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) ADD_FAILURE() << "no crash child";
+    return status;
+  }
+
+  std::filesystem::path operator/(const std::string& name) const { return folder_ / name; }
+  std::filesystem::path Report() const { return folder_ / "CrashReport.txt"; }
+  std::filesystem::path Record() const { return CrashRecordPath(Report().string()); }
+  bool ConsentStarted() const { return std::filesystem::exists(Started()); }
+  // What the consent command was given; empty when it was not run, or has not finished.
+  std::string ConsentArguments() const { return ReadAll(Answered()); }
+  std::string ExpectedConsentArguments() const {
+    return "--crash-report " + Report().string() + "\n";
+  }
+
+ private:
+  std::filesystem::path Script() const { return folder_ / "consent.sh"; }
+  std::filesystem::path Started() const { return folder_ / "consent-started"; }
+  std::filesystem::path Answered() const { return folder_ / "consent-args"; }
+
+  test::TempFolder folder_;
+};
+
+struct FaultCase {
+  int signo;
+  const char* exceptionLine;
+};
 
 class CrashChild : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(CrashChild, WritesReportAndRecordThenAsksForConsent) {
-  // Under a sanitizer the runtime catches the fault first (UBSan ends the process on the null
-  // store and the division, ASan installs its own fatal-signal handlers and alternate stack),
-  // so the handler under test never sees the signal it is built for.
-  if (kSanitizerOwnsFatalSignals) GTEST_SKIP() << "the sanitizer runtime owns the fatal signals";
-  test::TempFolder folder("crash");
-  const auto report = folder / "CrashReport.txt";
-  const auto answered = folder / "consent-args";
-  const auto script = folder / "consent.sh";
-  std::ofstream(script) << "#!/bin/sh\necho \"$@\" > '" << answered.string() << "'\n";
-  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    CrashHandlerSetup setup;
-    setup.reportPath = report.string();
-    setup.osText = "Linux test";
-    setup.programPath = CurrentProgramPath();
-    setup.consentCommand = {script.string(), "--crash-report"};
-    InstallCrashHandler(setup);
-    CallFault(GetParam().signo);
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
+  if (kSanitizerOwnsFatalSignals) GTEST_SKIP() << kSanitizerSkip;
+  const CrashChildRun run;
+  const int signo = GetParam().signo;
+  const int status = run.Run([signo] { CallFault(signo); });
   ASSERT_TRUE(WIFSIGNALED(status)) << "the signal must still end the process";
   EXPECT_EQ(WTERMSIG(status), GetParam().signo);
 
-  const std::string text = ReadAll(report);
+  const std::string text = ReadAll(run.Report());
   EXPECT_NE(text.find(GetParam().exceptionLine), std::string::npos) << text;
   EXPECT_NE(text.find("OS : Linux test\n"), std::string::npos);
   for (const char* part : {"\nRAX:", "\nR15:", "\nCS:RIP:", "\nRSP dump:\n0x", "\nCall stack:\n",
                            "List of loaded modules:"})
     EXPECT_NE(text.find(part), std::string::npos) << part;
-  EXPECT_EQ(ReadAll(answered), "--crash-report " + report.string() + "\n");
+  EXPECT_EQ(run.ConsentArguments(), run.ExpectedConsentArguments());
 
   CrashRecord record;
-  ASSERT_TRUE(ReadCrashRecordFile(CrashRecordPath(report.string()), &record));
+  ASSERT_TRUE(ReadCrashRecordFile(run.Record().string(), &record));
   EXPECT_EQ(record.signalNumber, GetParam().signo);
   EXPECT_EQ(record.callStack[0].returnAddress, record.rip);
   EXPECT_GE(record.frameCount, 2u) << "the walk should reach the caller of the faulting function";
@@ -115,6 +164,42 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{SIGFPE, "Exception code: C0000094 INT_DIVIDE_BY_ZERO\n"},
                       FaultCase{SIGILL, "Exception code: C000001D ILLEGAL_INSTRUCTION\n"},
                       FaultCase{SIGABRT, "Exception code: E0000006 Aborted\n"}));
+
+TEST(CrashChildThreads, AWorkerThatOverflowsItsStackIsReportedOnItsOwnAlternateStack) {
+  if (kSanitizerOwnsFatalSignals) GTEST_SKIP() << kSanitizerSkip;
+  const CrashChildRun run;
+  const int status = run.Run([] {
+    std::thread worker([] {
+      const ThreadCrashStack crashStack;
+      OverflowTheStack();
+    });
+    worker.join();
+  });
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+  const std::string text = ReadAll(run.Report());
+  EXPECT_NE(text.find("Exception code: C0000005 ACCESS_VIOLATION\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Stack Overflow."), std::string::npos) << text;
+  EXPECT_EQ(run.ConsentArguments(), run.ExpectedConsentArguments());
+}
+
+TEST(AlternateSignalStack, IsTheThreadsUntilItGoesAndThenThePreviousOneIsBack) {
+  std::thread([] {
+    stack_t before{}, during{}, after{};
+    sigaltstack(nullptr, &before);
+    {
+      const AlternateSignalStack stack;
+      ASSERT_TRUE(stack.Installed());
+      sigaltstack(nullptr, &during);
+    }
+    sigaltstack(nullptr, &after);
+    EXPECT_EQ(during.ss_size, kAlternateStackSize);
+    EXPECT_EQ(during.ss_flags & SS_DISABLE, 0);
+    EXPECT_EQ(after.ss_sp, before.ss_sp);
+    EXPECT_EQ(after.ss_size, before.ss_size);
+    EXPECT_EQ(after.ss_flags, before.ss_flags);
+  }).join();
+}
 
 // Two pages, the second made unreadable: reads that cross into it must fail, not fault.
 class GuardedPages {
