@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <ucontext.h>
 #include <unistd.h>
 
@@ -23,6 +24,8 @@ namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr size_t kSignalCount = sizeof kFatalSignals / sizeof kFatalSignals[0];
+// How often a thread that faulted while another one reports looks whether the report is done.
+constexpr timespec kReportWaitStep = {0, 10'000'000};
 
 // Everything the handler reads, built before any fault and left alone while installed.
 struct HandlerState {
@@ -36,10 +39,14 @@ struct HandlerState {
 std::unique_ptr<HandlerState> g_owner;
 // What the handler reads: g_owner while installed. Worker threads ask for it when they start.
 std::atomic<HandlerState*> g_state{nullptr};
-// One global record: a second thread faulting at the same time overwrites it.
+// One global record, written by the first thread that faults.
 CrashRecord g_record;
 std::atomic<bool> g_offerMail{false};
-std::atomic<bool> g_handling{false};
+// The thread that reports the crash (0 until one faults), and whether it has finished: the
+// report, the record and the consent process's answer. A fault on another thread meanwhile
+// waits for it.
+std::atomic<pid_t> g_reportingThread{0};
+std::atomic<bool> g_reportFinished{false};
 
 void BuildConsentArgv(HandlerState& state) {
   state.consentArgv.clear();
@@ -148,17 +155,34 @@ void PassOn(int signo, siginfo_t* info, void* context) {
   raise(signo);
 }
 
+// Writes the report and the record, then offers the mail.
+void ReportCrash(const HandlerState& state, int signo, const siginfo_t* info, const void* context) {
+  FillRecord(signo, info, static_cast<const ucontext_t*>(context), &g_record);
+  const CrashReportFacts facts{state.setup.osText.c_str(), state.setup.programPath.c_str(),
+                               state.setup.additionalText.c_str()};
+  const bool written = WriteCrashReportFile(state.setup.reportPath.c_str(), g_record, facts);
+  WriteCrashRecordFile(state.recordPath.c_str(), g_record);
+  if (written && g_offerMail.load()) RunConsentProcess(state);
+  g_offerMail.store(true);
+}
+
+// Passing the signal on at once would end the process under the reporting thread's feet. A
+// second fault on the reporting thread itself cannot wait for it.
+void WaitForReportOfOtherThread(pid_t self) {
+  while (g_reportingThread.load() != self && !g_reportFinished.load())
+    nanosleep(&kReportWaitStep, nullptr);
+}
+
 void OnFatalSignal(int signo, siginfo_t* info, void* context) {
   const int savedErrno = errno;
+  const pid_t self = gettid();
+  pid_t noneYet = 0;
   HandlerState* state = g_state.load();
-  if (!g_handling.exchange(true) && state != nullptr) {
-    FillRecord(signo, info, static_cast<const ucontext_t*>(context), &g_record);
-    const CrashReportFacts facts{state->setup.osText.c_str(), state->setup.programPath.c_str(),
-                                 state->setup.additionalText.c_str()};
-    const bool written = WriteCrashReportFile(state->setup.reportPath.c_str(), g_record, facts);
-    WriteCrashRecordFile(state->recordPath.c_str(), g_record);
-    if (written && g_offerMail.load()) RunConsentProcess(*state);
-    g_offerMail.store(true);
+  if (state != nullptr && g_reportingThread.compare_exchange_strong(noneYet, self)) {
+    ReportCrash(*state, signo, info, context);
+    g_reportFinished.store(true);
+  } else if (state != nullptr) {
+    WaitForReportOfOtherThread(self);
   }
   errno = savedErrno;
   PassOn(signo, info, context);
@@ -178,7 +202,8 @@ void InstallCrashHandler(const CrashHandlerSetup& setup) {
   action.sa_sigaction = &OnFatalSignal;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&action.sa_mask);
-  g_handling.store(false);
+  g_reportingThread.store(0);
+  g_reportFinished.store(false);
   g_offerMail.store(true);
   g_state.store(state);
   for (size_t i = 0; i < kSignalCount; ++i)

@@ -5,7 +5,8 @@
 // signal take its course: the previous handler, or the default action. Everything the handler
 // needs is prepared at installation, so that it runs only async-signal-safe code, on an alternate
 // stack: the installing thread gets one, every other thread makes a ThreadCrashStack when it
-// starts. Install and Uninstall belong to the main thread at start-up and exit.
+// starts. A fault on another thread while the first one is being reported waits for that report.
+// Install and Uninstall belong to the main thread at start-up and exit.
 #include <string>
 #include <vector>
 

@@ -183,6 +183,25 @@ TEST(CrashChildThreads, AWorkerThatOverflowsItsStackIsReportedOnItsOwnAlternateS
   EXPECT_EQ(run.ConsentArguments(), run.ExpectedConsentArguments());
 }
 
+TEST(CrashChildThreads, ASecondFaultingThreadWaitsUntilTheFirstReportIsAnswered) {
+  if (kSanitizerOwnsFatalSignals) GTEST_SKIP() << kSanitizerSkip;
+  const CrashChildRun run("0.5");
+  const int status = run.Run([&run] {
+    std::thread second([&run] {
+      for (int i = 0; i < 5000 && !run.ConsentStarted(); ++i) usleep(1000);
+      CallFault(SIGFPE);
+    });
+    CallFault(SIGSEGV);
+    second.join();
+  });
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(run.ConsentArguments(), run.ExpectedConsentArguments())
+      << "the process ended before the consent process was answered";
+  CrashRecord record;
+  ASSERT_TRUE(ReadCrashRecordFile(run.Record().string(), &record));
+  EXPECT_EQ(record.signalNumber, SIGSEGV) << "the second fault leaves the first record alone";
+}
+
 TEST(AlternateSignalStack, IsTheThreadsUntilItGoesAndThenThePreviousOneIsBack) {
   std::thread([] {
     stack_t before{}, during{}, after{};
