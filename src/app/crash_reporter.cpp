@@ -26,9 +26,11 @@ std::string DefaultCrashReportFolder() {
 }
 
 CrashReporter::CrashReporter(const CrashReporterOptions& options) {
-  std::string folder = options.reportFolder.empty() ? DefaultCrashReportFolder()
-                                                    : options.reportFolder;
-  if (folder.empty()) folder = std::filesystem::temp_directory_path().string();
+  const std::string folder =
+      options.reportFolder.empty() ? DefaultCrashReportFolder() : options.reportFolder;
+  // Without a folder of the user's own, the only place left is a shared one, where another user
+  // could make the report's name first: no report then.
+  if (folder.empty()) return;
   std::error_code ignored;  // a folder that cannot be made only means no report is written
   std::filesystem::create_directories(folder, ignored);
   reportPath_ = folder + "/" + kCrashReportFileName;

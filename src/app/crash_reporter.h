@@ -28,6 +28,7 @@ class CrashReporter {
   CrashReporter(const CrashReporter&) = delete;
   CrashReporter& operator=(const CrashReporter&) = delete;
 
+  // Empty when the user has no state folder; nothing is installed then.
   const std::string& ReportPath() const { return reportPath_; }
 
  private:

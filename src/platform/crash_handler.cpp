@@ -155,14 +155,15 @@ void PassOn(int signo, siginfo_t* info, void* context) {
   raise(signo);
 }
 
-// Writes the report and the record, then offers the mail.
+// Writes the report and the record. The mail is built from the record, so it is offered only
+// when the record of this crash was written.
 void ReportCrash(const HandlerState& state, int signo, const siginfo_t* info, const void* context) {
   FillRecord(signo, info, static_cast<const ucontext_t*>(context), &g_record);
   const CrashReportFacts facts{state.setup.osText.c_str(), state.setup.programPath.c_str(),
                                state.setup.additionalText.c_str()};
-  const bool written = WriteCrashReportFile(state.setup.reportPath.c_str(), g_record, facts);
-  WriteCrashRecordFile(state.recordPath.c_str(), g_record);
-  if (written && g_offerMail.load()) RunConsentProcess(state);
+  WriteCrashReportFile(state.setup.reportPath.c_str(), g_record, facts);
+  const bool recorded = WriteCrashRecordFile(state.recordPath.c_str(), g_record);
+  if (recorded && g_offerMail.load()) RunConsentProcess(state);
   g_offerMail.store(true);
 }
 

@@ -80,10 +80,14 @@ void AddModule(const ModuleSpan& module, void* context) {
   out.Add('\t').Add(module.path).Add('\n');
 }
 
+// Whatever is at path goes first: a stale file that is not ours to write (it would otherwise be
+// left for the consent process to read), or a link planted there. The new file is made only
+// where nothing is, and no link is followed to it.
 int CreateAnew(const char* path) {
+  unlink(path);
   int fd;
   do {
-    fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   } while (fd < 0 && errno == EINTR);
   return fd;
 }

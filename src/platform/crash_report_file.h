@@ -17,8 +17,8 @@ struct CrashReportFacts {
 // Writes the report's text to fd. Async-signal-safe.
 void WriteCrashReport(int fd, const CrashRecord& record, const CrashReportFacts& facts);
 
-// Creates path anew (owner-only) and writes into it; false when it cannot be created.
-// Async-signal-safe.
+// Removes what is at path, creates it anew (owner-only, through no link) and writes into it; false
+// when it cannot be created. Async-signal-safe.
 bool WriteCrashReportFile(const char* path, const CrashRecord& record,
                           const CrashReportFacts& facts);
 bool WriteCrashRecordFile(const char* path, const CrashRecord& record);

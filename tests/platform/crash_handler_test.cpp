@@ -202,6 +202,53 @@ TEST(CrashChildThreads, ASecondFaultingThreadWaitsUntilTheFirstReportIsAnswered)
   EXPECT_EQ(record.signalNumber, SIGSEGV) << "the second fault leaves the first record alone";
 }
 
+// What an earlier crash, or another user, left at the report's names.
+struct LeftoverCase {
+  const char* what;
+  void (*leave)(const CrashChildRun& run);
+  bool consentAsked;
+};
+void PrintTo(const LeftoverCase& leftover, std::ostream* out) {
+  *out << leftover.what;
+}
+
+class CrashChildLeftovers : public ::testing::TestWithParam<LeftoverCase> {};
+
+TEST_P(CrashChildLeftovers, AreNeverWrittenThroughAndTheMailNeedsThisCrashsRecord) {
+  if (kSanitizerOwnsFatalSignals) GTEST_SKIP() << kSanitizerSkip;
+  const CrashChildRun run;
+  const auto elsewhere = run / "elsewhere";
+  std::ofstream(elsewhere) << "not the report";
+  GetParam().leave(run);
+  run.Run([] { CallFault(SIGSEGV); });
+
+  EXPECT_EQ(ReadAll(elsewhere), "not the report");
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(run.Report())));
+  EXPECT_NE(ReadAll(run.Report()).find("ACCESS_VIOLATION"), std::string::npos);
+  EXPECT_EQ(run.ConsentArguments(),
+            GetParam().consentAsked ? run.ExpectedConsentArguments() : std::string());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Leftovers, CrashChildLeftovers,
+    ::testing::Values(
+        LeftoverCase{"a link at the report's name",
+                     [](const CrashChildRun& run) {
+                       std::filesystem::create_symlink(run / "elsewhere", run.Report());
+                     },
+                     true},
+        LeftoverCase{"a link at the record's name",
+                     [](const CrashChildRun& run) {
+                       std::filesystem::create_symlink(run / "elsewhere", run.Record());
+                     },
+                     true},
+        LeftoverCase{"a record that cannot be removed",
+                     [](const CrashChildRun& run) {
+                       std::filesystem::create_directory(run.Record());
+                       std::ofstream(run.Record() / "inside") << "keeps the folder";
+                     },
+                     false}));
+
 TEST(AlternateSignalStack, IsTheThreadsUntilItGoesAndThenThePreviousOneIsBack) {
   std::thread([] {
     stack_t before{}, during{}, after{};
