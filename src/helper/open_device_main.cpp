@@ -1,6 +1,6 @@
-// orvande-open-device PATH: run as root (through pkexec), opens the block device PATH read-only
-// and sends the descriptor over its standard output, which must be a Unix socket; then ends.
-// Nothing but block devices is opened, and never for writing.
+// orvande-open-device PATH: run as root (through pkexec), opens the block device PATH (a full
+// path) read-only and sends the descriptor over its standard output, which must be a Unix socket;
+// then ends. Nothing but block devices is opened, and never for writing.
 #include <cstdio>
 #include <string>
 
@@ -12,7 +12,9 @@ int main(int argc, char** argv) {
     return orvande::platform::kHelperUsage;
   }
   const int status = orvande::platform::RunOpenDeviceHelper(argv[1], 1);
-  if (status == orvande::platform::kHelperNotBlockDevice)
+  if (status == orvande::platform::kHelperUsage)
+    std::fprintf(stderr, "orvande-open-device: %s is not a full path\n", argv[1]);
+  else if (status == orvande::platform::kHelperNotBlockDevice)
     std::fprintf(stderr, "orvande-open-device: %s is not a block device\n", argv[1]);
   else if (status != orvande::platform::kHelperGranted)
     std::fprintf(stderr, "orvande-open-device: cannot open %s\n", argv[1]);

@@ -32,28 +32,66 @@ void CloseQuietly(int fd) {
   if (fd >= 0) close(fd);
 }
 
+int OpenRetrying(const char* path, int flags) {
+  int fd;
+  do {
+    fd = open(path, flags);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// A descriptor that only names what path leads to: opening it this way runs no device's open,
+// whatever the path turns out to be.
+int OpenToLookAt(const std::string& path) {
+  return OpenRetrying(path.c_str(), O_PATH | O_CLOEXEC);
+}
+
+// Opens for reading the very file that `named` (an OpenToLookAt descriptor) names, however its
+// path has changed since. O_NONBLOCK keeps a device that waits for its medium from blocking the
+// open; reads then block as usual.
+int ReopenForReading(int named) {
+  const std::string self = "/proc/self/fd/" + std::to_string(named);
+  const int fd = OpenRetrying(self.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return -1;
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The helper's answer as the error its caller sees.
+uint32_t ErrorOfRefusal(int helperStatus) {
+  if (helperStatus == kHelperNotBlockDevice) return kErrNotSupported;
+  if (helperStatus == kHelperUsage) return kErrInvalidParameter;
+  return kErrAccessDenied;
+}
+
 }  // namespace
 
 int OpenBlockDeviceReadOnly(const std::string& path, uint32_t* error) {
   SetError(error, 0);
-  struct stat st {};
-  if (path.empty() || stat(path.c_str(), &st) != 0) {
-    SetError(error, path.empty() ? kErrFileNotFound : LastError());
+  // A relative path would be resolved wherever the helper happens to start (pkexec starts it in
+  // the administrator's home folder), not where the caller meant.
+  if (path.empty() || path[0] != '/') {
+    SetError(error, path.empty() ? kErrFileNotFound : kErrInvalidParameter);
     return -1;
   }
-  if (!S_ISBLK(st.st_mode)) {
-    SetError(error, kErrNotSupported);
-    return -1;
-  }
-  int fd;
-  do {
-    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
+  const int named = OpenToLookAt(path);
+  if (named < 0) {
     SetError(error, LastError());
     return -1;
   }
-  if (!IsBlockDevice(fd)) {
+  if (!IsBlockDevice(named)) {
+    close(named);
+    SetError(error, kErrNotSupported);
+    return -1;
+  }
+  const int fd = ReopenForReading(named);
+  if (fd < 0) SetError(error, LastError());
+  close(named);
+  if (fd >= 0 && !IsBlockDevice(fd)) {
     close(fd);
     SetError(error, kErrNotSupported);
     return -1;
@@ -114,7 +152,10 @@ int ReceiveDescriptor(int socket) {
 int RunOpenDeviceHelper(const std::string& path, int socket) {
   uint32_t error = 0;
   const int fd = OpenBlockDeviceReadOnly(path, &error);
-  if (fd < 0) return error == kErrNotSupported ? kHelperNotBlockDevice : kHelperCannotOpen;
+  if (fd < 0) {
+    if (error == kErrNotSupported) return kHelperNotBlockDevice;
+    return error == kErrInvalidParameter ? kHelperUsage : kHelperCannotOpen;
+  }
   const bool sent = SendDescriptor(socket, fd);
   close(fd);
   return sent ? kHelperGranted : kHelperCannotSend;
@@ -152,8 +193,7 @@ int OpenThroughHelperCommand(const std::vector<std::string>& command, const std:
   const bool granted = WIFEXITED(status) && WEXITSTATUS(status) == kHelperGranted;
   if (descriptor < 0 || !granted || !IsBlockDevice(descriptor)) {
     CloseQuietly(descriptor);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == kHelperNotBlockDevice)
-      SetError(error, kErrNotSupported);
+    if (WIFEXITED(status)) SetError(error, ErrorOfRefusal(WEXITSTATUS(status)));
     return -1;
   }
   SetError(error, 0);

@@ -16,9 +16,11 @@ inline constexpr int kHelperCannotOpen = 2;
 inline constexpr int kHelperCannotSend = 3;
 inline constexpr int kHelperUsage = 64;
 
-// Opens path read-only when it is a block device (checked again on the open descriptor, so
-// that a path swapped in between is refused). -1 with *error set otherwise: kErrNotSupported
-// for anything that is not a block device.
+// Opens path read-only when it is a block device. What path names is looked at before anything
+// is opened for reading (so that no other kind of device is ever opened, and a FIFO cannot block
+// the open), and the file looked at is the one opened, whatever the path leads to by then. -1 with
+// *error set otherwise: kErrNotSupported for anything that is not a block device,
+// kErrInvalidParameter for a relative path.
 int OpenBlockDeviceReadOnly(const std::string& path, uint32_t* error);
 
 // One descriptor over a Unix socket (SCM_RIGHTS). ReceiveDescriptor: -1 when none came.
@@ -30,7 +32,8 @@ int RunOpenDeviceHelper(const std::string& path, int socket);
 
 // Runs command (program and arguments; path is added last) with a socket as its standard
 // output, waits for it, and returns the descriptor it sent; -1 with *error (access denied when
-// the command refused or failed) otherwise.
+// the command refused or failed; kErrNotSupported or kErrInvalidParameter when the helper refused
+// the path as OpenBlockDeviceReadOnly does) otherwise.
 int OpenThroughHelperCommand(const std::vector<std::string>& command, const std::string& path,
                              uint32_t* error);
 

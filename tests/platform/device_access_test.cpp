@@ -27,15 +27,27 @@ TEST(OpenDeviceHelper, RefusesWhatIsNotABlockDevice) {
   test::TempFolder folder("helper");
   const std::string file = (folder / "disk.img").string();
   std::ofstream(file) << "not a disk";
-  for (const std::string& path : {file, folder.Path().string(), std::string("/dev/null")}) {
+  // Nobody ever writes into the FIFO: a helper that opened it to read would wait for ever.
+  const std::string fifo = (folder / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    uint32_t error;
+  } cases[] = {
+      {file, kErrNotSupported},
+      {folder.Path().string(), kErrNotSupported},
+      {"/dev/null", kErrNotSupported},
+      {fifo, kErrNotSupported},
+      {"disk.img", kErrInvalidParameter},
+      {file + ".missing", kErrAccessDenied},
+  };
+  for (const auto& refused : cases) {
     uint32_t error = 0;
-    EXPECT_EQ(OpenThroughHelperCommand(HelperCommand(), path, &error), -1) << path;
-    EXPECT_EQ(error, kErrNotSupported) << path;
+    EXPECT_EQ(OpenThroughHelperCommand(HelperCommand(), refused.path, &error), -1) << refused.path;
+    EXPECT_EQ(error, refused.error) << refused.path;
   }
-  uint32_t error = 0;
-  EXPECT_EQ(OpenThroughHelperCommand(HelperCommand(), file + ".missing", &error), -1);
-  EXPECT_EQ(error, kErrAccessDenied);
   // A helper that cannot be started at all refuses too.
+  uint32_t error = 0;
   EXPECT_EQ(OpenThroughHelperCommand({"/nonexistent/helper"}, file, &error), -1);
 }
 
@@ -71,6 +83,7 @@ TEST(OpenDeviceHelper, HandsOverAReadOnlyDescriptorThatOpensTheGrantedPath) {
   ASSERT_GE(fd, 0) << error;
   EXPECT_EQ(error, 0u);
   EXPECT_EQ(fcntl(fd, F_GETFL) & O_ACCMODE, O_RDONLY);
+  EXPECT_EQ(fcntl(fd, F_GETFL) & O_NONBLOCK, 0) << "reads must wait for the device";
   EXPECT_NE(fcntl(fd, F_GETFD) & FD_CLOEXEC, 0);
 
   // Once granted, opening the path reads through a copy of the descriptor.
