@@ -26,6 +26,9 @@ constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr size_t kSignalCount = sizeof kFatalSignals / sizeof kFatalSignals[0];
 // How often a thread that faulted while another one reports looks whether the report is done.
 constexpr timespec kReportWaitStep = {0, 10'000'000};
+// How many of those steps it waits for the report's files at most: the reporting thread may be
+// stuck behind a lock the waiting thread holds (the loader's, say), and then nothing would end.
+constexpr int kMostStepsBeforeFilesWritten = 1000;
 
 // Everything the handler reads, built before any fault and left alone while installed.
 struct HandlerState {
@@ -47,6 +50,7 @@ std::atomic<bool> g_offerMail{false};
 // waits for it.
 std::atomic<pid_t> g_reportingThread{0};
 std::atomic<bool> g_reportFinished{false};
+std::atomic<bool> g_reportFilesWritten{false};
 
 void BuildConsentArgv(HandlerState& state) {
   state.consentArgv.clear();
@@ -163,6 +167,7 @@ void ReportCrash(const HandlerState& state, int signo, const siginfo_t* info, co
                                state.setup.additionalText.c_str()};
   WriteCrashReportFile(state.setup.reportPath.c_str(), g_record, facts);
   const bool recorded = WriteCrashRecordFile(state.recordPath.c_str(), g_record);
+  g_reportFilesWritten.store(true);
   if (recorded && g_offerMail.load()) RunConsentProcess(state);
   g_offerMail.store(true);
 }
@@ -170,8 +175,10 @@ void ReportCrash(const HandlerState& state, int signo, const siginfo_t* info, co
 // Passing the signal on at once would end the process under the reporting thread's feet. A
 // second fault on the reporting thread itself cannot wait for it.
 void WaitForReportOfOtherThread(pid_t self) {
-  while (g_reportingThread.load() != self && !g_reportFinished.load())
+  for (int step = 0; g_reportingThread.load() != self && !g_reportFinished.load(); ++step) {
+    if (step >= kMostStepsBeforeFilesWritten && !g_reportFilesWritten.load()) return;
     nanosleep(&kReportWaitStep, nullptr);
+  }
 }
 
 void OnFatalSignal(int signo, siginfo_t* info, void* context) {
@@ -205,6 +212,7 @@ void InstallCrashHandler(const CrashHandlerSetup& setup) {
   sigemptyset(&action.sa_mask);
   g_reportingThread.store(0);
   g_reportFinished.store(false);
+  g_reportFilesWritten.store(false);
   g_offerMail.store(true);
   g_state.store(state);
   for (size_t i = 0; i < kSignalCount; ++i)
